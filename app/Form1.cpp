@@ -1,0 +1,290 @@
+#include "Form1.h"
+
+#include "AppError.h"
+#include "AppTitle.h"
+#include "CaptionProgressBar.h"
+#include "Clock.h"
+#include "ErrorReport.h"
+#include "HandlerTrap.h"
+#include "PathExists.h"
+#include "PictureListModel.h"
+#include "PictureListView.h"
+#include "Settings.h"
+#include "UiServices.h"
+#include "WrapButton.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+const QString kFormLoad = QStringLiteral("in Sheafwork2021/08/31.Form1.Form_Load ");
+
+// Window geometry is laid out in twips; 15 twips make one pixel at 96 dots per inch.
+constexpr int px(int twips) {
+    return twips / 15;
+}
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QFont arialBold(qreal points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+// Reads the hot spot that a .cur file stores in its first directory entry (where an
+// .ico file keeps planes and bit count); the image reader gives the picture only.
+QPoint curHotSpot(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {-1, -1};
+    }
+    const QByteArray head = file.read(14);
+    if (head.size() < 14 || head.at(2) != 2) {
+        return {-1, -1};
+    }
+    auto word = [&](int at) {
+        return static_cast<int>(static_cast<unsigned char>(head.at(at))) |
+               (static_cast<int>(static_cast<unsigned char>(head.at(at + 1))) << 8);
+    };
+    return {word(10), word(12)};
+}
+
+QIcon applicationIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/lumigrove/lumigrove-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+} // namespace
+
+Form1::Form1(const Form1Services& services, QWidget* parent)
+    : QWidget(parent), m_services(services) {
+    buildLayout();
+    m_services.ui.setOwner(this);
+}
+
+Form1::~Form1() {
+    if (m_services.ui.owner() == this) {
+        m_services.ui.setOwner(nullptr);
+    }
+}
+
+void Form1::buildLayout() {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(px(8040), px(4815));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::white);
+    setPalette(background);
+    setFont(arialBold(9));
+    setMouseTracking(true);
+
+    m_pictureList = new PictureListModel(this);
+    ListView1 = new PictureListView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(m_pictureList);
+    ListView1->setGeometry(twipsRect(120, 120, 6840, 2535));
+    ListView1->setFont(arialBold(9));
+    ListView1->setToolTip(QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and "
+        "out of window to reveal full names."));
+
+    auto makeButton = [this](const char* name, const char* caption, QRect geometry) {
+        auto* button = new WrapButton(QString::fromUtf8(caption), this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setGeometry(geometry);
+        button->setFont(arialBold(11.25));
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        return button;
+    };
+    PushButton5 = makeButton("PushButton5", "Move Up", twipsRect(7080, 120, 840, 1200));
+    PushButton6 = makeButton("PushButton6", "Move Down", twipsRect(7080, 1440, 840, 1200));
+    PushButton1 = makeButton("PushButton1", "Add Image File(s)", twipsRect(120, 2760, 3840, 405));
+    PushButton4 = makeButton("PushButton4", "Add All Image Files In Folder",
+                             twipsRect(4080, 2760, 3840, 405));
+    PushButton10 = makeButton("PushButton10", "Clear List", twipsRect(120, 3270, 3840, 405));
+    PushButton11 =
+        makeButton("PushButton11", "Load Sample/Example Files", twipsRect(4080, 3270, 3840, 405));
+    PushButton2 =
+        makeButton("PushButton2", "Start Inserting Images", twipsRect(120, 3780, 7800, 405));
+
+    ProgressBar1 = new CaptionProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(twipsRect(120, 4290, 7800, 405));
+    ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
+
+    // The list is first in the tab order, the buttons follow in their visual order.
+    setTabOrder(ListView1, PushButton5);
+    setTabOrder(PushButton5, PushButton6);
+    setTabOrder(PushButton6, PushButton1);
+    setTabOrder(PushButton1, PushButton4);
+    setTabOrder(PushButton4, PushButton10);
+    setTabOrder(PushButton10, PushButton11);
+    setTabOrder(PushButton11, PushButton2);
+
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
+
+    connect(ListView1, &PictureListView::doubleClickedAnywhere, this, &Form1::ListView1_DblClick);
+    connect(ListView1, &PictureListView::keyPressed, this, &Form1::ListView1_KeyDown);
+    connect(ListView1, &PictureListView::itemClicked, this, &Form1::ListView1_ItemClick);
+    connect(ListView1, &PictureListView::mousePressed, this, &Form1::ListView1_MouseDown);
+    connect(ListView1, &PictureListView::mouseMoved, this, &Form1::ListView1_MouseMove);
+    connect(ListView1, &PictureListView::mouseReleased, this, &Form1::ListView1_MouseUp);
+    connect(ListView1, &PictureListView::filesDropped, this, &Form1::ListView1_OLEDragDrop);
+    ListView1->setDropFilter([this](const QMimeData* data) { return ListView1_OLEDragOver(data); });
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - rect().center());
+    }
+}
+
+bool Form1::Form_Load() {
+    HandlerTrap trap(m_services.reporter, kFormLoad);
+
+    trap(102, [&] { ApplySkin(); });
+
+    const QString cursorPath = programFolder() + QStringLiteral("/HAND-M.CUR");
+    bool hasCursor = false;
+    trap(104, [&] { hasCursor = PathExists(cursorPath); });
+    if (hasCursor) {
+        trap(106, [&] {
+            const QPixmap picture(cursorPath);
+            if (picture.isNull()) {
+                throw AppError(QStringLiteral("Invalid picture"), 481);
+            }
+            const QPoint hot = curHotSpot(cursorPath);
+            m_handCursor = QCursor(picture, hot.x(), hot.y());
+            showPointer();
+        });
+    }
+
+    trap(108, [&] {
+        m_services.random.seedFromTime();
+        const int draw = static_cast<int>(m_services.random.next() * 100) + 1;
+        const QString homePage = GetSetting(QStringLiteral("HomePage"), QString());
+        if (draw == 7 && !homePage.isEmpty()) {
+            m_services.ui.openUrl(QUrl::fromUserInput(homePage));
+        }
+    });
+
+    trap(126, [&] {
+        setWindowTitle(QString::fromLatin1(kProductTitle));
+        setWindowIcon(applicationIcon());
+        SetAppTitle();
+    });
+    trap(128, [&] { m_pictureList->addColumn(QStringLiteral("Image File(s)")); });
+    trap(130, [&] {
+        if (!m_pictureList->hasColumn()) {
+            throw AppError(QStringLiteral("Invalid property value"), 380);
+        }
+        ListView1->setColumnWidth(0, px(6500));
+    });
+    trap(132, [&] { CheckOfficeSuite(); });
+
+    return !m_ended;
+}
+
+void Form1::ApplySkin() {
+    const QString skinPath = programFolder() + QStringLiteral("/x/o.cjs");
+    const QFileInfo skin(skinPath);
+    if (!skin.isFile() || skin.isHidden()) {
+        return;
+    }
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+
+    QFile file(skinPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw AppError(QStringLiteral("Could not load the skin file %1").arg(skinPath), 75);
+    }
+    const QString styleSheet = QString::fromUtf8(file.readAll());
+    // The skin applies to the main window and everything on it.
+    setAttribute(Qt::WA_StyledBackground, true);
+    setStyleSheet(styleSheet);
+}
+
+void Form1::SetAppTitle() {
+    setApplicationTitle(shortenTitle(QString::fromLatin1(kProductTitle)));
+}
+
+void Form1::setMousePointer(int value) {
+    m_mousePointer = value;
+    showPointer();
+}
+
+void Form1::showPointer() {
+    switch (m_mousePointer) {
+    case MousePointer::Hourglass:
+        setCursor(Qt::WaitCursor);
+        break;
+    case MousePointer::Custom:
+        if (m_handCursor) {
+            setCursor(*m_handCursor);
+        } else {
+            unsetCursor();
+        }
+        break;
+    default:
+        unsetCursor();
+        break;
+    }
+}
+
+void Form1::doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void Form1::endProgram(int exitCode) {
+    m_ended = true;
+    m_services.ui.endProgram(exitCode);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    endProgram(0);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    // Moves that a button or the bar ignored arrive here too; only the background counts.
+    if (childAt(event->position().toPoint()) == nullptr && !isBusy()) {
+        setMousePointer(MousePointer::Default);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && qobject_cast<QPushButton*>(watched) != nullptr) {
+        if (!isBusy()) {
+            setMousePointer(MousePointer::Custom);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

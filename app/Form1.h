@@ -1,0 +1,111 @@
+#pragma once
+
+#include "Form1Services.h"
+
+#include <QCursor>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class CaptionProgressBar;
+class PictureListModel;
+class PictureListView;
+#include <QMimeData>
+class QPushButton;
+
+// Values of the main window's mouse pointer; 11 doubles as the busy flag of the program.
+namespace MousePointer {
+inline constexpr int Default = 0;
+inline constexpr int Arrow = 1;
+inline constexpr int Hourglass = 11;
+inline constexpr int Custom = 99;
+} // namespace MousePointer
+
+// The main window: the picture list, the seven buttons and the progress bar, and every
+// user operation as a handler named after its control and event. The handlers read as
+// their steps; the work of each step lives in the subsystems.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(const Form1Services& services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up sequence, run once before the window is first shown. Returns false when
+    // the program has been ended during start-up (no office suite).
+    bool Form_Load();
+    void ApplySkin();
+    void SetAppTitle();
+    void CheckOfficeSuite();
+
+    // Button handlers.
+    void PushButton1_Click();  // "Add Image File(s)"
+    void PushButton2_Click();  // "Start Inserting Images"
+    void PushButton4_Click();  // "Add All Image Files In Folder"
+    void PushButton5_Click();  // "Move Up"
+    void PushButton6_Click();  // "Move Down"
+    void PushButton10_Click(); // "Clear List"
+    void PushButton11_Click(); // "Load Sample/Example Files"
+
+    // List handlers.
+    void ListView1_DblClick();
+    void ListView1_KeyDown(int key);
+    void ListView1_ItemClick(int position);
+    void ListView1_MouseDown(Qt::MouseButton button);
+    void ListView1_MouseMove(const QPoint& listPos);
+    void ListView1_MouseUp(Qt::MouseButton button);
+    bool ListView1_OLEDragOver(const QMimeData* data) const;
+    void ListView1_OLEDragDrop(const QMimeData* data);
+
+    // The pointer value that every Part of the window shares; 11 means busy.
+    int mousePointer() const { return m_mousePointer; }
+    void setMousePointer(int value);
+    bool isBusy() const { return m_mousePointer == MousePointer::Hourglass; }
+
+    PictureListModel& pictureList() { return *m_pictureList; }
+    const Form1Services& services() const { return m_services; }
+    QString programFolder() const { return m_services.programFolder; }
+    // True once the program has been ended (start-up check, window closed).
+    bool hasEnded() const { return m_ended; }
+
+    // Lets the event loop handle pending events once.
+    static void doEvents();
+
+    // The controls, named as the handlers name them.
+    PictureListView* ListView1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    CaptionProgressBar* ProgressBar1 = nullptr;
+
+    // True while an insert run is in progress; a second click is then ignored.
+    bool InsertBusy = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void endProgram(int exitCode);
+    void removeCurrentEntry();
+    void showPointer();
+
+    Form1Services m_services;
+    PictureListModel* m_pictureList = nullptr;
+    int m_mousePointer = MousePointer::Default;
+    std::optional<QCursor> m_handCursor;
+    bool m_ended = false;
+
+    // Drag reordering within the list.
+    bool m_buttonDown = false;
+    QPersistentModelIndex m_draggedEntry;
+    QPersistentModelIndex m_hoverEntry;
+};

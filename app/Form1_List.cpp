@@ -1,0 +1,172 @@
+// Editing the picture list from the main window: removal, "Clear List", the move buttons
+// and drag reordering with the mouse.
+#include "Form1.h"
+
+#include "HandlerTrap.h"
+#include "PictureListModel.h"
+#include "PictureListView.h"
+
+#include <QHeaderView>
+#include <QPixmap>
+#include <QScrollBar>
+
+namespace {
+
+const QString kMoveUp = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton5_Click ");
+const QString kMoveDown = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton6_Click ");
+const QString kClearList = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton10_Click ");
+
+// 1-based position of the list's current entry, or 0 when there is none.
+int currentPosition(const PictureListView* list) {
+    const QModelIndex current = list->currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void selectEntry(PictureListView* list, int i) {
+    list->setCurrentIndex(list->model()->index(i - 1, 0));
+}
+
+void ensureVisible(PictureListView* list, int i) {
+    list->scrollTo(list->model()->index(i - 1, 0), QAbstractItemView::EnsureVisible);
+}
+
+} // namespace
+
+void Form1::removeCurrentEntry() {
+    if (isBusy() || m_pictureList->count() == 0) {
+        return;
+    }
+    const int position = currentPosition(ListView1);
+    if (position > 0) {
+        m_pictureList->remove(position);
+    }
+}
+
+void Form1::ListView1_DblClick() {
+    removeCurrentEntry();
+}
+
+void Form1::ListView1_KeyDown(int key) {
+    if (key != Qt::Key_Delete) {
+        return;
+    }
+    removeCurrentEntry();
+}
+
+void Form1::PushButton10_Click() {
+    HandlerTrap trap(m_services.reporter, kClearList);
+    trap(100, [&] {
+        if (!isBusy()) {
+            m_pictureList->clear();
+        }
+    });
+}
+
+void Form1::PushButton5_Click() {
+    HandlerTrap trap(m_services.reporter, kMoveUp);
+    bool stop = false;
+    trap(100, [&] { stop = isBusy(); });
+    if (stop) {
+        return;
+    }
+    trap(102, [&] { stop = m_pictureList->count() == 0; });
+    if (stop) {
+        return;
+    }
+    int p = 0;
+    trap(104, [&] { p = currentPosition(ListView1); });
+    bool first = true;
+    trap(106, [&] { first = p < 2; });
+    if (first) {
+        trap(118, [&] { ListView1->setFocus(); });
+        return;
+    }
+    trap(108, [&] { m_pictureList->insert(p - 1, m_pictureList->text(p)); });
+    trap(110, [&] { m_pictureList->remove(p + 1); });
+    trap(112, [&] { selectEntry(ListView1, p - 1); });
+    trap(114, [&] { ensureVisible(ListView1, p - 1); });
+    trap(116, [&] { ListView1->setFocus(); });
+}
+
+void Form1::PushButton6_Click() {
+    HandlerTrap trap(m_services.reporter, kMoveDown);
+    bool stop = false;
+    trap(100, [&] { stop = isBusy(); });
+    if (stop) {
+        return;
+    }
+    trap(102, [&] { stop = m_pictureList->count() == 0; });
+    if (stop) {
+        return;
+    }
+    int p = 0;
+    trap(104, [&] { p = currentPosition(ListView1); });
+    bool last = true;
+    // Without a current entry there is nothing to move; the list only gets the focus.
+    trap(106, [&] { last = p < 1 || p >= m_pictureList->count(); });
+    if (last) {
+        trap(118, [&] { ListView1->setFocus(); });
+        return;
+    }
+    trap(108, [&] { m_pictureList->insert(p + 2, m_pictureList->text(p)); });
+    trap(110, [&] { m_pictureList->remove(p); });
+    trap(112, [&] { selectEntry(ListView1, p + 1); });
+    trap(114, [&] { ensureVisible(ListView1, p + 1); });
+    trap(116, [&] { ListView1->setFocus(); });
+}
+
+void Form1::ListView1_ItemClick(int position) {
+    const QPixmap dragPicture(programFolder() + QStringLiteral("/drag.ico"));
+    if (!dragPicture.isNull()) {
+        ListView1->viewport()->setCursor(QCursor(dragPicture));
+    }
+    ListView1->setDragEnabled(false);
+    m_draggedEntry = QPersistentModelIndex(ListView1->currentIndex());
+    Q_UNUSED(position);
+}
+
+void Form1::ListView1_MouseDown(Qt::MouseButton) {
+    m_buttonDown = true;
+}
+
+void Form1::ListView1_MouseUp(Qt::MouseButton) {
+    m_buttonDown = false;
+    ListView1->viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void Form1::ListView1_MouseMove(const QPoint& listPos) {
+    if (!isBusy()) {
+        setMousePointer(MousePointer::Default);
+    }
+    if (!m_buttonDown) {
+        return;
+    }
+    m_hoverEntry = QPersistentModelIndex(ListView1->indexAt(listPos));
+    // A removed dragged entry leaves an invalid index behind: nothing to drag then.
+    if (m_hoverEntry.isValid() && m_draggedEntry.isValid()) {
+        const int h = m_hoverEntry.row() + 1;
+        const int d = m_draggedEntry.row() + 1;
+        const QString hoverText = m_pictureList->text(h);
+        const QString draggedText = m_pictureList->text(d);
+        if (hoverText != draggedText) {
+            m_pictureList->setText(d, hoverText);
+            m_pictureList->setText(h, draggedText);
+            selectEntry(ListView1, h);
+            m_draggedEntry = QPersistentModelIndex(m_pictureList->index(h - 1, 0));
+
+            // Near the top or bottom edge of the visible rows, bring the next row in.
+            const int rowHeight = ListView1->visualRect(m_hoverEntry).height();
+            const int visibleHeight = ListView1->viewport()->height();
+            if (listPos.y() < rowHeight) {
+                if (h > 1) {
+                    ensureVisible(ListView1, h - 1);
+                }
+            } else if (listPos.y() > visibleHeight - rowHeight) {
+                if (m_pictureList->count() >= h + 1) {
+                    ensureVisible(ListView1, h + 1);
+                }
+            }
+        }
+    }
+    m_hoverEntry = QPersistentModelIndex();
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "UiServices.h"
+
+// The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QDesktopServices.
+class QtUiServices : public UiServices {
+public:
+    MsgAnswer messageBox(const QString& text, int style, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    OpenFileResult getOpenFileNames(const QString& title, const QString& filter,
+                                    int budget) override;
+    QString browseForFolder(const QString& prompt, const QString& startFolder) override;
+    void openUrl(const QUrl& url) override;
+    [[noreturn]] void endProgram(int exitCode) override;
+};

@@ -1,0 +1,19 @@
+#include "WrapButton.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+WrapButton::WrapButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+void WrapButton::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const QRect textArea =
+        style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
+    painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(),
+                         caption, QPalette::ButtonText);
+}

@@ -1,0 +1,13 @@
+#include "PathExists.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+bool PathExists(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+// Message-box styles by value, as the handlers name them.
+namespace MsgStyle {
+inline constexpr int OkOnly = 0;
+inline constexpr int YesNo = 4;
+inline constexpr int Exclamation = 48;
+} // namespace MsgStyle
+
+enum class MsgAnswer { Ok, Yes, No };
+
+// Result of the open-file dialog: the chosen full paths, or a failure of the dialog itself
+// (its result did not fit), which the caller turns into its own message.
+struct OpenFileResult {
+    QStringList paths;
+    bool tooMany = false;
+};
+
+// Everything a handler asks of the desktop: modal boxes, dialogs, the shell, ending the program.
+// The Qt implementation is thin; tests drive the real window with a scripted fake.
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    virtual MsgAnswer messageBox(const QString& text, int style, const QString& title) = 0;
+    // Returns "" when the user cancels.
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+    // Open-file dialog with multiple selection; `budget` is the size in characters that the
+    // folder-plus-names form of the selection may take.
+    virtual OpenFileResult getOpenFileNames(const QString& title, const QString& filter,
+                                            int budget) = 0;
+    // Folder browser; returns "" when cancelled.
+    virtual QString browseForFolder(const QString& prompt, const QString& startFolder) = 0;
+    // Hands a web page or a folder to the desktop; the result is not waited for.
+    virtual void openUrl(const QUrl& url) = 0;
+    // Ends the program at once; nothing after this call runs.
+    virtual void endProgram(int exitCode) = 0;
+
+    // The window that owns the modal boxes; may be null.
+    void setOwner(QWidget* owner) { m_owner = owner; }
+    QWidget* owner() const { return m_owner; }
+
+private:
+    QWidget* m_owner = nullptr;
+};

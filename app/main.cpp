@@ -1,0 +1,22 @@
+#include "Clock.h"
+#include "ErrorReport.h"
+#include "Form1.h"
+#include "QtUiServices.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QtUiServices ui;
+    MessageBoxErrorReporter reporter(ui);
+    SystemClock clock;
+    SystemRandom random;
+    Form1Services services{
+        ui, reporter, clock, random, nullptr, nullptr, QCoreApplication::applicationDirPath()};
+    Form1 form(services);
+    if (!form.Form_Load()) {
+        return 0;
+    }
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,98 @@
+#include "PictureListModel.h"
+
+#include "AppError.h"
+
+PictureListModel::PictureListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void PictureListModel::addColumn(const QString& header) {
+    if (m_hasColumn) {
+        throw AppError(QStringLiteral("The list already has its column"));
+    }
+    beginInsertColumns(QModelIndex(), 0, 0);
+    m_header = header;
+    m_hasColumn = true;
+    endInsertColumns();
+}
+
+void PictureListModel::checkPosition(int i, int last) const {
+    if (i < 1 || i > last) {
+        throw AppError(QStringLiteral("Index out of bounds"), 35600);
+    }
+}
+
+QString PictureListModel::text(int i) const {
+    checkPosition(i, count());
+    return m_entries.at(i - 1);
+}
+
+void PictureListModel::setText(int i, const QString& s) {
+    checkPosition(i, count());
+    m_entries[i - 1] = s;
+    const QModelIndex changed = index(i - 1, 0);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
+void PictureListModel::append(const QString& path) {
+    insert(count() + 1, path);
+}
+
+void PictureListModel::appendMany(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), count(), count() + static_cast<int>(paths.size()) - 1);
+    m_entries.append(paths);
+    endInsertRows();
+}
+
+void PictureListModel::insert(int i, const QString& s) {
+    checkPosition(i, count() + 1);
+    beginInsertRows(QModelIndex(), i - 1, i - 1);
+    m_entries.insert(i - 1, s);
+    endInsertRows();
+}
+
+void PictureListModel::remove(int i) {
+    checkPosition(i, count());
+    beginRemoveRows(QModelIndex(), i - 1, i - 1);
+    m_entries.removeAt(i - 1);
+    endRemoveRows();
+}
+
+void PictureListModel::clear() {
+    beginResetModel();
+    m_entries.clear();
+    endResetModel();
+}
+
+int PictureListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+int PictureListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_hasColumn ? 0 : 1;
+}
+
+QVariant PictureListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count() || index.column() != 0) {
+        return {};
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        return m_entries.at(index.row());
+    }
+    return {};
+}
+
+QVariant PictureListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && section == 0 && m_hasColumn && role == Qt::DisplayRole) {
+        return m_header;
+    }
+    return QAbstractListModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags PictureListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

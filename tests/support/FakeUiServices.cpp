@@ -1,0 +1,45 @@
+#include "FakeUiServices.h"
+
+MsgAnswer FakeUiServices::messageBox(const QString& text, int style, const QString& title) {
+    boxes.append({text, style, title});
+    if (onBox) {
+        onBox(boxes.last());
+    }
+    return boxAnswers.isEmpty() ? defaultBoxAnswer : boxAnswers.takeFirst();
+}
+
+QString FakeUiServices::inputBox(const QString& prompt, const QString& title,
+                                 const QString& defaultText) {
+    inputs.append({prompt, title, defaultText});
+    return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+}
+
+OpenFileResult FakeUiServices::getOpenFileNames(const QString& title, const QString& filter,
+                                                int budget) {
+    openFileRequests.append({title, filter, budget});
+    return openFileAnswers.isEmpty() ? OpenFileResult{} : openFileAnswers.takeFirst();
+}
+
+QString FakeUiServices::browseForFolder(const QString& prompt, const QString& startFolder) {
+    browseRequests.append({prompt, startFolder});
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+}
+
+void FakeUiServices::openUrl(const QUrl& url) {
+    openedUrls.append(url);
+}
+
+void FakeUiServices::endProgram(int code) {
+    ended = true;
+    exitCode = code;
+}
+
+QList<FakeUiServices::Box> FakeUiServices::errorReports() const {
+    QList<Box> reports;
+    for (const Box& box : boxes) {
+        if (box.title == QLatin1String("Application Error")) {
+            reports.append(box);
+        }
+    }
+    return reports;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "UiServices.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+// A scripted desktop for tests: records every box and shell request, answers from queues
+// (or with a default), and never blocks.
+class FakeUiServices : public UiServices {
+public:
+    struct Box {
+        QString text;
+        int style = 0;
+        QString title;
+    };
+
+    MsgAnswer messageBox(const QString& text, int style, const QString& title) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    OpenFileResult getOpenFileNames(const QString& title, const QString& filter,
+                                    int budget) override;
+    QString browseForFolder(const QString& prompt, const QString& startFolder) override;
+    void openUrl(const QUrl& url) override;
+    void endProgram(int exitCode) override;
+
+    // Answers, taken in order; when a queue is empty the default applies.
+    QList<MsgAnswer> boxAnswers;
+    MsgAnswer defaultBoxAnswer = MsgAnswer::Ok;
+    QStringList inputAnswers;
+    QList<OpenFileResult> openFileAnswers;
+    QStringList folderAnswers;
+    // Runs while a box is "shown", to act in the middle of a handler.
+    std::function<void(const Box&)> onBox;
+
+    // What the program asked for.
+    QList<Box> boxes;
+    struct Input {
+        QString prompt, title, defaultText;
+    };
+    QList<Input> inputs;
+    struct OpenFile {
+        QString title, filter;
+        int budget = 0;
+    };
+    QList<OpenFile> openFileRequests;
+    struct Browse {
+        QString prompt, startFolder;
+    };
+    QList<Browse> browseRequests;
+    QList<QUrl> openedUrls;
+    bool ended = false;
+    int exitCode = -1;
+
+    // Boxes whose title is "Application Error".
+    QList<Box> errorReports() const;
+};

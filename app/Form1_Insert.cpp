@@ -1,6 +1,88 @@
 // Building the document: the insert run and the start-up check for the office suite.
 #include "Form1.h"
 
-void Form1::PushButton2_Click() {}
+#include "AppTitle.h"
+#include "CaptionProgressBar.h"
+#include "ErrorReport.h"
+#include "InsertHost.h"
+#include "InsertRun.h"
+#include "OfficeBridge.h"
+#include "OfficeSession.h"
+#include "PictureListModel.h"
+#include "UiServices.h"
 
-void Form1::CheckOfficeSuite() {}
+#include <QUrl>
+
+namespace {
+
+const QUrl kOfficeDownloadPage(QStringLiteral("https://www.libreoffice.org/download/"));
+
+// The main window as the host of an insert run.
+class Form1InsertHost : public InsertHost {
+public:
+    explicit Form1InsertHost(Form1& form) : m_form(form) {}
+
+    bool insertBusy() const override { return m_form.InsertBusy; }
+    void setInsertBusy(bool busy) override { m_form.InsertBusy = busy; }
+    int pictureCount() override { return m_form.pictureList().count(); }
+    QString pictureText(int i) override { return m_form.pictureList().text(i); }
+    void setMousePointer(int value) override { m_form.setMousePointer(value); }
+    void setProgressValue(int percent) override { m_form.ProgressBar1->setValue(percent); }
+    void setProgressText(const QString& text) override { m_form.ProgressBar1->setCaption(text); }
+    void showMessage(const QString& text) override {
+        m_form.services().ui.messageBox(text, MsgStyle::OkOnly, applicationTitle());
+    }
+    ErrorReporter& errorReporter() override { return m_form.services().reporter; }
+    void doEvents() override { Form1::doEvents(); }
+
+private:
+    Form1& m_form;
+};
+
+QString officeMissingMessage() {
+    return QStringLiteral("Error 214878392") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("OpenOffice is required to run this software. It is not installed on "
+                          "this computer.") +
+           QStringLiteral("\r\r") + QStringLiteral("Woud you like to open this site now?") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("(If you think this error is a mistake and you have OpenOffice "
+                          "installed, please email a screenshot of this error message and a "
+                          "screenshot of the OpenOffice 'About' window to ") +
+           QLatin1String(kSupportEmail) + QStringLiteral(")");
+}
+
+} // namespace
+
+void Form1::PushButton2_Click() {
+    Form1InsertHost host(*this);
+    InsertRun run(host, m_services.office, m_services.clock);
+    run.run();
+}
+
+void Form1::CheckOfficeSuite() {
+    // Every failure in here is ignored: the check either finds the suite or ends the program.
+    bool present = false;
+    try {
+        if (m_services.office != nullptr) {
+            // Created and let go again at once; a suite it started stays running.
+            present = m_services.office->createServiceManager() != nullptr;
+        }
+    } catch (...) {
+    }
+    if (present) {
+        return;
+    }
+    MsgAnswer answer = MsgAnswer::No;
+    try {
+        answer =
+            m_services.ui.messageBox(officeMissingMessage(), MsgStyle::YesNo, applicationTitle());
+    } catch (...) {
+    }
+    if (answer == MsgAnswer::Yes) {
+        try {
+            m_services.ui.openUrl(kOfficeDownloadPage);
+        } catch (...) {
+        }
+    }
+    endProgram(0);
+}

@@ -2,6 +2,7 @@
 #include "ErrorReport.h"
 #include "Form1.h"
 #include "QtUiServices.h"
+#include "UnoOfficeBridge.h"
 
 #include <QApplication>
 
@@ -11,8 +12,9 @@ int main(int argc, char* argv[]) {
     MessageBoxErrorReporter reporter(ui);
     SystemClock clock;
     SystemRandom random;
+    UnoOfficeBridge office;
     Form1Services services{
-        ui, reporter, clock, random, nullptr, nullptr, QCoreApplication::applicationDirPath()};
+        ui, reporter, clock, random, nullptr, &office, QCoreApplication::applicationDirPath()};
     Form1 form(services);
     if (!form.Form_Load()) {
         return 0;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class ErrorReporter;
+
+// What the insert run needs from the program that hosts it: the picture list, the busy
+// flag, the progress display, the mouse pointer, plain messages, the error report and the
+// event loop. The main window is one host; a program without a window is another.
+class InsertHost {
+public:
+    virtual ~InsertHost() = default;
+
+    virtual bool insertBusy() const = 0;
+    virtual void setInsertBusy(bool busy) = 0;
+
+    // The picture list, counted from 1; both may throw when the list cannot be read.
+    virtual int pictureCount() = 0;
+    virtual QString pictureText(int i) = 0;
+
+    virtual void setMousePointer(int value) = 0;
+    virtual void setProgressValue(int percent) = 0;
+    virtual void setProgressText(const QString& text) = 0;
+
+    // A message with an OK button only, titled with the application title.
+    virtual void showMessage(const QString& text) = 0;
+    virtual ErrorReporter& errorReporter() = 0;
+
+    // Lets the event loop handle pending events once.
+    virtual void doEvents() = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "PathStyle.h"
+
+#include <QString>
+
+class Clock;
+
+// Waits `seconds` while the user interface stays live: the event loop runs and the wait
+// sleeps in it between readings of the clock. Time is read as the time of day, so a wait
+// that spans midnight counts the day's turn-over.
+void PauseSeconds(double seconds, Clock& clock);
+
+// The text after the last separator of the path; a path without one comes back whole.
+QString FileNameFromPath(const QString& path, PathStyle style = kNativePathStyle);
+
+// The file URL the suite is given for a picture. Windows paths get "file:///" and forward
+// slashes; POSIX paths get "file://" and stay as they are (a POSIX name may hold a
+// backslash). Either way "%" and "#" are escaped, since the suite would decode the one and
+// cut the URL at the other; every other character passes as it is.
+QString PictureFileUrl(const QString& path, PathStyle style = kNativePathStyle);

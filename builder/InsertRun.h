@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Writer1.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Clock;
+class HandlerTrap;
+class InsertHost;
+class OfficeBridge;
+class OfficeController;
+class OfficeDesktop;
+class OfficeDispatcher;
+class OfficeDocument;
+class OfficeFrame;
+class OfficeSession;
+
+// The location text of the insert run's error reports.
+inline constexpr char kInsertRunLocation[] = "in Sheafwork2021/08/31.Form1.PushButton2_Click ";
+
+// The insert run: opens a new Writer document through the office bridge and inserts the
+// pictures of the host's list into it, one per page, in list order. Each numbered step is
+// reported on failure and the run goes on with the next, except that a run without a
+// document, or whose office went away, ends at once.
+class InsertRun {
+public:
+    InsertRun(InsertHost& host, OfficeBridge* bridge, Clock& clock,
+              QString location = QString::fromLatin1(kInsertRunLocation));
+    ~InsertRun();
+    InsertRun(const InsertRun&) = delete;
+    InsertRun& operator=(const InsertRun&) = delete;
+
+    void run();
+
+    // Pointer values the run sets.
+    static constexpr int kDefaultPointer = 0;
+    static constexpr int kHourglassPointer = 11;
+    // The longest wait for the suite to leave the picture selection after ".uno:Escape".
+    static constexpr int kSelectionWaitMs = 5000;
+
+private:
+    bool openDocument(HandlerTrap& trap);
+    void insertPictures(HandlerTrap& trap);
+    void insertPicture(HandlerTrap& trap, int i);
+    // Runs a step that calls the office; notes when the office has gone away.
+    bool officeStep(HandlerTrap& trap, int line, const std::function<void()>& body);
+    void insertGraphic(const QString& path);
+    void leavePictureSelection();
+    void pauseAfterPicture();
+    void releaseOffice();
+
+    InsertHost& m_host;
+    OfficeBridge* m_bridge;
+    Clock& m_clock;
+    QString m_location;
+
+    std::unique_ptr<OfficeSession> m_serviceManager;
+    std::unique_ptr<OfficeDesktop> m_desktop;
+    std::unique_ptr<OfficeDocument> m_document;
+    std::unique_ptr<OfficeDispatcher> m_dispatcher;
+    std::unique_ptr<OfficeController> m_controller;
+    std::unique_ptr<OfficeFrame> m_frame;
+
+    // The fixed argument lists, filled anew for each picture.
+    PropertyList m_pictureArgs{4};
+    PropertyList m_breakArgs{3};
+    const PropertyList m_noArgs;
+
+    bool m_officeGone = false;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+class OfficeSession;
+
+// Error numbers of failures that come from the office suite.
+namespace OfficeError {
+// Any failure the suite reports for a call (an automation error).
+inline constexpr int Automation = 440;
+// The suite went away: the connection is closed or the suite's objects are disposed.
+// Every later call on the same session fails the same way.
+inline constexpr int Disconnected = 462;
+} // namespace OfficeError
+
+// The entry point to the office suite: creates "the service manager", a session with a
+// running suite from which the run takes the Desktop, the document and the dispatcher.
+// Failures are thrown as AppError carrying the suite's own message.
+class OfficeBridge {
+public:
+    virtual ~OfficeBridge() = default;
+    // A new session on every call; never null (a failed creation throws).
+    virtual std::unique_ptr<OfficeSession> createServiceManager() = 0;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Writer1.h"
+
+#include <QString>
+
+#include <memory>
+
+class OfficeDocument;
+
+// The suite's Desktop, which opens documents in frames of their own.
+class OfficeDesktop {
+public:
+    virtual ~OfficeDesktop() = default;
+    virtual std::unique_ptr<OfficeDocument> loadComponentFromURL(const QString& url,
+                                                                 const QString& targetFrame,
+                                                                 short searchFlags,
+                                                                 const PropertyList& args) = 0;
+};

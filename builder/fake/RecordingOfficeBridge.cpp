@@ -1,0 +1,172 @@
+#include "RecordingOfficeBridge.h"
+
+#include "AppError.h"
+#include "OfficeController.h"
+#include "OfficeDesktop.h"
+#include "OfficeDocument.h"
+#include "OfficeFrame.h"
+#include "OfficeSession.h"
+
+namespace {
+
+// The fake's objects are thin views on the bridge, which holds the simulated suite.
+class RecordingFrame : public OfficeFrame {
+public:
+    explicit RecordingFrame(int id) : id(id) {}
+    const int id;
+};
+
+class RecordingController : public OfficeController {
+public:
+    explicit RecordingController(RecordingOfficeBridge& office) : m_office(office) {}
+    std::unique_ptr<OfficeFrame> getFrame() override {
+        m_office.enter(QStringLiteral("controller.getFrame"));
+        return std::make_unique<RecordingFrame>(++m_office.framesCreated);
+    }
+    bool selectionIsText() override {
+        m_office.enter(QStringLiteral("controller.getSelection"));
+        ++m_office.selectionReadings;
+        if (m_office.escapePending) {
+            if (m_office.readingsUntilEscaped > 0) {
+                --m_office.readingsUntilEscaped;
+                return false;
+            }
+            m_office.escapePending = false;
+            m_office.pictureSelected = false;
+        }
+        return !m_office.pictureSelected;
+    }
+
+private:
+    RecordingOfficeBridge& m_office;
+};
+
+class RecordingDocument : public OfficeDocument {
+public:
+    explicit RecordingDocument(RecordingOfficeBridge& office) : m_office(office) {}
+    std::unique_ptr<OfficeController> getCurrentController() override {
+        m_office.enter(QStringLiteral("document.getCurrentController"));
+        return std::make_unique<RecordingController>(m_office);
+    }
+
+private:
+    RecordingOfficeBridge& m_office;
+};
+
+class RecordingDesktop : public OfficeDesktop {
+public:
+    explicit RecordingDesktop(RecordingOfficeBridge& office) : m_office(office) {}
+    std::unique_ptr<OfficeDocument> loadComponentFromURL(const QString& url,
+                                                         const QString& targetFrame,
+                                                         short searchFlags,
+                                                         const PropertyList& args) override {
+        m_office.enter(QStringLiteral("desktop.loadComponentFromURL"), QStringLiteral("%1 %2 %3 %4")
+                                                                           .arg(url, targetFrame)
+                                                                           .arg(searchFlags)
+                                                                           .arg(args.getLength()));
+        return std::make_unique<RecordingDocument>(m_office);
+    }
+
+private:
+    RecordingOfficeBridge& m_office;
+};
+
+class RecordingDispatcher : public OfficeDispatcher {
+public:
+    explicit RecordingDispatcher(RecordingOfficeBridge& office) : m_office(office) {}
+    DispatchState executeDispatch(OfficeFrame& frame, const QString& command,
+                                  const QString& targetFrame, short searchFlags,
+                                  const PropertyList& args) override {
+        RecordingOfficeBridge::Dispatch dispatch;
+        dispatch.command = command;
+        dispatch.targetFrame = targetFrame;
+        dispatch.searchFlags = searchFlags;
+        dispatch.args = QList<css::beans::PropertyValue>(args.begin(), args.end());
+        dispatch.frame = static_cast<RecordingFrame&>(frame).id;
+        if (m_office.disconnectAtDispatch > 0 &&
+            m_office.dispatches.size() + 1 >= m_office.disconnectAtDispatch) {
+            m_office.gone = true;
+        }
+        m_office.enter(QStringLiteral("dispatcher.executeDispatch"), command);
+
+        const bool isPicture = command == QLatin1String(".uno:InsertGraphic");
+        const bool isBreak = command == QLatin1String(".uno:InsertBreak");
+        if ((isPicture || isBreak) && m_office.pictureSelected) {
+            dispatch.carriedOut = false;
+        }
+        m_office.dispatches.append(dispatch);
+        if (m_office.onDispatch) {
+            m_office.onDispatch(dispatch);
+        }
+        DispatchState state = DispatchState::Success;
+        if (m_office.answer) {
+            state = m_office.answer(dispatch);
+        } else if (isBreak || command == QLatin1String(".uno:SetAnchorToChar")) {
+            state = DispatchState::Failure;
+        }
+        if (isPicture && dispatch.carriedOut && state != DispatchState::Failure) {
+            m_office.pictureSelected = true;
+        }
+        if (command == QLatin1String(".uno:Escape")) {
+            // The suite carries out the escape later, after some readings of the selection.
+            m_office.escapePending = m_office.pictureSelected && m_office.escapeDelayReadings > 0;
+            m_office.readingsUntilEscaped = m_office.escapeDelayReadings;
+            m_office.pictureSelected = m_office.escapePending;
+        }
+        return state;
+    }
+
+private:
+    RecordingOfficeBridge& m_office;
+};
+
+class RecordingSession : public OfficeSession {
+public:
+    explicit RecordingSession(RecordingOfficeBridge& office) : m_office(office) {}
+    std::unique_ptr<OfficeDesktop> createDesktop() override {
+        m_office.enter(QStringLiteral("session.createInstance"),
+                       QStringLiteral("com.sun.star.frame.Desktop"));
+        return std::make_unique<RecordingDesktop>(m_office);
+    }
+    std::unique_ptr<OfficeDispatcher> createDispatchHelper() override {
+        m_office.enter(QStringLiteral("session.createInstance"),
+                       QStringLiteral("com.sun.star.frame.DispatchHelper"));
+        return std::make_unique<RecordingDispatcher>(m_office);
+    }
+
+private:
+    RecordingOfficeBridge& m_office;
+};
+
+} // namespace
+
+std::unique_ptr<OfficeSession> RecordingOfficeBridge::createServiceManager() {
+    // A new session reaches a suite that has been started again.
+    gone = false;
+    enter(QStringLiteral("bridge.createServiceManager"));
+    ++sessionsCreated;
+    return std::make_unique<RecordingSession>(*this);
+}
+
+QList<RecordingOfficeBridge::Dispatch>
+RecordingOfficeBridge::dispatchesOf(const QString& command) const {
+    QList<Dispatch> found;
+    for (const Dispatch& dispatch : dispatches) {
+        if (dispatch.command == command) {
+            found.append(dispatch);
+        }
+    }
+    return found;
+}
+
+void RecordingOfficeBridge::enter(const QString& member, const QString& argument) {
+    calls.append(argument.isEmpty() ? member : member + QLatin1Char(' ') + argument);
+    if (gone) {
+        throw AppError(QStringLiteral("Binary URP bridge disposed during call"),
+                       OfficeError::Disconnected);
+    }
+    if (!failingMember.isEmpty() &&
+        (member == failingMember || calls.constLast() == failingMember)) {
+        throw AppError(QStringLiteral("%1 failed").arg(member), OfficeError::Automation);
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "OfficeBridge.h"
+#include "OfficeDispatcher.h"
+#include "Writer1.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// An office bridge that records every call in order and answers like a headless suite:
+// a picture stays selected after ".uno:InsertGraphic" until ".uno:Escape" has been carried
+// out, and a break or picture sent while it is selected silently does nothing. Failures,
+// a slow escape and a suite that goes away are injected by the test.
+class RecordingOfficeBridge : public OfficeBridge {
+public:
+    struct Dispatch {
+        QString command;
+        QString targetFrame;
+        short searchFlags = 0;
+        QList<css::beans::PropertyValue> args;
+        // Which frame the command went to (frames are numbered in order of creation).
+        int frame = 0;
+        // False when the suite ignored the command because a picture was still selected.
+        bool carriedOut = true;
+    };
+
+    std::unique_ptr<OfficeSession> createServiceManager() override;
+
+    // Every call, as "<object>.<member>[ <argument>]", e.g. "session.createInstance
+    // com.sun.star.frame.DispatchHelper" or "dispatcher.executeDispatch .uno:Escape".
+    QStringList calls;
+    QList<Dispatch> dispatches;
+    QList<Dispatch> dispatchesOf(const QString& command) const;
+    int sessionsCreated = 0;
+
+    // The member (as in `calls`, with or without its argument) whose every call fails.
+    QString failingMember;
+    // Answers per command; a command not listed gets Success. The real suite answers FAILURE
+    // for breaks and anchoring even when it carried them out, so that is the default here.
+    std::function<DispatchState(const Dispatch&)> answer;
+    // Runs inside every dispatch, before it returns: the place to act in the middle of a run.
+    std::function<void(const Dispatch&)> onDispatch;
+    // From this dispatch on (counted from 1, 0 for never) the suite is gone: that call and
+    // every later one throw OfficeError::Disconnected.
+    int disconnectAtDispatch = 0;
+    // How many readings of the selection still show the picture after each ".uno:Escape".
+    int escapeDelayReadings = 0;
+    int selectionReadings = 0;
+
+    // State of the simulated suite.
+    bool pictureSelected = false;
+    bool escapePending = false;
+    int readingsUntilEscaped = 0;
+    bool gone = false;
+    int framesCreated = 0;
+
+    // Throws when the member is set to fail or the suite is gone.
+    void enter(const QString& member, const QString& argument = QString());
+};

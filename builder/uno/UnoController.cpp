@@ -1,0 +1,34 @@
+#include "UnoController.h"
+
+#include "AppError.h"
+#include "OfficeBridge.h"
+#include "UnoErrors.h"
+#include "UnoFrame.h"
+
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+UnoController::UnoController(const css::uno::Reference<css::frame::XController>& controller)
+    : m_controller(controller) {}
+
+std::unique_ptr<OfficeFrame> UnoController::getFrame() {
+    return callOffice([&] {
+        const css::uno::Reference<css::frame::XFrame> frame = m_controller->getFrame();
+        if (!frame.is()) {
+            throw AppError(QStringLiteral("The document's view has no frame"),
+                           OfficeError::Automation);
+        }
+        return std::make_unique<UnoFrame>(frame);
+    });
+}
+
+bool UnoController::selectionIsText() {
+    return callOffice([&] {
+        const css::uno::Reference<css::view::XSelectionSupplier> supplier(
+            m_controller, css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::lang::XServiceInfo> selection(supplier->getSelection(),
+                                                                     css::uno::UNO_QUERY);
+        return selection.is() && selection->supportsService("com.sun.star.text.TextRanges");
+    });
+}

@@ -1,0 +1,28 @@
+#include "UnoDesktop.h"
+
+#include "AppError.h"
+#include "OfficeBridge.h"
+#include "UnoDocument.h"
+#include "UnoErrors.h"
+
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+
+UnoDesktop::UnoDesktop(const css::uno::Reference<css::frame::XComponentLoader>& loader)
+    : m_loader(loader) {}
+
+std::unique_ptr<OfficeDocument> UnoDesktop::loadComponentFromURL(const QString& url,
+                                                                 const QString& targetFrame,
+                                                                 short searchFlags,
+                                                                 const PropertyList& args) {
+    return callOffice([&]() -> std::unique_ptr<OfficeDocument> {
+        const css::uno::Reference<css::lang::XComponent> component = m_loader->loadComponentFromURL(
+            toOUString(url), toOUString(targetFrame), searchFlags, args);
+        css::uno::Reference<css::frame::XModel> model(component, css::uno::UNO_QUERY);
+        if (!model.is()) {
+            throw AppError(QStringLiteral("The office suite opened no document for %1").arg(url),
+                           OfficeError::Automation);
+        }
+        return std::make_unique<UnoDocument>(model);
+    });
+}

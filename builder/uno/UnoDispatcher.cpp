@@ -1,0 +1,39 @@
+#include "UnoDispatcher.h"
+
+#include "AppError.h"
+#include "OfficeBridge.h"
+#include "UnoErrors.h"
+#include "UnoFrame.h"
+
+#include <com/sun/star/frame/DispatchResultEvent.hpp>
+#include <com/sun/star/frame/DispatchResultState.hpp>
+
+UnoDispatcher::UnoDispatcher(const css::uno::Reference<css::frame::XDispatchHelper>& helper)
+    : m_helper(helper) {}
+
+DispatchState UnoDispatcher::executeDispatch(OfficeFrame& frame, const QString& command,
+                                             const QString& targetFrame, short searchFlags,
+                                             const PropertyList& args) {
+    auto* target = dynamic_cast<UnoFrame*>(&frame);
+    if (target == nullptr) {
+        throw AppError(QStringLiteral("The frame does not belong to this office suite"),
+                       OfficeError::Automation);
+    }
+    return callOffice([&] {
+        const css::uno::Any result =
+            m_helper->executeDispatch(target->dispatchProvider(), toOUString(command),
+                                      toOUString(targetFrame), searchFlags, args);
+        css::frame::DispatchResultEvent event;
+        if (!(result >>= event)) {
+            return DispatchState::Unknown;
+        }
+        switch (event.State) {
+        case css::frame::DispatchResultState::SUCCESS:
+            return DispatchState::Success;
+        case css::frame::DispatchResultState::FAILURE:
+            return DispatchState::Failure;
+        default:
+            return DispatchState::DontKnow;
+        }
+    });
+}

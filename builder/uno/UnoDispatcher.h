@@ -1,0 +1,18 @@
+#pragma once
+
+#include "OfficeDispatcher.h"
+
+#include <com/sun/star/frame/XDispatchHelper.hpp>
+
+// The suite's DispatchHelper.
+class UnoDispatcher : public OfficeDispatcher {
+public:
+    explicit UnoDispatcher(const css::uno::Reference<css::frame::XDispatchHelper>& helper);
+
+    DispatchState executeDispatch(OfficeFrame& frame, const QString& command,
+                                  const QString& targetFrame, short searchFlags,
+                                  const PropertyList& args) override;
+
+private:
+    css::uno::Reference<css::frame::XDispatchHelper> m_helper;
+};

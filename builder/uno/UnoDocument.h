@@ -1,0 +1,16 @@
+#pragma once
+
+#include "OfficeDocument.h"
+
+#include <com/sun/star/frame/XModel.hpp>
+
+// An open document through its model.
+class UnoDocument : public OfficeDocument {
+public:
+    explicit UnoDocument(const css::uno::Reference<css::frame::XModel>& model);
+
+    std::unique_ptr<OfficeController> getCurrentController() override;
+
+private:
+    css::uno::Reference<css::frame::XModel> m_model;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "OfficeBridge.h"
+
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <QString>
+
+// The office bridge over the suite's UNO C++ runtime. "The service manager" is the
+// component context of a running suite: by default the installed suite is started with a
+// private pipe, the way the runtime's own bootstrap does it, but the wait for it to answer
+// is bounded; when the setting `OfficeConnection` holds a connection ("pipe,name=...;urp"
+// or "socket,host=...,port=...;urp"), the suite listening there is used instead.
+class UnoOfficeBridge : public OfficeBridge {
+public:
+    static constexpr int kDefaultStartTimeoutMs = 30000;
+
+    explicit UnoOfficeBridge(int startTimeoutMs = kDefaultStartTimeoutMs);
+
+    std::unique_ptr<OfficeSession> createServiceManager() override;
+
+    // The suite's "soffice" as the runtime finds it: in the folder named by UNO_PATH, or
+    // else on PATH with its links resolved. Empty when there is none.
+    static QString findOfficeProgram();
+
+private:
+    css::uno::Reference<css::uno::XComponentContext> connect(const QString& connection);
+    css::uno::Reference<css::uno::XComponentContext> startOffice();
+
+    int m_startTimeoutMs;
+};

@@ -13,6 +13,7 @@
 #include <rtl/bootstrap.hxx>
 
 #include <algorithm>
+#include <csignal>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -44,6 +45,9 @@ QString runtimeFolder(const QString& officeProgram) {
 // The local end of every connection: created once per process, on first use, and kept.
 css::uno::Reference<css::uno::XComponentContext> localContext() {
     static const auto* context = [] {
+        // A connection whose office died is a closed pipe; writing to it must fail the
+        // call, not end this program with SIGPIPE.
+        std::signal(SIGPIPE, SIG_IGN);
         rtl::OUString configured;
         if (!rtl::Bootstrap::get("URE_BOOTSTRAP", configured)) {
             const QString rc = QStringLiteral("vnd.sun.star.pathname:") +
@@ -87,12 +91,12 @@ UnoOfficeBridge::UnoOfficeBridge(int startTimeoutMs) : m_startTimeoutMs(startTim
 
 std::unique_ptr<OfficeSession> UnoOfficeBridge::createServiceManager() {
     const QString connection = GetSetting(kConnectionKey, QString()).trimmed();
-    const auto context = connection.isEmpty() ? startOffice() : connect(connection);
+    const auto context = connection.isEmpty() ? startOffice() : connectToOffice(connection);
     return std::make_unique<UnoSession>(context);
 }
 
 css::uno::Reference<css::uno::XComponentContext>
-UnoOfficeBridge::connect(const QString& connection) {
+UnoOfficeBridge::connectToOffice(const QString& connection) {
     const auto resolver = newResolver();
     return callOffice([&] { return resolveContext(resolver, contextUrl(connection)); });
 }

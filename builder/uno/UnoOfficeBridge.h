@@ -23,8 +23,12 @@ public:
     // else on PATH with its links resolved. Empty when there is none.
     static QString findOfficeProgram();
 
+    // The component context of the suite listening at `connection` ("pipe,name=x;urp" or a
+    // whole "uno:" URL). Throws AppError when nothing answers there.
+    static css::uno::Reference<css::uno::XComponentContext>
+    connectToOffice(const QString& connection);
+
 private:
-    css::uno::Reference<css::uno::XComponentContext> connect(const QString& connection);
     css::uno::Reference<css::uno::XComponentContext> startOffice();
 
     int m_startTimeoutMs;

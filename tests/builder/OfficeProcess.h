@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A headless office suite for one test program: a private profile, a pipe name unique to
+// this run, and a process that is killed when the fixture goes away, or with the test
+// program should that die first.
+class OfficeProcess {
+public:
+    OfficeProcess();
+    ~OfficeProcess();
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    // Starts the suite and waits until it answers on its pipe; false with `error` set when
+    // it does not within a minute. Starting again after kill() uses a new pipe name.
+    bool start(QString* error);
+    // Kills the suite at once, the way a crash would end it, and waits until it is gone.
+    void kill();
+    bool isRunning() const;
+
+    // The connection for the setting OfficeConnection.
+    QString connection() const;
+    // The suite's profile folder, as a file URL.
+    QString profileUrl() const;
+
+private:
+    bool launch(QString* error);
+
+    QTemporaryDir m_profile;
+    QString m_pipe;
+    std::unique_ptr<QProcess> m_process;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A Writer document that the suite holds open, stored to a file in the suite's own format
+// and read back: which pictures it holds, where they point, and where its page breaks are.
+struct StoredDocument {
+    // Stores the one text document open in the suite at `connection` to `path` (format
+    // writer8) and closes it in the suite. Fails the calling test through `error`.
+    static StoredDocument storeOpenDocument(const QString& connection, const QString& path,
+                                            QString* error);
+
+    // Reads the layout from the document's content.xml.
+    void analyse(const QString& contentXml);
+
+    QStringList packageEntries;
+    // The body in document order: "P" for a picture, "B" for a page break before a paragraph.
+    QString layout;
+    // The link of every picture, in order.
+    QStringList imageLinks;
+    int openDocuments = 0;
+
+    int pictures() const { return static_cast<int>(layout.count(QLatin1Char('P'))); }
+    int pageBreaks() const { return static_cast<int>(layout.count(QLatin1Char('B'))); }
+};

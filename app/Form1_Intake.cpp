@@ -2,16 +2,188 @@
 // and the bundled samples.
 #include "Form1.h"
 
+#include "AddFolder.h"
+#include "AppError.h"
+#include "AppTitle.h"
+#include "HandlerTrap.h"
+#include "OpenFileSelection.h"
+#include "PathExists.h"
+#include "PictureListModel.h"
+#include "Settings.h"
+#include "UiServices.h"
+
 #include <QMimeData>
+#include <QUrl>
 
-void Form1::PushButton1_Click() {}
+namespace {
 
-void Form1::PushButton4_Click() {}
+const QString kAddFiles = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton1_Click ");
+const QString kAddFolder = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton4_Click ");
+const QString kSamples = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton11_Click ");
 
-void Form1::PushButton11_Click() {}
-
-bool Form1::ListView1_OLEDragOver(const QMimeData*) const {
-    return false;
+FileSystem& diskOf(const Form1Services& services) {
+    if (services.fileSystem == nullptr) {
+        throw AppError(QStringLiteral("Object variable not set"), 91);
+    }
+    return *services.fileSystem;
 }
 
-void Form1::ListView1_OLEDragDrop(const QMimeData*) {}
+// The local files a drag carries, in the order the drag source gave them; empty when it
+// carries anything else as well.
+QStringList droppedPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty()) {
+            return {};
+        }
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+} // namespace
+
+void Form1::PushButton1_Click() {
+    HandlerTrap trap(m_services.reporter, kAddFiles);
+    OpenFileResult chosen;
+    bool tooMany = false;
+    trap(112, [&] {
+        try {
+            chosen = m_services.ui.getOpenFileNames(QString::fromLatin1(kOpenFileTitle),
+                                                    openFileFilter(), kFileNameBufferSize);
+            if (chosen.tooMany) {
+                throw AppError(QStringLiteral("The file name buffer is too small"),
+                               ErrorNumber::FileNameBufferTooSmall);
+            }
+        } catch (const AppError& error) {
+            if (error.number() != ErrorNumber::FileNameBufferTooSmall) {
+                throw;
+            }
+            tooMany = true;
+        }
+    });
+    if (tooMany) {
+        trap(148, [&] {
+            m_services.ui.messageBox(
+                QStringLiteral("You've selected too many files to add.\r\r"
+                               "Please try adding via the \"Add All\" button."),
+                MsgStyle::OkOnly, applicationTitle());
+        });
+        return;
+    }
+    const QStringList& paths = chosen.paths;
+    if (paths.isEmpty()) {
+        return;
+    }
+    // One file is taken exactly as the dialog gave it; several are tidied, since a folder
+    // that ends in a separator would double it.
+    if (paths.size() == 1) {
+        trap(122, [&] { m_pictureList->append(paths.first()); });
+        return;
+    }
+    for (const QString& path : paths) {
+        QString tidy;
+        trap(138, [&] { tidy = NormalizePath(path); });
+        trap(140, [&] { m_pictureList->append(tidy); });
+    }
+}
+
+void Form1::PushButton4_Click() {
+    HandlerTrap trap(m_services.reporter, kAddFolder);
+    QString extension;
+    trap(100, [&] {
+        extension = m_services.ui.inputBox(
+            QStringLiteral("Enter file extension to load:\r\r"
+                           "(* for all files, txt for all txt files, doc for all doc files, "
+                           "etc.)"),
+            applicationTitle(), GetSetting(QStringLiteral("Extension"), QStringLiteral("*")));
+        if (!extension.isEmpty()) {
+            SaveSetting(QStringLiteral("Extension"), extension);
+        }
+    });
+    if (extension.isEmpty()) {
+        return;
+    }
+    QString result;
+    trap(104, [&] {
+        result = m_services.ui.browseForFolder(QStringLiteral("Please select folder:"),
+                                               GetSetting(QStringLiteral("LastFolder"), QString()));
+    });
+    if (result.isEmpty()) {
+        return;
+    }
+    QString chosenFolder;
+    trap(333, [&] { chosenFolder = result; });
+    trap(334, [&] { SaveSetting(QStringLiteral("LastFolder"), chosenFolder); });
+
+    trap(112, [&] { setMousePointer(MousePointer::Hourglass); });
+    FolderList folders;
+    trap(114, [&] { folders.append(chosenFolder + QLatin1Char(separatorOf(kNativePathStyle))); });
+    trap(116, [&] {
+        GetSubDirectories2016(
+            folders, true, ScanContext{diskOf(m_services), m_services.reporter, &Form1::doEvents});
+    });
+    trap(118, [&] {
+        AddScannedFiles(folders, QStringLiteral("*.") + extension, *m_pictureList,
+                        ScanContext{diskOf(m_services), m_services.reporter, &Form1::doEvents},
+                        [&](int line, const std::function<void()>& step) { trap(line, step); });
+    });
+    trap(136, [&] { setMousePointer(MousePointer::Default); });
+}
+
+void Form1::PushButton11_Click() {
+    HandlerTrap trap(m_services.reporter, kSamples);
+    trap(100, [&] {
+        const QString samples = programFolder() + QStringLiteral("/Samples");
+        for (const QString& name : ListFiles(diskOf(m_services), samples, QStringLiteral("*.*"))) {
+            const QString path = samples + QLatin1Char('/') + name;
+            // The only intake path that refuses an entry already listed, under the very same
+            // text.
+            if (PathExists(path) && !m_pictureList->contains(path)) {
+                m_pictureList->append(path);
+            }
+        }
+        const MsgAnswer answer = m_services.ui.messageBox(
+            QStringLiteral("Would you like this software to open the folder where these sample "
+                           "files are stored (so that you can view them before working with "
+                           "them)?"),
+            MsgStyle::YesNo, applicationTitle());
+        if (answer == MsgAnswer::Yes) {
+            m_services.ui.openUrl(QUrl::fromLocalFile(samples + QLatin1Char('/')));
+        }
+    });
+}
+
+bool Form1::ListView1_OLEDragOver(const QMimeData* data) const {
+    return !droppedPaths(data).isEmpty();
+}
+
+void Form1::ListView1_OLEDragDrop(const QMimeData* data) {
+    const QStringList paths = droppedPaths(data);
+    const QChar separator = QLatin1Char(separatorOf(kNativePathStyle));
+    for (const QString& path : paths) {
+        // The drop has no error report: a path that cannot be examined or listed brings what
+        // could be read of it, and the next dropped path follows.
+        try {
+            FileSystem& disk = diskOf(m_services);
+            if (!IsFolder(disk, path)) {
+                m_pictureList->append(path);
+                continue;
+            }
+            const ScanContext context{disk, m_services.reporter, &Form1::doEvents};
+            FolderList folders{path + separator};
+            GetSubDirectories2016(folders, true, context);
+            AddScannedFiles(folders, QStringLiteral("*.*"), *m_pictureList, context,
+                            [](int, const std::function<void()>& step) {
+                                try {
+                                    step();
+                                } catch (...) {
+                                }
+                            });
+        } catch (...) {
+        }
+    }
+}

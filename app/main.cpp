@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "ErrorReport.h"
 #include "Form1.h"
+#include "PosixFileSystem.h"
 #include "QtUiServices.h"
 #include "UnoOfficeBridge.h"
 
@@ -13,8 +14,9 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     SystemRandom random;
     UnoOfficeBridge office;
+    PosixFileSystem disk;
     Form1Services services{
-        ui, reporter, clock, random, nullptr, &office, QCoreApplication::applicationDirPath()};
+        ui, reporter, clock, random, &disk, &office, QCoreApplication::applicationDirPath()};
     Form1 form(services);
     if (!form.Form_Load()) {
         return 0;

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Bits of the attribute word that intake looks at, with the values Windows gives them.
+namespace FileAttribute {
+inline constexpr int ReadOnly = 1;
+inline constexpr int Hidden = 2;
+inline constexpr int System = 4;
+inline constexpr int Directory = 16;
+inline constexpr int Archive = 32;
+inline constexpr int ReparsePoint = 1024;
+} // namespace FileAttribute
+
+// Everything intake asks of the disk, in the terms of the Windows file calls that the folder
+// scan was designed around: attribute words, folders with a root flag, subfolder names, and
+// wildcard file listings whose files have been opened once. Failures are thrown as AppError
+// with the runtime's numbers: 70 permission denied, 76 path not found, 75 anything else.
+//
+// Names come in the enumeration order of enumerationOrderLess(). A name that the program
+// cannot represent has each unrepresentable part replaced by "?", as the narrow-character
+// Windows calls hand it out.
+class FileSystem {
+public:
+    struct FolderInfo {
+        int attributes = 0;
+        bool isRoot = false;
+    };
+
+    // One file of a listing: its attribute word as the listing saw it, and whether it could
+    // be opened as an existing file (read-only, without reading).
+    struct FileEntry {
+        QString name;
+        int attributes = 0;
+        bool openable = false;
+    };
+
+    virtual ~FileSystem() = default;
+
+    // The attribute word of a file or folder.
+    virtual int attributes(const QString& path) = 0;
+    // A folder; fails with 76 when the path is no folder.
+    virtual FolderInfo folder(const QString& path) = 0;
+    // The names of the subfolders of a folder ("." and ".." are never among them).
+    virtual QStringList subFolderNames(const QString& path) = 0;
+    // The files (never folders) directly in a folder whose names match the wildcard pattern,
+    // hidden and system files included. A folder that does not exist has no files.
+    virtual QList<FileEntry> files(const QString& folder, const QString& pattern) = 0;
+    // Whether the path is an existing file that can be opened read-only; a folder never is.
+    // Never fails.
+    virtual bool canOpenFile(const QString& path) = 0;
+};

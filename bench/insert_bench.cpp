@@ -1,0 +1,227 @@
+// Inserts 50 small pictures into a new document of a headless office suite that the
+// benchmark starts itself, with no pause after each picture, and prints the milliseconds
+// per picture of the main window's insert run next to the tightest loop over the same
+// bridge that still gets every picture in: the picture, the escape, the wait until the
+// picture is no longer selected, and the break between pictures.
+//
+//     insert_bench [rounds]
+#include "CaptionProgressBar.h"
+#include "ErrorReport.h"
+#include "FakeClock.h"
+#include "FakeUiServices.h"
+#include "Form1.h"
+#include "InsertRoutines.h"
+#include "OfficeBridge.h"
+#include "OfficeController.h"
+#include "OfficeDesktop.h"
+#include "OfficeDispatcher.h"
+#include "OfficeDocument.h"
+#include "OfficeFrame.h"
+#include "OfficeProcess.h"
+#include "OfficeSession.h"
+#include "PictureListModel.h"
+#include "Settings.h"
+#include "StoredDocument.h"
+#include "UnoOfficeBridge.h"
+#include "Writer1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int kPictures = 50;
+
+struct Figures {
+    double totalMs = 0; // from the click (or the first bridge call) to the end
+    double loopMs = 0;  // the pictures alone, without opening the document
+    int pictures = 0;
+    int breaks = 0;
+    bool onePerPage = false;
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The main window's run, as the user starts it.
+Figures timeOurRun(const QStringList& pictures) {
+    FakeUiServices ui;
+    MessageBoxErrorReporter reporter(ui);
+    SystemClock clock;
+    FakeRandom random;
+    UnoOfficeBridge office;
+    Form1Services services{ui, reporter, clock, random, nullptr, &office, QString()};
+    Form1 form(services);
+    for (const QString& picture : pictures) {
+        form.pictureList().append(picture);
+    }
+    // The first picture's progress marks the end of opening the document.
+    QElapsedTimer clockOfRun;
+    double loopStartMs = -1;
+    QObject::connect(form.ProgressBar1, &QProgressBar::valueChanged, [&](int) {
+        if (loopStartMs < 0) {
+            loopStartMs = clockOfRun.nsecsElapsed() / 1e6;
+        }
+    });
+    clockOfRun.start();
+    form.PushButton2_Click();
+    Figures figures;
+    figures.totalMs = clockOfRun.nsecsElapsed() / 1e6;
+    figures.loopMs = figures.totalMs - loopStartMs;
+    if (!ui.errorReports().isEmpty()) {
+        std::fprintf(stderr, "our run reported: %s\n", qPrintable(ui.errorReports().at(0).text));
+    }
+    return figures;
+}
+
+// The same bridge, no window, no settings, no progress: only what the suite needs.
+Figures timeTightLoop(const QStringList& pictures, bool anchorAsCharacter) {
+    UnoOfficeBridge office;
+    QElapsedTimer clockOfRun;
+    clockOfRun.start();
+    const auto session = office.createServiceManager();
+    const auto desktop = session->createDesktop();
+    const auto document = desktop->loadComponentFromURL(
+        QStringLiteral("private:factory/swriter"), QStringLiteral("_blank"), 0, PropertyList());
+    const auto dispatcher = session->createDispatchHelper();
+    const auto controller = document->getCurrentController();
+    const auto frame = controller->getFrame();
+    const double loopStartMs = clockOfRun.nsecsElapsed() / 1e6;
+
+    PropertyList picture(4);
+    PropertyList pageBreak(3);
+    const PropertyList none;
+    auto* pageBreakArgs = pageBreak.getArray();
+    pageBreakArgs[0] = NewPropertyValue(QStringLiteral("Kind"), shortValue(3));
+    pageBreakArgs[1] = NewPropertyValue(QStringLiteral("TemplateName"), textValue(QString()));
+    pageBreakArgs[2] = NewPropertyValue(QStringLiteral("PageNumber"), shortValue(0));
+    auto* pictureArgs = picture.getArray();
+    pictureArgs[1] =
+        NewPropertyValue(QStringLiteral("FilterName"), textValue(QStringLiteral("<All formats>")));
+    pictureArgs[2] = NewPropertyValue(QStringLiteral("AsLink"), booleanValue(false));
+    pictureArgs[3] =
+        NewPropertyValue(QStringLiteral("Style"), textValue(QStringLiteral("Graphics")));
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        pictureArgs[0] =
+            NewPropertyValue(QStringLiteral("FileName"), textValue(PictureFileUrl(pictures[i])));
+        dispatcher->executeDispatch(*frame, QStringLiteral(".uno:InsertGraphic"), QString(), 0,
+                                    picture);
+        if (anchorAsCharacter) {
+            dispatcher->executeDispatch(*frame, QStringLiteral(".uno:SetAnchorToChar"), QString(),
+                                        0, none);
+        }
+        dispatcher->executeDispatch(*frame, QStringLiteral(".uno:Escape"), QString(), 0, none);
+        while (!controller->selectionIsText()) {
+        }
+        if (i + 1 < pictures.size()) {
+            dispatcher->executeDispatch(*frame, QStringLiteral(".uno:InsertBreak"), QString(), 0,
+                                        pageBreak);
+        }
+    }
+    Figures figures;
+    figures.totalMs = clockOfRun.nsecsElapsed() / 1e6;
+    figures.loopMs = figures.totalMs - loopStartMs;
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QTemporaryDir work;
+    qputenv("XDG_CONFIG_HOME", work.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
+
+    QStringList pictures;
+    for (int i = 0; i < kPictures; ++i) {
+        const QString path =
+            work.filePath(QStringLiteral("pic-%1.png").arg(i, 2, 10, QLatin1Char('0')));
+        QImage image(16 + i % 9, 12 + i % 7, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv((i * 41) % 360, 180, 200));
+        image.save(path, "PNG");
+        pictures.append(path);
+    }
+
+    OfficeProcess suite;
+    QString error;
+    if (!suite.start(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    SaveSetting(QStringLiteral("OfficeConnection"), suite.connection());
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+
+    // Each measured run gets a new document; the stored copy shows that every picture got in.
+    int stored = 0;
+    auto check = [&](Figures& figures) {
+        QString storeError;
+        const StoredDocument document = StoredDocument::storeOpenDocument(
+            suite.connection(), work.filePath(QStringLiteral("run-%1.odt").arg(++stored)),
+            &storeError);
+        figures.pictures = document.pictures();
+        figures.breaks = document.pageBreaks();
+        figures.onePerPage =
+            document.layout == QStringLiteral("P") + QStringLiteral("BP").repeated(kPictures - 1);
+        if (!storeError.isEmpty()) {
+            std::fprintf(stderr, "storing: %s\n", qPrintable(storeError));
+        }
+    };
+
+    // A first document warms up the suite (its first document and picture filters load slowly).
+    Figures warmUp = timeTightLoop(pictures.mid(0, 3), true);
+    check(warmUp);
+
+    struct Variant {
+        const char* name;
+        std::function<Figures()> run;
+        std::vector<double> total, loop;
+        int pictures = 0, breaks = 0;
+        int order = 0;
+        bool onePerPage = true;
+    };
+    std::vector<Variant> variants{
+        {"our run (Form1, InsertPause 0)", [&] { return timeOurRun(pictures); }, {}, {}},
+        {"tight loop: picture, escape, selection wait, break",
+         [&] { return timeTightLoop(pictures, false); },
+         {},
+         {}},
+        {"tight loop as above plus anchoring as character",
+         [&] { return timeTightLoop(pictures, true); },
+         {},
+         {}},
+    };
+    for (int round = 0; round < rounds; ++round) {
+        // Each variant leads a round in turn, so that none always runs right after another.
+        std::rotate(variants.begin(), variants.begin() + 1, variants.end());
+        for (Variant& variant : variants) {
+            Figures figures = variant.run();
+            check(figures);
+            variant.total.push_back(figures.totalMs / kPictures);
+            variant.loop.push_back(figures.loopMs / kPictures);
+            variant.pictures = figures.pictures;
+            variant.breaks = figures.breaks;
+            variant.onePerPage = variant.onePerPage && figures.onePerPage;
+        }
+    }
+    std::printf("%d pictures, %d rounds, median ms per picture\n", kPictures, rounds);
+    std::printf("%-52s %10s %10s %9s %7s %13s\n", "", "with open", "loop only", "pictures",
+                "breaks", "one per page");
+    std::sort(variants.begin(), variants.end(),
+              [](const Variant& a, const Variant& b) { return a.order < b.order; });
+    for (const Variant& variant : variants) {
+        std::printf("%-52s %10.2f %10.2f %9d %7d %13s\n", variant.name, median(variant.total),
+                    median(variant.loop), variant.pictures, variant.breaks,
+                    variant.onePerPage ? "yes" : "no");
+    }
+    suite.kill();
+    return 0;
+}

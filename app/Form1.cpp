@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QStringDecoder>
 #include <QStyle>
 
 namespace {
@@ -159,9 +160,11 @@ void Form1::buildLayout() {
     connect(ListView1, &PictureListView::filesDropped, this, &Form1::ListView1_OLEDragDrop);
     ListView1->setDropFilter([this](const QMimeData* data) { return ListView1_OLEDragOver(data); });
 
+    // Centred on the screen; the frame is not known before the window is first shown, so the
+    // client area is what gets centred.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        move(available.center() - rect().center());
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        screen->availableGeometry()));
     }
 }
 
@@ -221,11 +224,21 @@ void Form1::ApplySkin() {
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
 
+    // Load the skin: a style sheet in UTF-8. A file that cannot be read, or that is not text,
+    // is rejected as a whole rather than applied half-decoded.
     QFile file(skinPath);
     if (!file.open(QIODevice::ReadOnly)) {
         throw AppError(QStringLiteral("Could not load the skin file %1").arg(skinPath), 75);
     }
-    const QString styleSheet = QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw AppError(QStringLiteral("Could not read the skin file %1").arg(skinPath), 75);
+    }
+    QStringDecoder decode(QStringDecoder::Utf8);
+    const QString styleSheet = decode(bytes);
+    if (decode.hasError()) {
+        throw AppError(QStringLiteral("The skin file %1 is not a style sheet").arg(skinPath), 75);
+    }
     // The skin applies to the main window and everything on it.
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(styleSheet);

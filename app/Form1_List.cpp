@@ -154,14 +154,15 @@ void Form1::ListView1_MouseMove(const QPoint& listPos) {
             selectEntry(ListView1, h);
             m_draggedEntry = QPersistentModelIndex(m_pictureList->index(h - 1, 0));
 
-            // Near the top or bottom edge of the visible rows, bring the next row in.
+            // Within one row's height of the top or bottom edge of the visible area, bring
+            // the next row in. The list's own area decides, not where it stands on the screen.
             const int rowHeight = ListView1->visualRect(m_hoverEntry).height();
             const int visibleHeight = ListView1->viewport()->height();
             if (listPos.y() < rowHeight) {
                 if (h > 1) {
                     ensureVisible(ListView1, h - 1);
                 }
-            } else if (listPos.y() > visibleHeight - rowHeight) {
+            } else if (listPos.y() >= visibleHeight - rowHeight) {
                 if (m_pictureList->count() >= h + 1) {
                     ensureVisible(ListView1, h + 1);
                 }

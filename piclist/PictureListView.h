@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QMimeData>
 #include <QTreeView>
 
 #include <functional>
-
-#include <QMimeData>
 
 // The list control of the main window: a one-column report view whose mouse, key and
 // drop events are handed to the window's handlers as signals, the way the handlers

@@ -1,5 +1,7 @@
 #include "QtUiServices.h"
 
+#include "OpenFileSelection.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,29 +39,28 @@ QString QtUiServices::inputBox(const QString& prompt, const QString& title,
 
 OpenFileResult QtUiServices::getOpenFileNames(const QString& title, const QString& filter,
                                               int budget) {
-    // The filter comes in the "label|patterns|" form; Qt wants "label (patterns)".
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QString qtFilter = parts.value(0);
-    if (parts.size() > 1 && !qtFilter.contains(QLatin1Char('('))) {
-        qtFilter += QStringLiteral(" (") + parts.at(1) + QLatin1Char(')');
-    }
-    qtFilter.replace(QLatin1Char(';'), QLatin1Char(' '));
+    // No start folder: the dialog opens where the platform chooses. The label keeps its
+    // pattern list in view; the patterns Qt matches by follow in the last parentheses.
     OpenFileResult result;
-    result.paths = QFileDialog::getOpenFileNames(owner(), title, QString(), qtFilter);
-    if (result.paths.size() > 1) {
-        // The folder once, then each name after a separator, as the dialog's buffer holds it.
-        qsizetype size = QFileInfo(result.paths.first()).absolutePath().size();
-        for (const QString& path : result.paths) {
-            size += 1 + QFileInfo(path).fileName().size();
-        }
-        result.tooMany = size >= budget;
+    result.paths = QFileDialog::getOpenFileNames(owner(), title, QString(), qtNameFilter(filter),
+                                                 nullptr, QFileDialog::HideNameFilterDetails);
+    // The selection must fit the result buffer in the folder-plus-names form; a selection
+    // that does not is refused as a whole.
+    if (!selectionFitsBuffer(result.paths, budget)) {
+        result.paths.clear();
+        result.tooMany = true;
     }
     return result;
 }
 
 QString QtUiServices::browseForFolder(const QString& prompt, const QString& startFolder) {
-    return QFileDialog::getExistingDirectory(owner(), prompt, startFolder,
-                                             QFileDialog::ShowDirsOnly);
+    QString folder =
+        QFileDialog::getExistingDirectory(owner(), prompt, startFolder, QFileDialog::ShowDirsOnly);
+    // The root comes back as "/", every other folder without a trailing separator.
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) {
+        folder.chop(1);
+    }
+    return folder;
 }
 
 void QtUiServices::openUrl(const QUrl& url) {

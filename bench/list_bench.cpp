@@ -115,7 +115,7 @@ int main(int argc, char* argv[]) {
         }
         yields.measure([] { Form1::doEvents(); });
         printPhase("append one at a time (yields included)", entries, appends);
-        std::printf("%-44s %8d  longest time without handling events %7.2f ms\n",
+        std::printf("%-44s %8d  longest yield (layout and paint) %7.2f ms\n",
                     "  of which yields to the event loop", entries / appendsPerYield + 1,
                     ms(yields.longestNs));
     }

@@ -7,18 +7,28 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-PictureListView::PictureListView(QWidget* parent) : QTreeView(parent) {
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
+PictureListView::PictureListView(QWidget* parent) : QTableView(parent) {
+    // A plain report list: rows under one left-aligned column header, no grid, no row
+    // numbers, no cell-to-cell tabbing, and a header that only resizes.
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionsMovable(false);
+    fitRowHeightToFont();
+
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     // The program reorders entries itself from the mouse events; the view's own item
     // drag is never started.
     setDragEnabled(false);
@@ -28,13 +38,26 @@ PictureListView::PictureListView(QWidget* parent) : QTreeView(parent) {
     setMouseTracking(true);
 }
 
+void PictureListView::fitRowHeightToFont() {
+    const int height = fontMetrics().height() + 4;
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+void PictureListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        fitRowHeightToFont();
+    }
+}
+
 int PictureListView::hitTest(const QPoint& viewportPos) const {
     const QModelIndex index = indexAt(viewportPos);
     return index.isValid() ? index.row() + 1 : 0;
 }
 
 void PictureListView::mousePressEvent(QMouseEvent* event) {
-    QTreeView::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
     const int position = hitTest(event->position().toPoint());
     if (position > 0) {
         emit itemClicked(position);
@@ -49,19 +72,21 @@ void PictureListView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureListView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeView::mouseReleaseEvent(event);
+    QTableView::mouseReleaseEvent(event);
     emit mouseReleased(event->button());
 }
 
 void PictureListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeView::mouseDoubleClickEvent(event);
+    // The first click of the pair has already made its row current; the base class would
+    // treat a double-click off the rows as another press.
+    event->accept();
     emit doubleClickedAnywhere();
 }
 
 void PictureListView::keyPressEvent(QKeyEvent* event) {
     // The handler only looks at the key; the view still gets every key, Delete included.
     emit keyPressed(event->key());
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void PictureListView::dragEnterEvent(QDragEnterEvent* event) {

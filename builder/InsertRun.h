@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Clock;
 class HandlerTrap;
@@ -34,6 +35,16 @@ public:
     InsertRun& operator=(const InsertRun&) = delete;
 
     void run();
+
+    // The pause after each picture in seconds, instead of the `InsertPause` setting.
+    void setPauseSeconds(double seconds) { m_pauseOverride = seconds; }
+    // Keeps the document and the suite's objects after the run, for a caller that goes on
+    // working with the document (storing it); they are let go with the run object.
+    void setKeepDocument(bool keep) { m_keepDocument = keep; }
+    OfficeDocument* document() const { return m_document.get(); }
+    OfficeDesktop* desktop() const { return m_desktop.get(); }
+    // True when the run reached its end with the office still there.
+    bool completed() const { return m_completed; }
 
     // Pointer values the run sets.
     static constexpr int kDefaultPointer = 0;
@@ -70,4 +81,7 @@ private:
     const PropertyList m_noArgs;
 
     bool m_officeGone = false;
+    bool m_completed = false;
+    bool m_keepDocument = false;
+    std::optional<double> m_pauseOverride;
 };

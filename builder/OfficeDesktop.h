@@ -16,4 +16,6 @@ public:
                                                                  const QString& targetFrame,
                                                                  short searchFlags,
                                                                  const PropertyList& args) = 0;
+    // Ends the suite itself, with every document it holds.
+    virtual void terminate() = 0;
 };

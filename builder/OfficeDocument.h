@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 
 class OfficeController;
@@ -9,4 +11,9 @@ class OfficeDocument {
 public:
     virtual ~OfficeDocument() = default;
     virtual std::unique_ptr<OfficeController> getCurrentController() = 0;
+    // Writes the document to a file URL with the suite's filter for the format
+    // ("writer8", "MS Word 2007 XML", "writer_pdf_Export"); the document stays open.
+    virtual void storeToUrl(const QString& url, const QString& filterName) = 0;
+    // Closes the document without saving it.
+    virtual void close() = 0;
 };

@@ -48,6 +48,10 @@ public:
         m_office.enter(QStringLiteral("document.getCurrentController"));
         return std::make_unique<RecordingController>(m_office);
     }
+    void storeToUrl(const QString& url, const QString& filterName) override {
+        m_office.enter(QStringLiteral("document.storeToURL"), url + QLatin1Char(' ') + filterName);
+    }
+    void close() override { m_office.enter(QStringLiteral("document.close")); }
 
 private:
     RecordingOfficeBridge& m_office;
@@ -66,6 +70,7 @@ public:
                                                                            .arg(args.getLength()));
         return std::make_unique<RecordingDocument>(m_office);
     }
+    void terminate() override { m_office.enter(QStringLiteral("desktop.terminate")); }
 
 private:
     RecordingOfficeBridge& m_office;

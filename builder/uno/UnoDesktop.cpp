@@ -5,6 +5,7 @@
 #include "UnoDocument.h"
 #include "UnoErrors.h"
 
+#include <com/sun/star/frame/XDesktop.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 
@@ -24,5 +25,12 @@ std::unique_ptr<OfficeDocument> UnoDesktop::loadComponentFromURL(const QString& 
                            OfficeError::Automation);
         }
         return std::make_unique<UnoDocument>(model);
+    });
+}
+
+void UnoDesktop::terminate() {
+    callOffice([&] {
+        css::uno::Reference<css::frame::XDesktop> desktop(m_loader, css::uno::UNO_QUERY_THROW);
+        desktop->terminate();
     });
 }

@@ -13,6 +13,7 @@ public:
                                                          const QString& targetFrame,
                                                          short searchFlags,
                                                          const PropertyList& args) override;
+    void terminate() override;
 
 private:
     css::uno::Reference<css::frame::XComponentLoader> m_loader;

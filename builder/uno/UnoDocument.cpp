@@ -4,6 +4,10 @@
 #include "OfficeBridge.h"
 #include "UnoController.h"
 #include "UnoErrors.h"
+#include "Writer1.h"
+
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 
 UnoDocument::UnoDocument(const css::uno::Reference<css::frame::XModel>& model) : m_model(model) {}
 
@@ -15,5 +19,21 @@ std::unique_ptr<OfficeController> UnoDocument::getCurrentController() {
             throw AppError(QStringLiteral("The document has no view"), OfficeError::Automation);
         }
         return std::make_unique<UnoController>(controller);
+    });
+}
+
+void UnoDocument::storeToUrl(const QString& url, const QString& filterName) {
+    callOffice([&] {
+        css::uno::Reference<css::frame::XStorable> storable(m_model, css::uno::UNO_QUERY_THROW);
+        PropertyList args(1);
+        args.getArray()[0] = NewPropertyValue(QStringLiteral("FilterName"), textValue(filterName));
+        storable->storeToURL(toOUString(url), args);
+    });
+}
+
+void UnoDocument::close() {
+    callOffice([&] {
+        css::uno::Reference<css::util::XCloseable> closeable(m_model, css::uno::UNO_QUERY_THROW);
+        closeable->close(true);
     });
 }

@@ -10,6 +10,8 @@ public:
     explicit UnoDocument(const css::uno::Reference<css::frame::XModel>& model);
 
     std::unique_ptr<OfficeController> getCurrentController() override;
+    void storeToUrl(const QString& url, const QString& filterName) override;
+    void close() override;
 
 private:
     css::uno::Reference<css::frame::XModel> m_model;

@@ -24,6 +24,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -90,7 +91,8 @@ void sleepInEventLoop(int milliseconds) {
 UnoOfficeBridge::UnoOfficeBridge(int startTimeoutMs) : m_startTimeoutMs(startTimeoutMs) {}
 
 std::unique_ptr<OfficeSession> UnoOfficeBridge::createServiceManager() {
-    const QString connection = GetSetting(kConnectionKey, QString()).trimmed();
+    const QString connection =
+        !m_connection.isEmpty() ? m_connection : GetSetting(kConnectionKey, QString()).trimmed();
     const auto context = connection.isEmpty() ? startOffice() : connectToOffice(connection);
     return std::make_unique<UnoSession>(context);
 }
@@ -113,11 +115,18 @@ css::uno::Reference<css::uno::XComponentContext> UnoOfficeBridge::startOffice() 
         QStringLiteral("lumigrove%1%2")
             .arg(QCoreApplication::applicationPid())
             .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-    const QStringList arguments{QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
-                                QStringLiteral("--norestore"), QStringLiteral("--nolockcheck"),
-                                QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe)};
+    QStringList arguments{QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
+                          QStringLiteral("--norestore"), QStringLiteral("--nolockcheck"),
+                          QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe)};
+    if (m_headless) {
+        arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
+    }
+    if (!m_profileFolder.isEmpty()) {
+        arguments << QStringLiteral("-env:UserInstallation=") +
+                         QUrl::fromLocalFile(m_profileFolder).toString(QUrl::FullyEncoded);
+    }
     // The suite outlives this program: the document it builds stays open for the user.
-    if (!QProcess::startDetached(program, arguments, QDir::homePath())) {
+    if (!QProcess::startDetached(program, arguments, QDir::homePath(), &m_startedPid)) {
         throw AppError(QStringLiteral("The office suite could not be started: %1").arg(program),
                        OfficeError::Automation);
     }

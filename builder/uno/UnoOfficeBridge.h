@@ -19,6 +19,16 @@ public:
 
     std::unique_ptr<OfficeSession> createServiceManager() override;
 
+    // A connection to use instead of the `OfficeConnection` setting ("" reads the setting).
+    void setConnection(const QString& connection) { m_connection = connection; }
+    // Starts the suite without any window of its own (for programs without a window).
+    void setHeadless(bool headless) { m_headless = headless; }
+    // Starts the suite with a profile of its own in this folder, so that it neither meets
+    // nor disturbs a suite the user runs.
+    void setProfileFolder(const QString& folder) { m_profileFolder = folder; }
+    // The process id of the suite this bridge started last, or 0.
+    qint64 startedProcessId() const { return m_startedPid; }
+
     // The suite's "soffice" as the runtime finds it: in the folder named by UNO_PATH, or
     // else on PATH with its links resolved. Empty when there is none.
     static QString findOfficeProgram();
@@ -32,4 +42,8 @@ private:
     css::uno::Reference<css::uno::XComponentContext> startOffice();
 
     int m_startTimeoutMs;
+    QString m_connection;
+    bool m_headless = false;
+    QString m_profileFolder;
+    qint64 m_startedPid = 0;
 };

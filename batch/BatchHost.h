@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ErrorReport.h"
+#include "InsertHost.h"
+
+#include <QList>
+#include <QString>
+#include <QTextStream>
+
+#include <set>
+
+class PictureListModel;
+
+// Hosts the insert run without a window: the list is a plain model, progress and error
+// reports go to standard error, and the host keeps track of which pictures failed.
+class BatchHost : public InsertHost, public ErrorReporter {
+public:
+    BatchHost(PictureListModel& list, QTextStream& err);
+
+    bool insertBusy() const override { return m_insertBusy; }
+    void setInsertBusy(bool busy) override { m_insertBusy = busy; }
+    int pictureCount() override;
+    QString pictureText(int i) override;
+    void setMousePointer(int) override {}
+    void setProgressValue(int percent) override { m_percent = percent; }
+    void setProgressText(const QString& text) override;
+    void showMessage(const QString& text) override;
+    ErrorReporter& errorReporter() override { return *this; }
+    void doEvents() override;
+
+    void ShowErrorReport(const QString& location, int line, const QString& description) override;
+
+    // Positions (1-based) of the pictures the run reached, and of those that failed.
+    int picturesReached() const { return m_current; }
+    const std::set<int>& failedPictures() const { return m_failed; }
+    // True when the run could not open a document at all.
+    bool documentFailed() const { return m_documentFailed; }
+    int reportCount() const { return m_reports; }
+    QStringList messages() const { return m_messages; }
+
+private:
+    PictureListModel& m_list;
+    QTextStream& m_err;
+    bool m_insertBusy = false;
+    int m_percent = 0;
+    int m_current = 0;
+    int m_reports = 0;
+    bool m_documentFailed = false;
+    std::set<int> m_failed;
+    QStringList m_messages;
+};

@@ -1,0 +1,177 @@
+#include "BatchOptions.h"
+
+#include "PathExists.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+bool outputFormatFor(const QString& outPath, OutputFormat* format) {
+    const QString suffix = QFileInfo(outPath).suffix().toLower();
+    if (suffix == QLatin1String("odt")) {
+        *format = {suffix, QStringLiteral("writer8"), false};
+    } else if (suffix == QLatin1String("docx")) {
+        *format = {suffix, QStringLiteral("MS Word 2007 XML"), false};
+    } else if (suffix == QLatin1String("pdf")) {
+        *format = {suffix, QStringLiteral("writer_pdf_Export"), true};
+    } else {
+        return false;
+    }
+    return true;
+}
+
+QString batchHelpText() {
+    return QStringLiteral(
+        "Usage: lumigrove-batch [--ext EXT] [--pause SECONDS] [--office CONNECTION]\n"
+        "                       [--keep-open] -o OUT PATH...\n"
+        "\n"
+        "Builds one word-processor document with one embedded picture per page, in the\n"
+        "order given, and stores it at OUT.\n"
+        "\n"
+        "Each PATH is taken as a drop on the list of the Lumigrove window: a file is\n"
+        "inserted as it is named; a folder is searched with everything below it, level by\n"
+        "level, for names matching \"*.EXT\" (names beginning with \"~\" and hidden archive\n"
+        "files are left out).\n"
+        "\n"
+        "Options:\n"
+        "  -o, --output OUT      the document to write; its extension chooses the format:\n"
+        "                        .odt (OpenDocument text), .docx (Word 2007 XML), .pdf.\n"
+        "                        OUT is written under a temporary name beside it and renamed\n"
+        "                        into place only when complete.\n"
+        "  --ext EXT             extension searched for in folders (default \"*\": every file;\n"
+        "                        matched without regard to case).\n"
+        "  --pause SECONDS       pause after each picture, in seconds (default 0).\n"
+        "  --office CONNECTION   use a running office suite at this UNO connection, such as\n"
+        "                        \"pipe,name=lumigrove;urp\"; it is left running. Without it a\n"
+        "                        headless office is started and ended afterwards.\n"
+        "  --keep-open           leave the document open in the office suite as well.\n"
+        "  -h, --help            show this text.\n"
+        "\n"
+        "Progress goes to standard error, one line per picture. The summary names the\n"
+        "pictures inserted, the ones that failed and the seconds taken.\n"
+        "\n"
+        "Exit status: 0 when every picture went in and OUT was written; 2 for bad usage;\n"
+        "1 otherwise (a picture failed, no office suite found, OUT not written).\n");
+}
+
+ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
+    ParsedCommandLine parsed;
+    BatchOptions& options = parsed.options;
+    auto refuse = [&](const QString& message) {
+        parsed.action = ParsedCommandLine::Action::Refuse;
+        parsed.message = message;
+        return parsed;
+    };
+    bool onlyPaths = false;
+    bool haveOut = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (onlyPaths || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            options.paths.append(arg);
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            onlyPaths = true;
+            continue;
+        }
+        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+            parsed.action = ParsedCommandLine::Action::Help;
+            return parsed;
+        }
+        if (arg == QLatin1String("--keep-open")) {
+            options.keepOpen = true;
+            continue;
+        }
+        // Options with a value take it from the next argument or after "=".
+        QString name = arg;
+        QString value;
+        bool inlineValue = false;
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            eq > 0 && arg.startsWith(QLatin1String("--"))) {
+            name = arg.left(eq);
+            value = arg.mid(eq + 1);
+            inlineValue = true;
+        }
+        const bool known = name == QLatin1String("-o") || name == QLatin1String("--output") ||
+                           name == QLatin1String("--ext") || name == QLatin1String("--pause") ||
+                           name == QLatin1String("--office");
+        if (!known) {
+            return refuse(QStringLiteral("unknown option %1").arg(arg));
+        }
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size()) {
+                return refuse(QStringLiteral("option %1 needs a value").arg(name));
+            }
+            value = arguments.at(++i);
+        }
+        if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
+            if (value.isEmpty()) {
+                return refuse(QStringLiteral("the output path is empty"));
+            }
+            options.outPath = value;
+            haveOut = true;
+        } else if (name == QLatin1String("--ext")) {
+            if (value.isEmpty()) {
+                return refuse(QStringLiteral("--ext needs an extension, such as jpg or *"));
+            }
+            options.extension = value;
+        } else if (name == QLatin1String("--pause")) {
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            if (!ok || seconds < 0 || seconds > 3600) {
+                return refuse(
+                    QStringLiteral("--pause needs a number of seconds from 0 to 3600, not \"%1\"")
+                        .arg(value));
+            }
+            options.pauseSeconds = seconds;
+        } else {
+            if (value.isEmpty()) {
+                return refuse(
+                    QStringLiteral("--office needs a connection, such as pipe,name=lumigrove;urp"));
+            }
+            options.officeConnection = value;
+        }
+    }
+    if (!haveOut) {
+        return refuse(QStringLiteral("no output file given (-o OUT)"));
+    }
+    if (!outputFormatFor(options.outPath, &options.format)) {
+        return refuse(
+            QStringLiteral("cannot store \"%1\": the output must end in .odt, .docx or .pdf")
+                .arg(options.outPath));
+    }
+    if (options.paths.isEmpty()) {
+        return refuse(QStringLiteral("no PATH given: name the pictures or folders to insert"));
+    }
+    parsed.action = ParsedCommandLine::Action::Run;
+    return parsed;
+}
+
+QString checkBatchInputs(const BatchOptions& options) {
+    for (const QString& path : options.paths) {
+        if (!PathExists(path)) {
+            return QStringLiteral("%1: no such file or folder").arg(path);
+        }
+    }
+    const QFileInfo out(options.outPath);
+    const QString folder = out.absolutePath();
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir()) {
+        return QStringLiteral("%1: the output folder %2 does not exist")
+            .arg(options.outPath, folder);
+    }
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+        return QStringLiteral("%1: the output folder %2 cannot be written")
+            .arg(options.outPath, folder);
+    }
+    if (out.isDir()) {
+        return QStringLiteral("%1: is a folder, not a file").arg(options.outPath);
+    }
+    if (out.exists() &&
+        ::access(QFile::encodeName(out.absoluteFilePath()).constData(), W_OK) != 0) {
+        return QStringLiteral("%1: the output file cannot be replaced").arg(options.outPath);
+    }
+    return {};
+}

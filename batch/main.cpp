@@ -1,0 +1,12 @@
+#include "BatchCommand.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runBatch(QCoreApplication::arguments(), out, err);
+}

@@ -111,8 +111,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     if (bridge == nullptr) {
         ownBridge = std::make_unique<UnoOfficeBridge>();
         if (ownOffice) {
-            profile = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                                      QStringLiteral("/lumigrove-office-XXXXXX"));
+            profile = std::make_unique<QTemporaryDir>(
+                QDir::tempPath() + QStringLiteral("/lumigrove-batch-office-XXXXXX"));
             ownBridge->setHeadless(true);
             ownBridge->setProfileFolder(profile->path());
         } else {

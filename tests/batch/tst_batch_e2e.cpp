@@ -1,0 +1,222 @@
+// lumigrove-batch against a real headless office suite: a folder tree and single files
+// stored as ODT, DOCX and PDF and read back, an office killed in the middle of a run, and
+// a run that starts and ends an office of its own.
+#include "BatchCommand.h"
+#include "OfficeProcess.h"
+#include "StoredDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString err;
+};
+
+Outcome runInProcess(const QStringList& args) {
+    Outcome outcome;
+    QString out;
+    QTextStream outStream(&out);
+    QTextStream errStream(&outcome.err);
+    outcome.status =
+        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream);
+    errStream.flush();
+    return outcome;
+}
+
+// Runs a command and returns its standard output; fails the test on a bad exit.
+QByteArray commandOutput(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        qWarning() << program << args << process.readAllStandardError();
+        return {};
+    }
+    return process.readAllStandardOutput();
+}
+
+// A small picture that no other picture of the test equals, byte for byte.
+void writePicture(const QString& path, int shade) {
+    QImage image(24 + shade, 16, QImage::Format_RGB32);
+    image.fill(qRgb(shade * 20 % 256, 120, 255 - shade * 10 % 256));
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QVERIFY(image.save(path, "PNG"));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestBatchE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void odt_treeAndFiles_embeddedInScanOrderWithBreaksBetween();
+    void docx_sameRun_onePicturePerPage();
+    void pdf_sameRun_onePagePerPicture();
+    void officeKilledMidRun_status1AndNoOutput();
+    void unreachableOffice_status1WithMessage();
+    void ownOffice_startedHeadlessAndEnded();
+
+private:
+    QStringList albumArgs(const QString& out) const;
+
+    OfficeProcess m_office;
+    QTemporaryDir m_dir;
+    // The pictures in the order the run must insert them.
+    QStringList m_expected;
+};
+
+void TestBatchE2E::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QVERIFY2(m_office.start(&error), qPrintable(error));
+    const QString tree = m_dir.filePath(QStringLiteral("tree"));
+    // Names are listed in upper-cased order, subfolders after the files of their parent
+    // level; "~" names are left out of folder scans.
+    writePicture(tree + QStringLiteral("/b.png"), 1);
+    writePicture(tree + QStringLiteral("/A picture.PNG"), 2);
+    writePicture(tree + QStringLiteral("/sub/c#1.png"), 3);
+    writePicture(tree + QStringLiteral("/sub/deeper/d.png"), 4);
+    writePicture(tree + QStringLiteral("/~skipped.png"), 5);
+    writePicture(tree + QStringLiteral("/notes.txt.png"), 6);
+    QFile::rename(tree + QStringLiteral("/notes.txt.png"), tree + QStringLiteral("/notes.txt"));
+    writePicture(m_dir.filePath(QStringLiteral("single 100%.png")), 7);
+    writePicture(m_dir.filePath(QStringLiteral("~single.png")), 8);
+    m_expected = {tree + "/A picture.PNG",
+                  tree + "/b.png",
+                  tree + "/sub/c#1.png",
+                  tree + "/sub/deeper/d.png",
+                  m_dir.filePath("single 100%.png"),
+                  m_dir.filePath("~single.png")};
+}
+
+void TestBatchE2E::cleanupTestCase() {
+    m_office.kill();
+}
+
+QStringList TestBatchE2E::albumArgs(const QString& out) const {
+    // A file named on the command line goes in as it is, even with a "~" name; in the tree
+    // only the .png files count.
+    return {"--ext",
+            "png",
+            "--office",
+            m_office.connection(),
+            "-o",
+            out,
+            m_dir.filePath("tree"),
+            m_dir.filePath("single 100%.png"),
+            m_dir.filePath("~single.png")};
+}
+
+void TestBatchE2E::odt_treeAndFiles_embeddedInScanOrderWithBreaksBetween() {
+    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
+    const Outcome outcome = runInProcess(albumArgs(out));
+    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 6 of 6 pictures")));
+
+    StoredDocument stored;
+    stored.analyse(
+        QString::fromUtf8(commandOutput(QStringLiteral("unzip"), {"-p", out, "content.xml"})));
+    QCOMPARE(stored.layout, QStringLiteral("PBPBPBPBPBP"));
+    // Embedded: every picture points into the package, and its bytes are those of the
+    // picture file at that place in the order.
+    QCOMPARE(stored.imageLinks.size(), m_expected.size());
+    for (int i = 0; i < m_expected.size(); ++i) {
+        const QString link = stored.imageLinks.at(i);
+        QVERIFY2(link.startsWith(QLatin1String("Pictures/")), qPrintable(link));
+        QCOMPARE(commandOutput(QStringLiteral("unzip"), {"-p", out, link}),
+                 fileBytes(m_expected.at(i)));
+    }
+    // Nothing but the document itself is left beside it.
+    QCOMPARE(QDir(m_dir.path()).entryList({"*album*"}, QDir::Files | QDir::Hidden),
+             QStringList{"album.odt"});
+}
+
+void TestBatchE2E::docx_sameRun_onePicturePerPage() {
+    const QString out = m_dir.filePath(QStringLiteral("album.docx"));
+    const Outcome outcome = runInProcess(albumArgs(out));
+    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+    const QString entries = QString::fromUtf8(commandOutput("unzip", {"-Z1", out}));
+    QCOMPARE(entries.count(QStringLiteral("word/media/")), 6);
+    const QString body =
+        QString::fromUtf8(commandOutput("unzip", {"-p", out, "word/document.xml"}));
+    QCOMPARE(body.count(QStringLiteral("<w:drawing>")), 6);
+    QCOMPARE(body.count(QStringLiteral("<w:br w:type=\"page\"/>")), 5);
+}
+
+void TestBatchE2E::pdf_sameRun_onePagePerPicture() {
+    const QString out = m_dir.filePath(QStringLiteral("album.pdf"));
+    const Outcome outcome = runInProcess(albumArgs(out));
+    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+    const QString info = QString::fromUtf8(commandOutput("pdfinfo", {out}));
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+6\\n"))), qPrintable(info));
+}
+
+void TestBatchE2E::officeKilledMidRun_status1AndNoOutput() {
+    QStringList pictures;
+    for (int i = 0; i < 12; ++i) {
+        pictures << m_expected.at(i % m_expected.size());
+    }
+    const QString out = m_dir.filePath(QStringLiteral("killed.odt"));
+    // An earlier good file under the same name must survive a failed run.
+    {
+        QFile earlier(out);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier document");
+    }
+    QTimer::singleShot(1200, [this] { m_office.kill(); });
+    const Outcome outcome = runInProcess(
+        QStringList{"--pause", "0.3", "--office", m_office.connection(), "-o", out} + pictures);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains(QStringLiteral("not written")), qPrintable(outcome.err));
+    QVERIFY(outcome.err.contains(QStringLiteral("Not inserted:")));
+    QCOMPARE(fileBytes(out), QByteArray("earlier document"));
+    QCOMPARE(QDir(m_dir.path()).entryList({"*killed*"}, QDir::Files | QDir::Hidden),
+             QStringList{"killed.odt"});
+    QString error;
+    QVERIFY2(m_office.start(&error), qPrintable(error));
+}
+
+void TestBatchE2E::unreachableOffice_status1WithMessage() {
+    const QString out = m_dir.filePath(QStringLiteral("nowhere.odt"));
+    const Outcome outcome = runInProcess(
+        {"--office", "pipe,name=lumigrove-nobody-listens;urp", "-o", out, m_expected.first()});
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains(QStringLiteral("no office suite could be reached")),
+             qPrintable(outcome.err));
+    QVERIFY(!QFile::exists(out));
+}
+
+void TestBatchE2E::ownOffice_startedHeadlessAndEnded() {
+    // The real program, without --office: it starts a headless office with a private
+    // profile and ends it before it exits.
+    const QString out = m_dir.filePath(QStringLiteral("own.odt"));
+    QProcess batch;
+    batch.start(QStringLiteral(LUMIGROVE_BATCH_PROGRAM),
+                {"-o", out, m_expected.at(0), m_expected.at(1)});
+    QVERIFY(batch.waitForFinished(120000));
+    const QString err = QString::fromUtf8(batch.readAllStandardError());
+    QVERIFY2(batch.exitCode() == 0, qPrintable(err));
+    QVERIFY(err.contains(QStringLiteral("Inserted 2 of 2 pictures")));
+    StoredDocument stored;
+    stored.analyse(QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"})));
+    QCOMPARE(stored.layout, QStringLiteral("PBP"));
+    // No office with a batch profile is left running.
+    const QString running = QString::fromUtf8(commandOutput("ps", {"-eo", "args"}));
+    QVERIFY2(!running.contains(QStringLiteral("lumigrove-batch-office-")), qPrintable(running));
+}
+
+QTEST_GUILESS_MAIN(TestBatchE2E)
+#include "tst_batch_e2e.moc"

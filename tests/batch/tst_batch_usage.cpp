@@ -1,0 +1,195 @@
+// The batch command's command line: every way of using it wrongly is refused with exit
+// status 2 and a message before anything starts, and a run through a recording office
+// stores the document and reports what went in.
+#include "BatchCommand.h"
+#include "BatchOptions.h"
+#include "RecordingOfficeBridge.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Outcome runWith(const QStringList& args, OfficeBridge* bridge = nullptr) {
+    Outcome outcome;
+    QTextStream out(&outcome.out);
+    QTextStream err(&outcome.err);
+    outcome.status =
+        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, out, err, bridge);
+    out.flush();
+    err.flush();
+    return outcome;
+}
+
+void touch(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+
+} // namespace
+
+class TestBatchUsage : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void badUsage_refusedWithStatus2_data();
+    void badUsage_refusedWithStatus2();
+    void help_documentsEveryOption();
+    void outputFormat_chosenByExtension();
+    void options_parsedWithValues();
+    void recordingOffice_storesThroughTemporaryName();
+    void recordingOffice_failedPicture_status1AndNamed();
+    void recordingOffice_unreachable_status1NoOutput();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_picture;
+};
+
+void TestBatchUsage::init() {
+    QVERIFY(m_dir.isValid());
+    m_picture = m_dir.filePath(QStringLiteral("a.png"));
+    touch(m_picture);
+}
+
+void TestBatchUsage::badUsage_refusedWithStatus2_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString out = QStringLiteral("%1/out.odt").arg(QDir::tempPath());
+    QTest::newRow("nothing") << QStringList{} << "no output file given";
+    QTest::newRow("no PATH") << QStringList{"-o", out} << "no PATH given";
+    QTest::newRow("other format") << QStringList{"-o", "/tmp/out.rtf", "x"}
+                                  << "must end in .odt, .docx or .pdf";
+    QTest::newRow("no extension") << QStringList{"-o", "/tmp/out", "x"} << "must end in";
+    QTest::newRow("unknown option")
+        << QStringList{"--fast", "-o", out, "x"} << "unknown option --fast";
+    QTest::newRow("-o without value") << QStringList{"x", "-o"} << "option -o needs a value";
+    QTest::newRow("pause not a number")
+        << QStringList{"--pause", "soon", "-o", out, "x"} << "--pause needs a number";
+    QTest::newRow("pause negative")
+        << QStringList{"--pause=-1", "-o", out, "x"} << "--pause needs a number";
+    QTest::newRow("empty extension")
+        << QStringList{"--ext", "", "-o", out, "x"} << "--ext needs an extension";
+    QTest::newRow("missing PATH") << QStringList{"-o", out, "/nonexistent/pictures"}
+                                  << "no such file or folder";
+    QTest::newRow("output folder missing")
+        << QStringList{"-o", "/nonexistent/folder/out.odt", "/tmp"} << "does not exist";
+    QTest::newRow("output is a folder")
+        << QStringList{"-o", QDir::tempPath() + "/x.odt/", "/tmp"} << "";
+}
+
+void TestBatchUsage::badUsage_refusedWithStatus2() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    RecordingOfficeBridge office;
+    const Outcome outcome = runWith(args, &office);
+    QCOMPARE(outcome.status, 2);
+    QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
+    QVERIFY(outcome.err.startsWith(QLatin1String("lumigrove-batch: ")));
+    // Refused before anything started: the office was never asked.
+    QCOMPARE(office.sessionsCreated, 0);
+}
+
+void TestBatchUsage::help_documentsEveryOption() {
+    const Outcome outcome = runWith({QStringLiteral("--help")});
+    QCOMPARE(outcome.status, 0);
+    for (const char* option : {"--ext", "--pause", "--office", "--keep-open", "-o", ".odt", ".docx",
+                               ".pdf", "Exit status"}) {
+        QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
+    }
+    QVERIFY(outcome.err.isEmpty());
+}
+
+void TestBatchUsage::outputFormat_chosenByExtension() {
+    OutputFormat format;
+    QVERIFY(outputFormatFor(QStringLiteral("/a/b.ODT"), &format));
+    QCOMPARE(format.filterName, QStringLiteral("writer8"));
+    QVERIFY(outputFormatFor(QStringLiteral("b.docx"), &format));
+    QCOMPARE(format.filterName, QStringLiteral("MS Word 2007 XML"));
+    QVERIFY(outputFormatFor(QStringLiteral("b.tar.pdf"), &format));
+    QCOMPARE(format.filterName, QStringLiteral("writer_pdf_Export"));
+    QVERIFY(!outputFormatFor(QStringLiteral("b.odt.bak"), &format));
+    QVERIFY(!outputFormatFor(QStringLiteral("odt"), &format));
+}
+
+void TestBatchUsage::options_parsedWithValues() {
+    const ParsedCommandLine parsed = parseBatchCommandLine(
+        {"lumigrove-batch", "--ext", "jpg", "--pause=0.25", "--office", "pipe,name=x;urp",
+         "--keep-open", "-o", "out.pdf", "--", "-dash-named-folder", "b"});
+    QCOMPARE(parsed.action, ParsedCommandLine::Action::Run);
+    QCOMPARE(parsed.options.extension, QStringLiteral("jpg"));
+    QCOMPARE(parsed.options.pauseSeconds, 0.25);
+    QCOMPARE(parsed.options.officeConnection, QStringLiteral("pipe,name=x;urp"));
+    QVERIFY(parsed.options.keepOpen);
+    QCOMPARE(parsed.options.paths, (QStringList{"-dash-named-folder", "b"}));
+    QCOMPARE(parsed.options.format.extension, QStringLiteral("pdf"));
+}
+
+void TestBatchUsage::recordingOffice_storesThroughTemporaryName() {
+    RecordingOfficeBridge office;
+    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
+    const Outcome outcome = runWith({"-o", out, m_picture, m_picture}, &office);
+    // The recording office writes nothing, so the rename into place has nothing to move:
+    // the command must say so and fail rather than claim the file.
+    QCOMPARE(outcome.status, 1);
+    QVERIFY(!QFile::exists(out));
+    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToURL"));
+    QCOMPARE(stores.size(), 1);
+    QVERIFY2(stores.first().contains(QStringLiteral("/.album.lumigrove-")),
+             qPrintable(stores.first()));
+    QVERIFY(stores.first().endsWith(QLatin1String(".odt writer8")));
+    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertGraphic")).size(), 2);
+    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
+    QVERIFY(office.calls.contains(QStringLiteral("document.close")));
+    // Closed after storing, and the office named by the caller is never ended.
+    QVERIFY(office.calls.indexOf(QStringLiteral("document.close")) >
+            office.calls.indexOf(stores.first()));
+    QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
+    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 2 of 2 pictures")));
+}
+
+void TestBatchUsage::recordingOffice_failedPicture_status1AndNamed() {
+    RecordingOfficeBridge office;
+    const QString other = m_dir.filePath(QStringLiteral("b.png"));
+    touch(other);
+    office.answer = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+        if (dispatch.command != QLatin1String(".uno:InsertGraphic")) {
+            return DispatchState::Success;
+        }
+        const rtl::OUString url = dispatch.args.first().Value.get<rtl::OUString>();
+        const bool second =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(url.getStr()), url.getLength())
+                .endsWith("b.png");
+        return second ? DispatchState::Failure : DispatchState::Success;
+    };
+    const Outcome outcome =
+        runWith({"-o", m_dir.filePath(QStringLiteral("x.pdf")), m_picture, other}, &office);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains(QStringLiteral("Inserted 1 of 2 pictures")),
+             qPrintable(outcome.err));
+    QVERIFY(outcome.err.contains(QStringLiteral("Not inserted:\n  ") + other));
+}
+
+void TestBatchUsage::recordingOffice_unreachable_status1NoOutput() {
+    RecordingOfficeBridge office;
+    office.failingMember = QStringLiteral("bridge.createServiceManager");
+    const QString out = m_dir.filePath(QStringLiteral("x.docx"));
+    const Outcome outcome = runWith({"-o", out, m_picture}, &office);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY(outcome.err.contains(QStringLiteral("no office suite could be reached")));
+    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 0 of 1 pictures")));
+    QVERIFY(!QFile::exists(out));
+    QVERIFY(QDir(m_dir.path()).entryList({"*x.docx*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestBatchUsage)
+#include "tst_batch_usage.moc"

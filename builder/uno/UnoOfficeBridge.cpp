@@ -126,7 +126,14 @@ css::uno::Reference<css::uno::XComponentContext> UnoOfficeBridge::startOffice() 
                          QUrl::fromLocalFile(m_profileFolder).toString(QUrl::FullyEncoded);
     }
     // The suite outlives this program: the document it builds stays open for the user.
-    if (!QProcess::startDetached(program, arguments, QDir::homePath(), &m_startedPid)) {
+    QProcess office;
+    office.setProgram(program);
+    office.setArguments(arguments);
+    office.setWorkingDirectory(QDir::homePath());
+    // The suite's own chatter (java and font warnings) is not ours to show.
+    office.setStandardOutputFile(QProcess::nullDevice());
+    office.setStandardErrorFile(QProcess::nullDevice());
+    if (!office.startDetached(&m_startedPid)) {
         throw AppError(QStringLiteral("The office suite could not be started: %1").arg(program),
                        OfficeError::Automation);
     }

@@ -5,11 +5,13 @@
 #include "AddFolder.h"
 #include "AppError.h"
 #include "AppTitle.h"
+#include "DroppedPaths.h"
 #include "HandlerTrap.h"
 #include "OpenFileSelection.h"
 #include "PathExists.h"
 #include "PictureListModel.h"
 #include "Settings.h"
+#include "ThrottledYield.h"
 #include "UiServices.h"
 
 #include <QMimeData>
@@ -124,11 +126,13 @@ void Form1::PushButton4_Click() {
     trap(114, [&] { folders.append(chosenFolder + QLatin1Char(separatorOf(kNativePathStyle))); });
     trap(116, [&] {
         GetSubDirectories2016(
-            folders, true, ScanContext{diskOf(m_services), m_services.reporter, &Form1::doEvents});
+            folders, true,
+            ScanContext{diskOf(m_services), m_services.reporter, ThrottledYield(&Form1::doEvents)});
     });
+    // The file add does not yield: it runs the folder's listing and appends as one step.
     trap(118, [&] {
         AddScannedFiles(folders, QStringLiteral("*.") + extension, *m_pictureList,
-                        ScanContext{diskOf(m_services), m_services.reporter, &Form1::doEvents},
+                        ScanContext{diskOf(m_services), m_services.reporter, {}},
                         [&](int line, const std::function<void()>& step) { trap(line, step); });
     });
     trap(136, [&] { setMousePointer(MousePointer::Default); });
@@ -162,28 +166,12 @@ bool Form1::ListView1_OLEDragOver(const QMimeData* data) const {
 }
 
 void Form1::ListView1_OLEDragDrop(const QMimeData* data) {
-    const QStringList paths = droppedPaths(data);
-    const QChar separator = QLatin1Char(separatorOf(kNativePathStyle));
-    for (const QString& path : paths) {
-        // The drop has no error report: a path that cannot be examined or listed brings what
-        // could be read of it, and the next dropped path follows.
-        try {
-            FileSystem& disk = diskOf(m_services);
-            if (!IsFolder(disk, path)) {
-                m_pictureList->append(path);
-                continue;
-            }
-            const ScanContext context{disk, m_services.reporter, &Form1::doEvents};
-            FolderList folders{path + separator};
-            GetSubDirectories2016(folders, true, context);
-            AddScannedFiles(folders, QStringLiteral("*.*"), *m_pictureList, context,
-                            [](int, const std::function<void()>& step) {
-                                try {
-                                    step();
-                                } catch (...) {
-                                }
-                            });
-        } catch (...) {
-        }
+    // The drop has no error report: a path that cannot be examined or listed brings what
+    // could be read of it, and the next dropped path follows.
+    try {
+        AddDroppedPaths(
+            droppedPaths(data), QStringLiteral("*.*"), *m_pictureList,
+            ScanContext{diskOf(m_services), m_services.reporter, ThrottledYield(&Form1::doEvents)});
+    } catch (...) {
     }
 }

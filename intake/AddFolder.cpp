@@ -80,13 +80,21 @@ void GetSubDirectories2016(FolderList& folders, bool recurse, const ScanContext&
     qsizetype i = 0;
     while (i < end) {
         const QString entry = folders.at(i);
-        if (!IsFolder(disk, entry) || entry.size() >= kPathLimit) {
+        // One reading of the folder answers both whether it is a folder and what its
+        // attributes are: nothing runs in between that could change the answer.
+        FileSystem::FolderInfo folder;
+        try {
+            folder = disk.folder(entry);
+        } catch (...) {
+            ++i;
+            continue;
+        }
+        if (entry.size() >= kPathLimit) {
             ++i;
             continue;
         }
         int failure = 0;
         try {
-            const FileSystem::FolderInfo folder = disk.folder(entry);
             yield();
             if (passesFolderTest(folder)) {
                 for (const QString& name : disk.subFolderNames(entry)) {
@@ -122,16 +130,19 @@ void GetSubDirectories2016(FolderList& folders, bool recurse, const ScanContext&
         trap(150, [&] { GetSubDirectories2016(found, true, context); });
     }
 
-    // Everything below, level by level, joins the list; each folder is tested once more in
-    // case the disk changed while the levels below were scanned.
+    // Everything below, level by level, joins the list; each folder is examined once more in
+    // case the disk changed while the levels below were scanned. One reading serves both the
+    // folder test and the attribute test: a tree of thousands of folders is tested this way
+    // once per level above it.
     for (const QString& entry : std::as_const(found)) {
-        if (!IsFolder(disk, entry)) {
+        FileSystem::FolderInfo folder;
+        try {
+            folder = disk.folder(entry);
+        } catch (...) {
             continue;
         }
-        yield();
-        bool passes = false;
-        trap(158, [&] { passes = passesFolderTest(disk.folder(entry)); });
-        if (passes) {
+        trap(156, yield);
+        if (passesFolderTest(folder)) {
             trap(160, [&] { folders.append(entry); });
         }
     }
@@ -162,7 +173,10 @@ void AddScannedFiles(const FolderList& folders, const QString& pattern, PictureL
                 file.attributes == kSkippedFileAttributes) {
                 continue;
             }
-            paths.append(NormalizePath(folder + separator + file.name, context.style));
+            QString path;
+            path.reserve(folder.size() + 1 + file.name.size());
+            path.append(folder).append(separator).append(file.name);
+            paths.append(NormalizePath(path, context.style));
         }
         // One change notification per folder keeps the list view's work small.
         run(132, [&] { list.appendMany(paths); });

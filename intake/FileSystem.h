@@ -30,7 +30,9 @@ public:
     };
 
     // One file of a listing: its attribute word as the listing saw it, and whether it could
-    // be opened as an existing file (read-only, without reading).
+    // be opened as an existing file (read-only, without reading). A backend that must ask
+    // the disk separately for the read-only bit may leave it out for files that are not
+    // hidden: there it cannot decide whether a file is added.
     struct FileEntry {
         QString name;
         int attributes = 0;

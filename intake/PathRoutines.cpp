@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace {
 
 // Replaces every non-overlapping pair of separators by one, left to right.
 QString collapsePairs(const QString& text, QChar separator) {
-    const QString pair(2, separator);
-    if (!text.contains(pair)) {
+    const QChar pair[2] = {separator, separator};
+    if (!text.contains(QStringView(pair, 2))) {
         return text;
     }
     QString result;
@@ -86,8 +85,31 @@ bool WildcardMatch(const QString& name, const QString& pattern) {
     return p == pattern.size();
 }
 
+namespace {
+
+// Compares the upper-cased forms code unit by code unit, as Windows file systems order names
+// (one code unit maps to one, so "ß" stays "ß"); no copies are made.
+int compareUpperCased(const QString& a, const QString& b) {
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        char32_t x = a.at(i).unicode();
+        char32_t y = b.at(i).unicode();
+        if (x == y) {
+            continue;
+        }
+        x = x < 128 ? (x >= 'a' && x <= 'z' ? x - 32 : x) : QChar::toUpper(x);
+        y = y < 128 ? (y >= 'a' && y <= 'z' ? y - 32 : y) : QChar::toUpper(y);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
 bool enumerationOrderLess(const QString& a, const QString& b) {
-    const int folded = QString::compare(a.toUpper(), b.toUpper(), Qt::CaseSensitive);
+    const int folded = compareUpperCased(a, b);
     if (folded != 0) {
         return folded < 0;
     }
@@ -95,24 +117,13 @@ bool enumerationOrderLess(const QString& a, const QString& b) {
 }
 
 QList<qsizetype> enumerationOrder(const QStringList& names) {
-    // Upper-case each name once rather than at every comparison.
-    std::vector<std::pair<QString, qsizetype>> keys;
-    keys.reserve(names.size());
+    QList<qsizetype> order(names.size());
     for (qsizetype i = 0; i < names.size(); ++i) {
-        keys.emplace_back(names.at(i).toUpper(), i);
+        order[i] = i;
     }
-    std::sort(keys.begin(), keys.end(), [&](const auto& x, const auto& y) {
-        const int folded = QString::compare(x.first, y.first, Qt::CaseSensitive);
-        if (folded != 0) {
-            return folded < 0;
-        }
-        return QString::compare(names.at(x.second), names.at(y.second), Qt::CaseSensitive) < 0;
+    std::sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
+        return enumerationOrderLess(names.at(x), names.at(y));
     });
-    QList<qsizetype> order;
-    order.reserve(names.size());
-    for (const auto& key : keys) {
-        order.append(key.second);
-    }
     return order;
 }
 

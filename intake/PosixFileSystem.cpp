@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -141,55 +142,68 @@ QString decodeName(const char* bytes, bool& valid) {
     return name;
 }
 
-// An open directory, closed on every way out.
+// An open directory read with getdents64 into a buffer of its own: a folder of a scanned tree
+// is read in one or two calls, without the stat and allocation that opendir() adds.
 class DirectoryHandle {
 public:
+    // One entry: its name (NUL-terminated) and its type as the directory tells it.
+    struct Entry {
+        const char* name = nullptr;
+        unsigned char type = DT_UNKNOWN;
+    };
+
     explicit DirectoryHandle(const QByteArray& path)
         : m_fd(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (m_fd >= 0) {
-            m_dir = ::fdopendir(m_fd);
-            if (m_dir == nullptr) {
-                m_error = errno;
-                ::close(m_fd);
-                m_fd = -1;
-            }
-        } else {
+        if (m_fd < 0) {
             m_error = errno;
         }
     }
     ~DirectoryHandle() {
-        if (m_dir != nullptr) {
-            ::closedir(m_dir);
+        if (m_fd >= 0) {
+            ::close(m_fd);
         }
     }
     DirectoryHandle(const DirectoryHandle&) = delete;
     DirectoryHandle& operator=(const DirectoryHandle&) = delete;
 
-    bool isOpen() const { return m_dir != nullptr; }
+    bool isOpen() const { return m_fd >= 0; }
     int error() const { return m_error; }
     int fd() const { return m_fd; }
 
-    // The next entry other than "." and ".."; null at the end. Throws on a read failure.
-    const dirent* next() {
+    // The next entry other than "." and ".."; false at the end. Throws on a read failure.
+    bool next(Entry& entry) {
         for (;;) {
-            errno = 0;
-            const dirent* entry = ::readdir(m_dir);
-            if (entry == nullptr) {
-                if (errno != 0) {
+            if (m_offset >= m_filled) {
+                const long read = ::syscall(SYS_getdents64, m_fd, m_buffer, sizeof m_buffer);
+                if (read < 0) {
                     throw errorFor(errno);
                 }
-                return nullptr;
+                if (read == 0) {
+                    return false;
+                }
+                m_filled = static_cast<size_t>(read);
+                m_offset = 0;
             }
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-                return entry;
+            // The kernel's linux_dirent64: inode, offset, record length, type, name.
+            const char* record = m_buffer + m_offset;
+            unsigned short length = 0;
+            std::memcpy(&length, record + 16, sizeof length);
+            m_offset += length;
+            const char* name = record + 19;
+            if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+                entry.name = name;
+                entry.type = static_cast<unsigned char>(record[18]);
+                return true;
             }
         }
     }
 
 private:
     int m_fd = -1;
-    DIR* m_dir = nullptr;
     int m_error = 0;
+    alignas(8) char m_buffer[32 * 1024];
+    size_t m_filled = 0;
+    size_t m_offset = 0;
 };
 
 } // namespace
@@ -228,16 +242,17 @@ QStringList PosixFileSystem::subFolderNames(const QString& path) {
         throw errorFor(dir.error());
     }
     QStringList names;
-    while (const dirent* entry = dir.next()) {
-        bool isDirectory = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+    DirectoryHandle::Entry entry;
+    while (dir.next(entry)) {
+        bool isDirectory = entry.type == DT_DIR;
+        if (entry.type == DT_LNK || entry.type == DT_UNKNOWN) {
             struct stat target {};
             isDirectory =
-                ::fstatat(dir.fd(), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+                ::fstatat(dir.fd(), entry.name, &target, 0) == 0 && S_ISDIR(target.st_mode);
         }
         if (isDirectory) {
             bool valid = true;
-            names.append(decodeName(entry->d_name, valid));
+            names.append(decodeName(entry.name, valid));
         }
     }
     sortInEnumerationOrder(names);
@@ -254,15 +269,18 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
     }
     QList<FileEntry> found;
     QStringList names;
-    while (const dirent* entry = dir.next()) {
+    found.reserve(64);
+    names.reserve(64);
+    DirectoryHandle::Entry entry;
+    while (dir.next(entry)) {
         // The type from the directory itself saves a stat per file; links and file systems
         // that do not tell need one.
-        bool link = entry->d_type == DT_LNK;
-        bool regular = entry->d_type == DT_REG;
+        bool link = entry.type == DT_LNK;
+        bool regular = entry.type == DT_REG;
         bool dangling = false;
-        if (entry->d_type == DT_UNKNOWN) {
+        if (entry.type == DT_UNKNOWN) {
             struct stat own {};
-            if (::fstatat(dir.fd(), entry->d_name, &own, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (::fstatat(dir.fd(), entry.name, &own, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;
             }
             link = S_ISLNK(own.st_mode);
@@ -270,7 +288,7 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
         }
         if (link) {
             struct stat target {};
-            if (::fstatat(dir.fd(), entry->d_name, &target, 0) == 0) {
+            if (::fstatat(dir.fd(), entry.name, &target, 0) == 0) {
                 regular = S_ISREG(target.st_mode);
             } else {
                 dangling = true;
@@ -281,17 +299,24 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
         }
         bool valid = true;
         FileEntry file;
-        file.name = decodeName(entry->d_name, valid);
+        file.name = decodeName(entry.name, valid);
         if (!WildcardMatch(file.name, pattern)) {
             continue;
         }
-        const bool hidden = isHiddenName(entry->d_name);
+        const bool hidden = isHiddenName(entry.name);
         file.attributes = FileAttribute::ReparsePoint | (hidden ? FileAttribute::Hidden : 0);
         // A name that cannot be represented can never be opened by the program again.
         if (!dangling && valid) {
             const int fd =
-                ::openat(dir.fd(), entry->d_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-            if (fd >= 0) {
+                ::openat(dir.fd(), entry.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd >= 0 && regular && !link && !hidden) {
+                // The directory said it is a plain file; only its read-only bit is unknown,
+                // and that cannot matter for a file that is not hidden. Reading it would
+                // cost a quarter of a large folder add.
+                file.openable = true;
+                file.attributes = FileAttribute::Archive;
+                ::close(fd);
+            } else if (fd >= 0) {
                 struct stat target {};
                 if (::fstat(fd, &target) == 0) {
                     file.openable = S_ISREG(target.st_mode);
@@ -302,7 +327,7 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
         }
         if (!file.openable && !dangling) {
             struct stat own {};
-            if (::fstatat(dir.fd(), entry->d_name, &own, 0) == 0) {
+            if (::fstatat(dir.fd(), entry.name, &own, 0) == 0) {
                 file.attributes = attributeWord(own, link, hidden);
             }
         }

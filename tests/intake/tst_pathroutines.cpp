@@ -2,6 +2,7 @@
 // enumeration order, and the open-file dialog's buffer budget.
 #include "OpenFileSelection.h"
 #include "PathRoutines.h"
+#include "ThrottledYield.h"
 
 #include <QTest>
 
@@ -20,6 +21,7 @@ private slots:
     void selectionLength_folderPlusNames();
     void selectionBudget_boundary();
     void qtNameFilter_matchesAnyCase();
+    void throttledYield_firstAtOnceThenPerInterval();
 };
 
 void PathRoutinesTest::normalizePath_windows_data() {
@@ -180,6 +182,20 @@ void PathRoutinesTest::qtNameFilter_matchesAnyCase() {
     QVERIFY(qt.endsWith("*.[pP][iI][cC][tT] *.[wW][pP][gG])"));
     QCOMPARE(qt.count("*."), 46);
     QCOMPARE(qtNameFilter("Text|*.txt|All|*.*|"), QString("Text (*.[tT][xX][tT]);;All (*.*)"));
+}
+
+void PathRoutinesTest::throttledYield_firstAtOnceThenPerInterval() {
+    int yields = 0;
+    ThrottledYield yield([&] { ++yields; }, 50);
+    yield();
+    yield();
+    yield();
+    // The window gets its turn at the first folder, then not again within the interval.
+    QCOMPARE(yields, 1);
+    QTest::qSleep(60);
+    yield();
+    yield();
+    QCOMPARE(yields, 2);
 }
 
 QTEST_GUILESS_MAIN(PathRoutinesTest)

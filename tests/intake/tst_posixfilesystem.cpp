@@ -49,6 +49,7 @@ private slots:
     void subFolderNames_enumerationOrderWithLinks();
     void files_skipFifosAndKeepUnopenableOut();
     void files_notUtf8NameNeverOpenable();
+    void files_attributeWordsOfHiddenAndLinkedFiles();
     void fileIsPresent_onlyOpenableRegularFiles();
     void fileIsPresent_unreadableFileAsUnprivilegedUser();
 
@@ -172,6 +173,25 @@ void PosixFileSystemTest::files_notUtf8NameNeverOpenable() {
     QCOMPARE(files.at(0).name, QString("bad?.jpg"));
     QCOMPARE(files.at(1).name, QString("bad?.jpg"));
     QCOMPARE(int(files.at(0).openable) + int(files.at(1).openable), 1);
+}
+
+void PosixFileSystemTest::files_attributeWordsOfHiddenAndLinkedFiles() {
+    makeFile(raw("plain.jpg"));
+    makeFile(raw(".dot.jpg"));
+    makeFile(raw(".dotro.jpg"), 0444);
+    makeLink("plain.jpg", raw("link.jpg"));
+    makeLink(".dot.jpg", raw(".hiddenlink.jpg"));
+    QMap<QString, int> words;
+    for (const auto& file : m_disk.files(m_dir->path(), "*.*")) {
+        QVERIFY(file.openable);
+        words.insert(file.name, file.attributes);
+    }
+    // Hidden files carry their whole word: it decides whether they are added.
+    QCOMPARE(words.value(".dot.jpg"), 34);
+    QCOMPARE(words.value(".dotro.jpg"), 35);
+    QCOMPARE(words.value(".hiddenlink.jpg"), 1024 | 32 | 2);
+    QCOMPARE(words.value("link.jpg"), 1024 | 32);
+    QCOMPARE(words.value("plain.jpg") & ~1, 32);
 }
 
 void PosixFileSystemTest::fileIsPresent_onlyOpenableRegularFiles() {

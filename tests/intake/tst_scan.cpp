@@ -205,14 +205,23 @@ void ScanTest::scan_otherListingFailureKeepsEntryWithoutReport() {
 void ScanTest::scan_otherFailureReportedWithScanLocation() {
     m_disk->addFolder(R"(C:\a\x\y)");
     m_disk->addFolder(R"(C:\a\z)");
-    // x is examined twice while it is listed (attributes, folder) and fails when it is
-    // tested again on the way back up.
-    m_disk->failOn(R"(C:\a\x)", Op::Examine, 5, 3);
-    const FolderList folders = scan(R"(C:\a)");
+    // Anything but a folder that cannot be examined or listed is the scan's own failure: a
+    // report with its location, and the scan goes on.
+    int yields = 0;
+    FolderList folders{R"(C:\a\)"};
+    GetSubDirectories2016(folders, true,
+                          ScanContext{*m_disk, m_reporter,
+                                      [&] {
+                                          if (++yields == 9) {
+                                              throw AppError("Out of string space", 14);
+                                          }
+                                      },
+                                      PathStyle::Windows});
     QCOMPARE(m_reporter.reports.size(), 1);
     QCOMPARE(m_reporter.reports.first().location, QString(kScanLocation));
-    QCOMPARE(m_reporter.reports.first().line, 158);
-    QCOMPARE(folders, QStringList({R"(C:\a\)", R"(C:\a\z\)", R"(C:\a\x\y\)"}));
+    QCOMPARE(m_reporter.reports.first().line, 156);
+    QCOMPARE(m_reporter.reports.first().description, QString("Out of string space"));
+    QCOMPARE(folders, QStringList({R"(C:\a\)", R"(C:\a\x\)", R"(C:\a\z\)", R"(C:\a\x\y\)"}));
 }
 
 void ScanTest::scan_yieldsPerFolderAndSubfolder() {

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -51,7 +52,7 @@ private slots:
     void files_notUtf8NameNeverOpenable();
     void files_attributeWordsOfHiddenAndLinkedFiles();
     void fileIsPresent_onlyOpenableRegularFiles();
-    void fileIsPresent_unreadableFileAsUnprivilegedUser();
+    void scan_deniedFolderAndUnreadableFileAsUnprivilegedUser();
 
     void scan_levelOrderOnDisk();
     void scan_unsafeNamesOnDiskLeftOut();
@@ -207,14 +208,56 @@ void PosixFileSystemTest::fileIsPresent_onlyOpenableRegularFiles() {
     QCOMPARE(FileIsPresent(m_disk, path("noaccess.jpg")), ::geteuid() == 0);
 }
 
-void PosixFileSystemTest::fileIsPresent_unreadableFileAsUnprivilegedUser() {
-    if (::geteuid() == 0) {
-        QSKIP("a privileged user opens every file; the in-memory disk covers files that "
-              "cannot be opened");
+void PosixFileSystemTest::scan_deniedFolderAndUnreadableFileAsUnprivilegedUser() {
+    // A privileged user may open everything, so the checks run in a child process that has
+    // given up its privileges; an unprivileged user runs them directly.
+    const bool privileged = ::geteuid() == 0;
+    const uid_t nobody = 65534;
+    for (const char* folder : {"a", "a/denied", "a/denied/below", "a/ok"}) {
+        makeDir(raw(folder));
     }
-    makeFile(raw("noaccess.jpg"), 0);
-    makeFile(raw("ok.jpg"));
-    QCOMPARE(ListFiles(m_disk, m_dir->path(), "*.*"), QStringList({"ok.jpg"}));
+    makeFile(raw("a/top.jpg"));
+    makeFile(raw("a/secret.jpg"), 0600);
+    makeFile(raw("a/denied/hidden.jpg"));
+    makeFile(raw("a/ok/fine.jpg"));
+    ::chmod(bytesOf(m_dir->path()).constData(), 0755);
+    if (privileged) {
+        // Owned by root and closed to others: the child cannot list it or read the file.
+        ::chmod(raw("a/denied").constData(), 0700);
+    } else {
+        ::chmod(raw("a/denied").constData(), 0);
+        ::chmod(raw("a/secret.jpg").constData(), 0);
+    }
+    const QString root = path("a/");
+    const QStringList expectedFolders{root, path("a/ok/")};
+    const QStringList expectedFiles{path("a/top.jpg"), path("a/ok/fine.jpg")};
+    auto check = [&]() -> bool {
+        PosixFileSystem disk;
+        RecordingReporter reporter;
+        const ScanContext context{disk, reporter, std::function<void()>()};
+        FolderList folders{root};
+        GetSubDirectories2016(folders, true, context);
+        PictureListModel list;
+        AddScannedFiles(folders, "*.*", list, context);
+        const bool sameFolders = folders == expectedFolders;
+        const bool sameFiles = list.entries() == expectedFiles;
+        return sameFolders && sameFiles && reporter.reports.isEmpty();
+    };
+    if (!privileged) {
+        QVERIFY(check());
+        ::chmod(raw("a/denied").constData(), 0755);
+        return;
+    }
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const bool dropped = ::setgid(nobody) == 0 && ::setuid(nobody) == 0;
+        ::_exit(dropped ? (check() ? 0 : 1) : 2);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 void PosixFileSystemTest::scan_levelOrderOnDisk() {

@@ -5,6 +5,7 @@
 #include "BatchOptions.h"
 #include "Clock.h"
 #include "DroppedPaths.h"
+#include "EventLoopWait.h"
 #include "HandlerTrap.h"
 #include "InsertRun.h"
 #include "OfficeDesktop.h"
@@ -17,12 +18,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
 
 #include <csignal>
@@ -31,12 +30,6 @@
 namespace {
 
 constexpr char kProgram[] = "lumigrove-batch";
-
-void sleepInEventLoop(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Waits, bounded, for a process that is not our child to end.
 void waitForProcessEnd(qint64 pid, int timeoutMs) {

@@ -1,9 +1,7 @@
 #include "InsertRoutines.h"
 
 #include "Clock.h"
-
-#include <QEventLoop>
-#include <QTimer>
+#include "EventLoopWait.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,12 +15,6 @@ constexpr int kLongestSliceMs = 50;
 
 double secondsBetween(double start, double now) {
     return now < start ? now + kSecondsPerDay - start : now - start;
-}
-
-void sleepInEventLoop(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 } // namespace

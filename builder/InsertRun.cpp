@@ -1,6 +1,7 @@
 #include "InsertRun.h"
 
 #include "AppError.h"
+#include "EventLoopWait.h"
 #include "HandlerTrap.h"
 #include "InsertHost.h"
 #include "InsertRoutines.h"
@@ -14,8 +15,6 @@
 #include "Settings.h"
 
 #include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <cmath>
 
@@ -36,12 +35,6 @@ double insertPauseSeconds() {
         return kInsertPauseDefault.toDouble();
     }
     return seconds < 0 ? 0 : seconds;
-}
-
-void sleepInEventLoop(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 constexpr int kSelectionPollMs = 2;

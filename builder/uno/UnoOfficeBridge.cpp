@@ -1,6 +1,7 @@
 #include "UnoOfficeBridge.h"
 
 #include "AppError.h"
+#include "EventLoopWait.h"
 #include "Settings.h"
 #include "UnoErrors.h"
 #include "UnoSession.h"
@@ -18,12 +19,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -78,12 +77,6 @@ resolveContext(const css::uno::Reference<css::bridge::XUnoUrlResolver>& resolver
                const QString& url) {
     return css::uno::Reference<css::uno::XComponentContext>(resolver->resolve(toOUString(url)),
                                                             css::uno::UNO_QUERY_THROW);
-}
-
-void sleepInEventLoop(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "CaptionProgressBar.h"
+#include "app/CaptionProgressBar.h"
 
 CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QProgressBar(parent) {
     setRange(0, 100);

@@ -1,17 +1,18 @@
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "AppError.h"
-#include "AppTitle.h"
-#include "CaptionProgressBar.h"
-#include "Clock.h"
-#include "ErrorReport.h"
-#include "HandlerTrap.h"
-#include "PathExists.h"
-#include "PictureListModel.h"
-#include "PictureListView.h"
-#include "Settings.h"
-#include "UiServices.h"
-#include "WrapButton.h"
+#include "app/CaptionProgressBar.h"
+#include "app/WrapButton.h"
+#include "core/AppError.h"
+#include "core/AppTitle.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/HandlerTrap.h"
+#include "core/RandomSource.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "intake/FileSystem.h"
+#include "piclist/PictureListModel.h"
+#include "piclist/PictureListView.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -175,12 +176,12 @@ bool Form1::Form_Load() {
 
     const QString cursorPath = programFolder() + QStringLiteral("/HAND-M.CUR");
     bool hasCursor = false;
-    trap(104, [&] { hasCursor = PathExists(cursorPath); });
+    trap(104, [&] { hasCursor = PathExists(disk(), cursorPath); });
     if (hasCursor) {
         trap(106, [&] {
             const QPixmap picture(cursorPath);
             if (picture.isNull()) {
-                throw AppError(QStringLiteral("Invalid picture"), 481);
+                throw AppError(QStringLiteral("Invalid picture"), ErrorNumber::InvalidPicture);
             }
             const QPoint hot = curHotSpot(cursorPath);
             m_handCursor = QCursor(picture, hot.x(), hot.y());
@@ -191,7 +192,7 @@ bool Form1::Form_Load() {
     trap(108, [&] {
         m_services.random.seedFromTime();
         const int draw = static_cast<int>(m_services.random.next() * 100) + 1;
-        const QString homePage = GetSetting(QStringLiteral("HomePage"), QString());
+        const QString homePage = GetSetting(Setting::HomePage);
         if (draw == 7 && !homePage.isEmpty()) {
             m_services.ui.openUrl(QUrl::fromUserInput(homePage));
         }
@@ -205,7 +206,8 @@ bool Form1::Form_Load() {
     trap(128, [&] { m_pictureList->addColumn(QStringLiteral("Image File(s)")); });
     trap(130, [&] {
         if (!m_pictureList->hasColumn()) {
-            throw AppError(QStringLiteral("Invalid property value"), 380);
+            throw AppError(QStringLiteral("Invalid property value"),
+                           ErrorNumber::InvalidPropertyValue);
         }
         ListView1->setColumnWidth(0, px(6500));
     });
@@ -228,16 +230,19 @@ void Form1::ApplySkin() {
     // is rejected as a whole rather than applied half-decoded.
     QFile file(skinPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw AppError(QStringLiteral("Could not load the skin file %1").arg(skinPath), 75);
+        throw AppError(QStringLiteral("Could not load the skin file %1").arg(skinPath),
+                       ErrorNumber::PathFileAccessError);
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        throw AppError(QStringLiteral("Could not read the skin file %1").arg(skinPath), 75);
+        throw AppError(QStringLiteral("Could not read the skin file %1").arg(skinPath),
+                       ErrorNumber::PathFileAccessError);
     }
     QStringDecoder decode(QStringDecoder::Utf8);
     const QString styleSheet = decode(bytes);
     if (decode.hasError()) {
-        throw AppError(QStringLiteral("The skin file %1 is not a style sheet").arg(skinPath), 75);
+        throw AppError(QStringLiteral("The skin file %1 is not a style sheet").arg(skinPath),
+                       ErrorNumber::PathFileAccessError);
     }
     // The skin applies to the main window and everything on it.
     setAttribute(Qt::WA_StyledBackground, true);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Form1Services.h"
+#include "app/Form1Services.h"
+#include "core/MousePointer.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>
@@ -11,18 +12,11 @@
 #include <optional>
 
 class CaptionProgressBar;
+class FileSystem;
 class PictureListModel;
 class PictureListView;
-#include <QMimeData>
+class QMimeData;
 class QPushButton;
-
-// Values of the main window's mouse pointer; 11 doubles as the busy flag of the program.
-namespace MousePointer {
-inline constexpr int Default = 0;
-inline constexpr int Arrow = 1;
-inline constexpr int Hourglass = 11;
-inline constexpr int Custom = 99;
-} // namespace MousePointer
 
 // The main window: the picture list, the seven buttons and the progress bar, and every
 // user operation as a handler named after its control and event. The handlers read as
@@ -97,6 +91,8 @@ private:
     void endProgram(int exitCode);
     void removeCurrentEntry();
     void showPointer();
+    // The disk behind every file test; throws when the program was given none.
+    FileSystem& disk() const;
 
     Form1Services m_services;
     PictureListModel* m_pictureList = nullptr;

@@ -1,15 +1,15 @@
 // Building the document: the insert run and the start-up check for the office suite.
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "AppTitle.h"
-#include "CaptionProgressBar.h"
-#include "ErrorReport.h"
-#include "InsertHost.h"
-#include "InsertRun.h"
-#include "OfficeBridge.h"
-#include "OfficeSession.h"
-#include "PictureListModel.h"
-#include "UiServices.h"
+#include "app/CaptionProgressBar.h"
+#include "builder/InsertHost.h"
+#include "builder/InsertRun.h"
+#include "builder/OfficeBridge.h"
+#include "builder/OfficeSession.h"
+#include "core/AppTitle.h"
+#include "core/ErrorReport.h"
+#include "core/UiServices.h"
+#include "piclist/PictureListModel.h"
 
 #include <QUrl>
 

@@ -1,18 +1,18 @@
 // The ways pictures enter the list: the open-file dialog, a whole folder tree, drops,
 // and the bundled samples.
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "AddFolder.h"
-#include "AppError.h"
-#include "AppTitle.h"
-#include "DroppedPaths.h"
-#include "HandlerTrap.h"
-#include "OpenFileSelection.h"
-#include "PathExists.h"
-#include "PictureListModel.h"
-#include "Settings.h"
-#include "ThrottledYield.h"
-#include "UiServices.h"
+#include "core/AppError.h"
+#include "core/AppTitle.h"
+#include "core/HandlerTrap.h"
+#include "core/Settings.h"
+#include "core/UiServices.h"
+#include "intake/AddFolder.h"
+#include "intake/DroppedPaths.h"
+#include "intake/FileSystem.h"
+#include "intake/OpenFileSelection.h"
+#include "intake/ThrottledYield.h"
+#include "piclist/PictureListModel.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -22,13 +22,6 @@ namespace {
 const QString kAddFiles = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton1_Click ");
 const QString kAddFolder = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton4_Click ");
 const QString kSamples = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton11_Click ");
-
-FileSystem& diskOf(const Form1Services& services) {
-    if (services.fileSystem == nullptr) {
-        throw AppError(QStringLiteral("Object variable not set"), 91);
-    }
-    return *services.fileSystem;
-}
 
 // The local files a drag carries, in the order the drag source gave them; empty when it
 // carries anything else as well.
@@ -101,9 +94,9 @@ void Form1::PushButton4_Click() {
             QStringLiteral("Enter file extension to load:\r\r"
                            "(* for all files, txt for all txt files, doc for all doc files, "
                            "etc.)"),
-            applicationTitle(), GetSetting(QStringLiteral("Extension"), QStringLiteral("*")));
+            applicationTitle(), GetSetting(Setting::Extension));
         if (!extension.isEmpty()) {
-            SaveSetting(QStringLiteral("Extension"), extension);
+            SaveSetting(Setting::Extension, extension);
         }
     });
     if (extension.isEmpty()) {
@@ -112,14 +105,14 @@ void Form1::PushButton4_Click() {
     QString result;
     trap(104, [&] {
         result = m_services.ui.browseForFolder(QStringLiteral("Please select folder:"),
-                                               GetSetting(QStringLiteral("LastFolder"), QString()));
+                                               GetSetting(Setting::LastFolder));
     });
     if (result.isEmpty()) {
         return;
     }
     QString chosenFolder;
     trap(333, [&] { chosenFolder = result; });
-    trap(334, [&] { SaveSetting(QStringLiteral("LastFolder"), chosenFolder); });
+    trap(334, [&] { SaveSetting(Setting::LastFolder, chosenFolder); });
 
     trap(112, [&] { setMousePointer(MousePointer::Hourglass); });
     FolderList folders;
@@ -127,26 +120,34 @@ void Form1::PushButton4_Click() {
     trap(116, [&] {
         GetSubDirectories2016(
             folders, true,
-            ScanContext{diskOf(m_services), m_services.reporter, ThrottledYield(&Form1::doEvents)});
+            ScanContext{disk(), m_services.reporter, ThrottledYield(&Form1::doEvents)});
     });
     // The file add does not yield: it runs the folder's listing and appends as one step.
     trap(118, [&] {
         AddScannedFiles(folders, QStringLiteral("*.") + extension, *m_pictureList,
-                        ScanContext{diskOf(m_services), m_services.reporter, {}},
+                        ScanContext{disk(), m_services.reporter, {}},
                         [&](int line, const std::function<void()>& step) { trap(line, step); });
     });
     trap(136, [&] { setMousePointer(MousePointer::Default); });
+}
+
+FileSystem& Form1::disk() const {
+    if (m_services.fileSystem == nullptr) {
+        throw AppError(QStringLiteral("Object variable not set"),
+                       ErrorNumber::ObjectVariableNotSet);
+    }
+    return *m_services.fileSystem;
 }
 
 void Form1::PushButton11_Click() {
     HandlerTrap trap(m_services.reporter, kSamples);
     trap(100, [&] {
         const QString samples = programFolder() + QStringLiteral("/Samples");
-        for (const QString& name : ListFiles(diskOf(m_services), samples, QStringLiteral("*.*"))) {
+        for (const QString& name : ListFiles(disk(), samples, QStringLiteral("*.*"))) {
             const QString path = samples + QLatin1Char('/') + name;
             // The only intake path that refuses an entry already listed, under the very same
             // text.
-            if (PathExists(path) && !m_pictureList->contains(path)) {
+            if (PathExists(disk(), path) && !m_pictureList->contains(path)) {
                 m_pictureList->append(path);
             }
         }
@@ -169,9 +170,8 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* data) {
     // The drop has no error report: a path that cannot be examined or listed brings what
     // could be read of it, and the next dropped path follows.
     try {
-        AddDroppedPaths(
-            droppedPaths(data), QStringLiteral("*.*"), *m_pictureList,
-            ScanContext{diskOf(m_services), m_services.reporter, ThrottledYield(&Form1::doEvents)});
+        AddDroppedPaths(droppedPaths(data), QStringLiteral("*.*"), *m_pictureList,
+                        ScanContext{disk(), m_services.reporter, ThrottledYield(&Form1::doEvents)});
     } catch (...) {
     }
 }

@@ -1,10 +1,10 @@
 // Editing the picture list from the main window: removal, "Clear List", the move buttons
 // and drag reordering with the mouse.
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "HandlerTrap.h"
-#include "PictureListModel.h"
-#include "PictureListView.h"
+#include "core/HandlerTrap.h"
+#include "piclist/PictureListModel.h"
+#include "piclist/PictureListView.h"
 
 #include <QHeaderView>
 #include <QPixmap>
@@ -64,20 +64,19 @@ void Form1::PushButton10_Click() {
 
 void Form1::PushButton5_Click() {
     HandlerTrap trap(m_services.reporter, kMoveUp);
-    bool stop = false;
-    trap(100, [&] { stop = isBusy(); });
-    if (stop) {
+    if (trap.test(
+            100, [&] { return isBusy(); }, false)) {
         return;
     }
-    trap(102, [&] { stop = m_pictureList->count() == 0; });
-    if (stop) {
+    if (trap.test(
+            102, [&] { return m_pictureList->count() == 0; }, false)) {
         return;
     }
     int p = 0;
     trap(104, [&] { p = currentPosition(ListView1); });
-    bool first = true;
-    trap(106, [&] { first = p < 2; });
-    if (first) {
+    // A failed test counts as "already first": nothing is moved.
+    if (trap.test(
+            106, [&] { return p < 2; }, true)) {
         trap(118, [&] { ListView1->setFocus(); });
         return;
     }
@@ -90,21 +89,20 @@ void Form1::PushButton5_Click() {
 
 void Form1::PushButton6_Click() {
     HandlerTrap trap(m_services.reporter, kMoveDown);
-    bool stop = false;
-    trap(100, [&] { stop = isBusy(); });
-    if (stop) {
+    if (trap.test(
+            100, [&] { return isBusy(); }, false)) {
         return;
     }
-    trap(102, [&] { stop = m_pictureList->count() == 0; });
-    if (stop) {
+    if (trap.test(
+            102, [&] { return m_pictureList->count() == 0; }, false)) {
         return;
     }
     int p = 0;
     trap(104, [&] { p = currentPosition(ListView1); });
-    bool last = true;
-    // Without a current entry there is nothing to move; the list only gets the focus.
-    trap(106, [&] { last = p < 1 || p >= m_pictureList->count(); });
-    if (last) {
+    // Without a current entry there is nothing to move; the list only gets the focus. A
+    // failed test counts as "already last": nothing is moved.
+    if (trap.test(
+            106, [&] { return p < 1 || p >= m_pictureList->count(); }, true)) {
         trap(118, [&] { ListView1->setFocus(); });
         return;
     }
@@ -155,7 +153,8 @@ void Form1::ListView1_MouseMove(const QPoint& listPos) {
             m_draggedEntry = QPersistentModelIndex(m_pictureList->index(h - 1, 0));
 
             // Within one row's height of the top or bottom edge of the visible area, bring
-            // the next row in. The list's own area decides, not where it stands on the screen.
+            // the next row in. The pointer is taken in the list's own coordinates, so the
+            // window's place on the screen does not matter.
             const int rowHeight = ListView1->visualRect(m_hoverEntry).height();
             const int visibleHeight = ListView1->viewport()->height();
             if (listPos.y() < rowHeight) {

@@ -1,6 +1,6 @@
-#include "QtUiServices.h"
+#include "app/QtUiServices.h"
 
-#include "OpenFileSelection.h"
+#include "intake/OpenFileSelection.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

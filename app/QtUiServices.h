@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UiServices.h"
+#include "core/UiServices.h"
 
 // The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QDesktopServices.
 class QtUiServices : public UiServices {

@@ -1,9 +1,10 @@
-#include "Clock.h"
-#include "ErrorReport.h"
-#include "Form1.h"
-#include "PosixFileSystem.h"
-#include "QtUiServices.h"
-#include "UnoOfficeBridge.h"
+#include "app/Form1.h"
+#include "app/QtUiServices.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/RandomSource.h"
+#include "intake/PosixFileSystem.h"
 
 #include <QApplication>
 

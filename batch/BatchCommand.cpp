@@ -1,18 +1,18 @@
-#include "BatchCommand.h"
+#include "batch/BatchCommand.h"
 
-#include "AppError.h"
-#include "BatchHost.h"
-#include "BatchOptions.h"
-#include "Clock.h"
-#include "DroppedPaths.h"
-#include "EventLoopWait.h"
-#include "HandlerTrap.h"
-#include "InsertRun.h"
-#include "OfficeDesktop.h"
-#include "OfficeDocument.h"
-#include "PictureListModel.h"
-#include "PosixFileSystem.h"
-#include "UnoOfficeBridge.h"
+#include "batch/BatchHost.h"
+#include "batch/BatchOptions.h"
+#include "builder/InsertRun.h"
+#include "builder/OfficeBridge.h"
+#include "builder/OfficeDesktop.h"
+#include "builder/OfficeDocument.h"
+#include "core/AppError.h"
+#include "core/Clock.h"
+#include "core/EventLoopWait.h"
+#include "core/HandlerTrap.h"
+#include "intake/DroppedPaths.h"
+#include "intake/PosixFileSystem.h"
+#include "piclist/PictureListModel.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -60,7 +60,7 @@ QString fileUrlOf(const QString& path) {
 } // namespace
 
 int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
-             OfficeBridge* bridge) {
+             const OfficeBridgeFactory& makeOffice) {
     const ParsedCommandLine parsed = parseBatchCommandLine(arguments);
     if (parsed.action == ParsedCommandLine::Action::Help) {
         out << batchHelpText();
@@ -73,7 +73,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         return 2;
     }
     const BatchOptions& options = parsed.options;
-    if (const QString problem = checkBatchInputs(options); !problem.isEmpty()) {
+    PosixFileSystem disk;
+    if (const QString problem = checkBatchInputs(options, disk); !problem.isEmpty()) {
         err << kProgram << ": " << problem << Qt::endl;
         return 2;
     }
@@ -83,7 +84,6 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
 
     // Collect the pictures exactly as a drop on the window's list would.
     PictureListModel list;
-    PosixFileSystem disk;
     BatchHost host(list, err);
     const ScanContext scan{disk, host, [] { QCoreApplication::processEvents(); }};
     HandlerTrap scanTrap(host, QStringLiteral("while collecting pictures "));
@@ -98,21 +98,16 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
 
     // The office: the one named, or a headless one of our own with a private profile,
     // ended afterwards.
-    std::unique_ptr<UnoOfficeBridge> ownBridge;
     std::unique_ptr<QTemporaryDir> profile;
-    const bool ownOffice = bridge == nullptr && options.officeConnection.isEmpty();
-    if (bridge == nullptr) {
-        ownBridge = std::make_unique<UnoOfficeBridge>();
-        if (ownOffice) {
-            profile = std::make_unique<QTemporaryDir>(
-                QDir::tempPath() + QStringLiteral("/lumigrove-batch-office-XXXXXX"));
-            ownBridge->setHeadless(true);
-            ownBridge->setProfileFolder(profile->path());
-        } else {
-            ownBridge->setConnection(options.officeConnection);
-        }
-        bridge = ownBridge.get();
+    const bool ownOffice = options.officeConnection.isEmpty();
+    OfficeChoice choice{options.officeConnection, QString()};
+    if (ownOffice) {
+        profile = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                  QStringLiteral("/lumigrove-batch-office-XXXXXX"));
+        choice.profileFolder = profile->path();
     }
+    const std::shared_ptr<OfficeBridge> office = makeOffice(choice);
+    OfficeBridge* bridge = office.get();
 
     SystemClock clock;
     InsertRun run(host, bridge, clock);
@@ -163,15 +158,14 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         } catch (const AppError&) {
         }
     }
-    if (ownOffice && !options.keepOpen && ownBridge) {
-        waitForProcessEnd(ownBridge->startedProcessId(), 10000);
+    if (ownOffice && !options.keepOpen && bridge != nullptr) {
+        waitForProcessEnd(bridge->startedProcessId(), 10000);
     }
 
     // The pictures that did not go in: those that failed, and those the run never reached.
     QStringList failed;
-    const int reached = run.completed() ? total : host.picturesReached() - 1;
     for (int i = 1; i <= total; ++i) {
-        if (i > reached || host.failedPictures().count(i) != 0 || host.documentFailed()) {
+        if (host.insertedPictures().count(i) == 0) {
             failed.append(list.text(i));
         }
     }

@@ -1,14 +1,28 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+#include <memory>
+
 class OfficeBridge;
+
+// Which office the batch wants: the one listening at `connection`, or, when that is empty,
+// a headless one of its own with its profile in `profileFolder`.
+struct OfficeChoice {
+    QString connection;
+    QString profileFolder;
+};
+
+// Makes the bridge to the office chosen; the program passes the UNO backend, tests a
+// recording one.
+using OfficeBridgeFactory = std::function<std::shared_ptr<OfficeBridge>(const OfficeChoice&)>;
 
 // The whole batch command: reads the command line, collects the pictures as a drop on the
 // window's list would, runs the same insert run as the window, and stores the document.
 // Returns the exit status: 0 when every picture went in and the output was written, 2 for
-// bad usage, 1 otherwise. `bridge` replaces the office bridge the options would choose
-// (tests pass a recording one).
+// bad usage, 1 otherwise.
 int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
-             OfficeBridge* bridge = nullptr);
+             const OfficeBridgeFactory& makeOffice);

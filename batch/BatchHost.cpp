@@ -1,6 +1,6 @@
-#include "BatchHost.h"
+#include "batch/BatchHost.h"
 
-#include "PictureListModel.h"
+#include "piclist/PictureListModel.h"
 
 #include <QCoreApplication>
 
@@ -11,8 +11,6 @@ int BatchHost::pictureCount() {
 }
 
 QString BatchHost::pictureText(int i) {
-    // The run reads each entry once, when it starts on that picture.
-    m_current = i;
     return m_list.text(i);
 }
 
@@ -25,23 +23,26 @@ void BatchHost::setProgressText(const QString& text) {
 }
 
 void BatchHost::showMessage(const QString& text) {
-    m_messages.append(text);
+    // "Done." and "No files added." are the window's; the batch sums up the run itself.
+    Q_UNUSED(text);
 }
 
 void BatchHost::doEvents() {
     QCoreApplication::processEvents();
 }
 
+void BatchHost::documentNotOpened(const QString& message) {
+    Q_UNUSED(message);
+    m_documentFailed = true;
+}
+
+void BatchHost::pictureInserted(int index, const QString& path) {
+    Q_UNUSED(path);
+    m_inserted.insert(index);
+}
+
 void BatchHost::ShowErrorReport(const QString& location, int line, const QString& description) {
     Q_UNUSED(location);
-    ++m_reports;
-    // Steps 108 to 118 open the document; steps from 122 on work on one picture.
-    if (line >= 108 && line <= 118) {
-        m_documentFailed = true;
-    } else if (line >= 122 && line <= 156 && m_current > 0) {
-        if (line <= 142) {
-            m_failed.insert(m_current);
-        }
-    }
+    Q_UNUSED(line);
     m_err << "lumigrove-batch: " << description << Qt::endl;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "ErrorReport.h"
-#include "InsertHost.h"
+#include "builder/InsertHost.h"
+#include "core/ErrorReport.h"
 
-#include <QList>
 #include <QString>
 #include <QTextStream>
 
@@ -28,24 +27,21 @@ public:
     ErrorReporter& errorReporter() override { return *this; }
     void doEvents() override;
 
+    void documentNotOpened(const QString& message) override;
+    void pictureInserted(int index, const QString& path) override;
+
     void ShowErrorReport(const QString& location, int line, const QString& description) override;
 
-    // Positions (1-based) of the pictures the run reached, and of those that failed.
-    int picturesReached() const { return m_current; }
-    const std::set<int>& failedPictures() const { return m_failed; }
+    // Positions (1-based) of the pictures that went in.
+    const std::set<int>& insertedPictures() const { return m_inserted; }
     // True when the run could not open a document at all.
     bool documentFailed() const { return m_documentFailed; }
-    int reportCount() const { return m_reports; }
-    QStringList messages() const { return m_messages; }
 
 private:
     PictureListModel& m_list;
     QTextStream& m_err;
     bool m_insertBusy = false;
     int m_percent = 0;
-    int m_current = 0;
-    int m_reports = 0;
     bool m_documentFailed = false;
-    std::set<int> m_failed;
-    QStringList m_messages;
+    std::set<int> m_inserted;
 };

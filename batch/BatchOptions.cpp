@@ -1,6 +1,6 @@
-#include "BatchOptions.h"
+#include "batch/BatchOptions.h"
 
-#include "PathExists.h"
+#include "intake/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,9 +149,9 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     return parsed;
 }
 
-QString checkBatchInputs(const BatchOptions& options) {
+QString checkBatchInputs(const BatchOptions& options, FileSystem& disk) {
     for (const QString& path : options.paths) {
-        if (!PathExists(path)) {
+        if (!PathExists(disk, path)) {
             return QStringLiteral("%1: no such file or folder").arg(path);
         }
     }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class FileSystem;
+
 // The document formats the batch command can store, by the extension of its output file.
 struct OutputFormat {
     QString extension;  // "odt", "docx", "pdf"
@@ -38,4 +40,4 @@ QString batchHelpText();
 
 // Checks what can be checked before anything starts: every PATH exists, the output folder
 // exists and can be written. Returns the message for the first problem, or "".
-QString checkBatchInputs(const BatchOptions& options);
+QString checkBatchInputs(const BatchOptions& options, FileSystem& disk);

@@ -1,12 +1,13 @@
-#include "BatchCommand.h"
+#include "batch/BatchCommand.h"
+#include "builder/uno/UnoOfficeBridge.h"
 
 #include <QCoreApplication>
-
-#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runBatch(QCoreApplication::arguments(), out, err);
+    return runBatch(QCoreApplication::arguments(), out, err, [](const OfficeChoice& choice) {
+        return makeUnoOfficeBridge(choice.connection, choice.profileFolder);
+    });
 }

@@ -6,26 +6,26 @@
 // longer selected, and the break between pictures.
 //
 //     insert_bench [rounds] [pictures]
-#include "BatchCommand.h"
-#include "CaptionProgressBar.h"
-#include "ErrorReport.h"
-#include "FakeClock.h"
-#include "FakeUiServices.h"
-#include "Form1.h"
-#include "InsertRoutines.h"
-#include "OfficeBridge.h"
-#include "OfficeController.h"
-#include "OfficeDesktop.h"
-#include "OfficeDispatcher.h"
-#include "OfficeDocument.h"
-#include "OfficeFrame.h"
-#include "OfficeProcess.h"
-#include "OfficeSession.h"
-#include "PictureListModel.h"
-#include "Settings.h"
-#include "StoredDocument.h"
-#include "UnoOfficeBridge.h"
-#include "Writer1.h"
+#include "app/CaptionProgressBar.h"
+#include "app/Form1.h"
+#include "batch/BatchCommand.h"
+#include "builder/InsertRoutines.h"
+#include "builder/OfficeBridge.h"
+#include "builder/OfficeController.h"
+#include "builder/OfficeDesktop.h"
+#include "builder/OfficeDispatcher.h"
+#include "builder/OfficeDocument.h"
+#include "builder/OfficeFrame.h"
+#include "builder/OfficeSession.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "piclist/PictureListModel.h"
+#include "tests/builder/OfficeProcess.h"
+#include "tests/builder/StoredDocument.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeRandom.h"
+#include "tests/support/FakeUiServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -92,8 +92,11 @@ Figures timeBatch(const QStringList& pictures, const QString& connection, const 
     clockOfRun.start();
     QString text;
     QTextStream quiet(&text);
-    const int status = runBatch(
-        QStringList{"lumigrove-batch", "--office", connection, "-o", out} + pictures, quiet, quiet);
+    const int status =
+        runBatch(QStringList{"lumigrove-batch", "--office", connection, "-o", out} + pictures,
+                 quiet, quiet, [](const OfficeChoice& choice) {
+                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder);
+                 });
     Figures figures;
     figures.totalMs = clockOfRun.nsecsElapsed() / 1e6;
     figures.loopMs = figures.totalMs;
@@ -124,28 +127,22 @@ Figures timeTightLoop(const QStringList& pictures, bool anchorAsCharacter) {
         const auto session = office.createServiceManager();
         const auto desktop = session->createDesktop();
         const auto document = desktop->loadComponentFromURL(
-            QStringLiteral("private:factory/swriter"), QStringLiteral("_blank"), 0, PropertyList());
+            QStringLiteral("private:factory/swriter"), QStringLiteral("_blank"), 0, {});
         const auto dispatcher = session->createDispatchHelper();
         const auto controller = document->getCurrentController();
         const auto frame = controller->getFrame();
         loopStartMs = clockOfRun.nsecsElapsed() / 1e6;
 
-        PropertyList picture(4);
-        PropertyList pageBreak(3);
-        const PropertyList none;
-        auto* pageBreakArgs = pageBreak.getArray();
-        pageBreakArgs[0] = NewPropertyValue(QStringLiteral("Kind"), shortValue(3));
-        pageBreakArgs[1] = NewPropertyValue(QStringLiteral("TemplateName"), textValue(QString()));
-        pageBreakArgs[2] = NewPropertyValue(QStringLiteral("PageNumber"), shortValue(0));
-        auto* pictureArgs = picture.getArray();
-        pictureArgs[1] = NewPropertyValue(QStringLiteral("FilterName"),
-                                          textValue(QStringLiteral("<All formats>")));
-        pictureArgs[2] = NewPropertyValue(QStringLiteral("AsLink"), booleanValue(false));
-        pictureArgs[3] =
-            NewPropertyValue(QStringLiteral("Style"), textValue(QStringLiteral("Graphics")));
+        const OfficeArguments pageBreak{{QStringLiteral("Kind"), short(3)},
+                                        {QStringLiteral("TemplateName"), QString()},
+                                        {QStringLiteral("PageNumber"), short(0)}};
+        OfficeArguments picture{{QStringLiteral("FileName"), QString()},
+                                {QStringLiteral("FilterName"), QStringLiteral("<All formats>")},
+                                {QStringLiteral("AsLink"), false},
+                                {QStringLiteral("Style"), QStringLiteral("Graphics")}};
+        const OfficeArguments none;
         for (qsizetype i = 0; i < pictures.size(); ++i) {
-            pictureArgs[0] = NewPropertyValue(QStringLiteral("FileName"),
-                                              textValue(PictureFileUrl(pictures[i])));
+            picture[0].value = PictureFileUrl(pictures[i]);
             dispatcher->executeDispatch(*frame, QStringLiteral(".uno:InsertGraphic"), QString(), 0,
                                         picture);
             if (anchorAsCharacter) {

@@ -4,13 +4,15 @@
 // phase's time, the longest the window went without handling events, and the peak memory.
 //
 //     list_bench [entries] [appends per yield]
-#include "Clock.h"
-#include "ErrorReport.h"
-#include "Form1.h"
-#include "PictureListModel.h"
-#include "PictureListView.h"
-#include "QtUiServices.h"
-#include "RecordingOfficeBridge.h"
+#include "app/Form1.h"
+#include "app/QtUiServices.h"
+#include "builder/fake/RecordingOfficeBridge.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/RandomSource.h"
+#include "intake/PosixFileSystem.h"
+#include "piclist/PictureListModel.h"
+#include "piclist/PictureListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -85,7 +87,8 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     FixedRandom random;
     RecordingOfficeBridge office;
-    Form1 form(Form1Services{ui, reporter, clock, random, nullptr, &office,
+    PosixFileSystem disk;
+    Form1 form(Form1Services{ui, reporter, clock, random, &disk, &office,
                              QCoreApplication::applicationDirPath()});
     if (!form.Form_Load()) {
         std::fprintf(stderr, "start-up ended the program\n");

@@ -8,14 +8,15 @@
 //
 // runs defaults to 9. With a tree folder the tree is built there once and kept, so that later
 // runs (or a profiler) skip building it. Offscreen unless QT_QPA_PLATFORM is set.
-#include "AddFolder.h"
-#include "Clock.h"
-#include "ErrorReport.h"
-#include "Form1.h"
-#include "PictureListModel.h"
-#include "PosixFileSystem.h"
-#include "RecordingOfficeBridge.h"
-#include "UiServices.h"
+#include "app/Form1.h"
+#include "builder/fake/RecordingOfficeBridge.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/RandomSource.h"
+#include "core/UiServices.h"
+#include "intake/AddFolder.h"
+#include "intake/PosixFileSystem.h"
+#include "piclist/PictureListModel.h"
 
 #include <QApplication>
 #include <QDir>

@@ -28,4 +28,18 @@ public:
 
     // Lets the event loop handle pending events once.
     virtual void doEvents() = 0;
+
+    // What became of the run, besides the error reports: no document could be opened; the
+    // picture at list position `index` went in, or did not (with the first failure's
+    // description). The window shows the reports only; a host that sums up a run listens.
+    virtual void documentNotOpened(const QString& message) { Q_UNUSED(message); }
+    virtual void pictureInserted(int index, const QString& path) {
+        Q_UNUSED(index);
+        Q_UNUSED(path);
+    }
+    virtual void pictureFailed(int index, const QString& path, const QString& message) {
+        Q_UNUSED(index);
+        Q_UNUSED(path);
+        Q_UNUSED(message);
+    }
 };

@@ -1,7 +1,7 @@
-#include "InsertRoutines.h"
+#include "builder/InsertRoutines.h"
 
-#include "Clock.h"
-#include "EventLoopWait.h"
+#include "core/Clock.h"
+#include "core/EventLoopWait.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PathStyle.h"
+#include "core/PathStyle.h"
 
 #include <QString>
 

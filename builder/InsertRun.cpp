@@ -1,18 +1,19 @@
-#include "InsertRun.h"
+#include "builder/InsertRun.h"
 
-#include "AppError.h"
-#include "EventLoopWait.h"
-#include "HandlerTrap.h"
-#include "InsertHost.h"
-#include "InsertRoutines.h"
-#include "OfficeBridge.h"
-#include "OfficeController.h"
-#include "OfficeDesktop.h"
-#include "OfficeDispatcher.h"
-#include "OfficeDocument.h"
-#include "OfficeFrame.h"
-#include "OfficeSession.h"
-#include "Settings.h"
+#include "builder/InsertHost.h"
+#include "builder/InsertRoutines.h"
+#include "builder/OfficeBridge.h"
+#include "builder/OfficeController.h"
+#include "builder/OfficeDesktop.h"
+#include "builder/OfficeDispatcher.h"
+#include "builder/OfficeDocument.h"
+#include "builder/OfficeFrame.h"
+#include "builder/OfficeSession.h"
+#include "core/AppError.h"
+#include "core/EventLoopWait.h"
+#include "core/HandlerTrap.h"
+#include "core/MousePointer.h"
+#include "core/Settings.h"
 
 #include <QDeadlineTimer>
 
@@ -21,18 +22,15 @@
 namespace {
 
 // How long the run waits after each picture, in seconds; users and tests may shorten it.
-const QString kInsertPauseKey = QStringLiteral("InsertPause");
-const QString kInsertPauseDefault = QStringLiteral("2");
-
 double insertPauseSeconds() {
-    QString text = GetSetting(kInsertPauseKey, kInsertPauseDefault).trimmed();
+    QString text = GetSetting(Setting::InsertPause).trimmed();
     bool ok = false;
     double seconds = text.toDouble(&ok);
     if (!ok) {
         seconds = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     }
     if (!ok || !std::isfinite(seconds)) {
-        return kInsertPauseDefault.toDouble();
+        return QString::fromLatin1(Setting::InsertPause.defaultValue).toDouble();
     }
     return seconds < 0 ? 0 : seconds;
 }
@@ -64,7 +62,7 @@ void InsertRun::run() {
         return;
     }
 
-    trap(106, [&] { m_host.setMousePointer(kHourglassPointer); });
+    trap(106, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
 
     // Without a document there is nothing to insert into, and with the office gone every
     // later call would fail the same way: either ends the run after its one report.
@@ -75,7 +73,7 @@ void InsertRun::run() {
         completed = !m_officeGone;
     }
 
-    trap(158, [&] { m_host.setMousePointer(kDefaultPointer); });
+    trap(158, [&] { m_host.setMousePointer(MousePointer::Default); });
     trap(160, [&] { m_host.setProgressValue(0); });
     trap(162, [&] { m_host.setProgressText(QStringLiteral("Progress Bar")); });
     if (completed) {
@@ -89,24 +87,29 @@ void InsertRun::run() {
 }
 
 bool InsertRun::openDocument(HandlerTrap& trap) {
-    return trap(108,
-                [&] {
-                    if (m_bridge == nullptr) {
-                        throw AppError(QStringLiteral("The office suite cannot be reached"),
-                                       OfficeError::Automation);
-                    }
-                    m_serviceManager = m_bridge->createServiceManager();
-                }) &&
-           trap(110, [&] { m_desktop = m_serviceManager->createDesktop(); }) &&
-           trap(112,
-                [&] {
-                    m_document =
-                        m_desktop->loadComponentFromURL(QStringLiteral("private:factory/swriter"),
-                                                        QStringLiteral("_blank"), 0, m_noArgs);
-                }) &&
-           trap(114, [&] { m_dispatcher = m_serviceManager->createDispatchHelper(); }) &&
-           trap(116, [&] { m_controller = m_document->getCurrentController(); }) &&
-           trap(118, [&] { m_frame = m_document->getCurrentController()->getFrame(); });
+    const bool opened =
+        trap(108,
+             [&] {
+                 if (m_bridge == nullptr) {
+                     throw AppError(QStringLiteral("The office suite cannot be reached"),
+                                    OfficeError::Automation);
+                 }
+                 m_serviceManager = m_bridge->createServiceManager();
+             }) &&
+        trap(110, [&] { m_desktop = m_serviceManager->createDesktop(); }) &&
+        trap(112,
+             [&] {
+                 m_document =
+                     m_desktop->loadComponentFromURL(QStringLiteral("private:factory/swriter"),
+                                                     QStringLiteral("_blank"), 0, m_noArgs);
+             }) &&
+        trap(114, [&] { m_dispatcher = m_serviceManager->createDispatchHelper(); }) &&
+        trap(116, [&] { m_controller = m_document->getCurrentController(); }) &&
+        trap(118, [&] { m_frame = m_document->getCurrentController()->getFrame(); });
+    if (!opened) {
+        m_host.documentNotOpened(trap.lastFailure());
+    }
+    return opened;
 }
 
 void InsertRun::insertPictures(HandlerTrap& trap) {
@@ -119,42 +122,49 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
 }
 
 void InsertRun::insertPicture(HandlerTrap& trap, int i) {
+    m_pictureFailed = false;
+    m_pictureFailure.clear();
     QString path;
-    trap(122, [&] { path = m_host.pictureText(i); });
-    trap(124, [&] {
+    pictureStep(trap, 122, [&] { path = m_host.pictureText(i); });
+    pictureStep(trap, 124, [&] {
         const int count = m_host.pictureCount();
         if (count == 0) {
-            throw AppError(QStringLiteral("Division by zero"), 11);
+            throw AppError(QStringLiteral("Division by zero"), ErrorNumber::DivisionByZero);
         }
         const double percent = std::floor(static_cast<double>(i) / count * 100.0);
         if (percent > 100.0) {
-            throw AppError(QStringLiteral("Invalid property value"), 380);
+            throw AppError(QStringLiteral("Invalid property value"),
+                           ErrorNumber::InvalidPropertyValue);
         }
         m_host.setProgressValue(static_cast<int>(percent));
     });
-    trap(126,
-         [&] { m_host.setProgressText(QStringLiteral("Processing: ") + FileNameFromPath(path)); });
-    trap(128, [&] { m_host.doEvents(); });
-    trap(130, [&] { m_host.setMousePointer(kHourglassPointer); });
+    pictureStep(trap, 126, [&] {
+        m_host.setProgressText(QStringLiteral("Processing: ") + FileNameFromPath(path));
+    });
+    pictureStep(trap, 128, [&] { m_host.doEvents(); });
+    pictureStep(trap, 130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
 
-    auto* picture = m_pictureArgs.getArray();
-    trap(132, [&] {
-        picture[0] = NewPropertyValue(QStringLiteral("FileName"), textValue(PictureFileUrl(path)));
+    pictureStep(trap, 132, [&] {
+        m_pictureArgs[0] = {QStringLiteral("FileName"), PictureFileUrl(path)};
     });
-    trap(134, [&] {
-        picture[1] = NewPropertyValue(QStringLiteral("FilterName"),
-                                      textValue(QStringLiteral("<All formats>")));
+    pictureStep(trap, 134, [&] {
+        m_pictureArgs[1] = {QStringLiteral("FilterName"), QStringLiteral("<All formats>")};
     });
-    trap(136,
-         [&] { picture[2] = NewPropertyValue(QStringLiteral("AsLink"), booleanValue(false)); });
-    trap(138, [&] {
-        picture[3] =
-            NewPropertyValue(QStringLiteral("Style"), textValue(QStringLiteral("Graphics")));
+    pictureStep(trap, 136, [&] { m_pictureArgs[2] = {QStringLiteral("AsLink"), false}; });
+    pictureStep(trap, 138, [&] {
+        m_pictureArgs[3] = {QStringLiteral("Style"), QStringLiteral("Graphics")};
     });
-    if (!officeStep(trap, 140, [&] { insertGraphic(path); })) {
-        return;
+    const bool reachedOffice =
+        pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) || !m_officeGone;
+    if (reachedOffice) {
+        pictureStep(trap, 142, [&] { officeCall([&] { leavePictureSelection(); }); });
     }
-    if (!officeStep(trap, 142, [&] { leavePictureSelection(); })) {
+    if (m_pictureFailed) {
+        m_host.pictureFailed(i, path, m_pictureFailure);
+    } else {
+        m_host.pictureInserted(i, path);
+    }
+    if (m_officeGone) {
         return;
     }
     trap(144, [&] { pauseAfterPicture(); });
@@ -164,33 +174,38 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     if (!more) {
         return;
     }
-    auto* pageBreak = m_breakArgs.getArray();
-    trap(148, [&] { pageBreak[0] = NewPropertyValue(QStringLiteral("Kind"), shortValue(3)); });
-    trap(150, [&] {
-        pageBreak[1] = NewPropertyValue(QStringLiteral("TemplateName"), textValue(QString()));
-    });
-    trap(152,
-         [&] { pageBreak[2] = NewPropertyValue(QStringLiteral("PageNumber"), shortValue(0)); });
+    trap(148, [&] { m_breakArgs[0] = {QStringLiteral("Kind"), short(3)}; });
+    trap(150, [&] { m_breakArgs[1] = {QStringLiteral("TemplateName"), QString()}; });
+    trap(152, [&] { m_breakArgs[2] = {QStringLiteral("PageNumber"), short(0)}; });
     // The suite answers FAILURE for a break even when it inserted one: the answer says nothing.
-    officeStep(trap, 154, [&] {
-        m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:InsertBreak"), QString(), 0,
-                                      m_breakArgs);
+    trap(154, [&] {
+        officeCall([&] {
+            m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:InsertBreak"), QString(),
+                                          0, m_breakArgs);
+        });
     });
 }
 
-bool InsertRun::officeStep(HandlerTrap& trap, int line, const std::function<void()>& body) {
-    return trap(line,
-                [&] {
-                    try {
-                        body();
-                    } catch (const AppError& e) {
-                        if (e.number() == OfficeError::Disconnected) {
-                            m_officeGone = true;
-                        }
-                        throw;
-                    }
-                }) ||
-           !m_officeGone;
+bool InsertRun::pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body) {
+    if (trap(line, body)) {
+        return true;
+    }
+    if (!m_pictureFailed) {
+        m_pictureFailed = true;
+        m_pictureFailure = trap.lastFailure();
+    }
+    return false;
+}
+
+void InsertRun::officeCall(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const AppError& e) {
+        if (e.number() == OfficeError::Disconnected) {
+            m_officeGone = true;
+        }
+        throw;
+    }
 }
 
 void InsertRun::insertGraphic(const QString& path) {

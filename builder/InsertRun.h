@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Writer1.h"
+#include "builder/OfficeArguments.h"
 
 #include <QString>
 
@@ -46,9 +46,6 @@ public:
     // True when the run reached its end with the office still there.
     bool completed() const { return m_completed; }
 
-    // Pointer values the run sets.
-    static constexpr int kDefaultPointer = 0;
-    static constexpr int kHourglassPointer = 11;
     // The longest wait for the suite to leave the picture selection after ".uno:Escape".
     static constexpr int kSelectionWaitMs = 5000;
 
@@ -56,8 +53,10 @@ private:
     bool openDocument(HandlerTrap& trap);
     void insertPictures(HandlerTrap& trap);
     void insertPicture(HandlerTrap& trap, int i);
-    // Runs a step that calls the office; notes when the office has gone away.
-    bool officeStep(HandlerTrap& trap, int line, const std::function<void()>& body);
+    // Runs one of the steps that insert picture `i`; on failure, notes the picture as failed.
+    bool pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body);
+    // Calls the office; notes when the office has gone away, and lets the failure through.
+    void officeCall(const std::function<void()>& call);
     void insertGraphic(const QString& path);
     void leavePictureSelection();
     void pauseAfterPicture();
@@ -76,9 +75,13 @@ private:
     std::unique_ptr<OfficeFrame> m_frame;
 
     // The fixed argument lists, filled anew for each picture.
-    PropertyList m_pictureArgs{4};
-    PropertyList m_breakArgs{3};
-    const PropertyList m_noArgs;
+    OfficeArguments m_pictureArgs = OfficeArguments(4);
+    OfficeArguments m_breakArgs = OfficeArguments(3);
+    const OfficeArguments m_noArgs;
+
+    // The first failure met while inserting the current picture, if any.
+    bool m_pictureFailed = false;
+    QString m_pictureFailure;
 
     bool m_officeGone = false;
     bool m_completed = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <memory>
 
 class OfficeSession;
@@ -21,4 +23,7 @@ public:
     virtual ~OfficeBridge() = default;
     // A new session on every call; never null (a failed creation throws).
     virtual std::unique_ptr<OfficeSession> createServiceManager() = 0;
+    // The process id of the office this bridge started itself last, or 0 when it started
+    // none (it only connected to a running one).
+    virtual qint64 startedProcessId() const { return 0; }
 };

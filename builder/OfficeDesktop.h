@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Writer1.h"
+#include "builder/OfficeArguments.h"
 
 #include <QString>
 
@@ -15,7 +15,7 @@ public:
     virtual std::unique_ptr<OfficeDocument> loadComponentFromURL(const QString& url,
                                                                  const QString& targetFrame,
                                                                  short searchFlags,
-                                                                 const PropertyList& args) = 0;
+                                                                 const OfficeArguments& args) = 0;
     // Ends the suite itself, with every document it holds.
     virtual void terminate() = 0;
 };

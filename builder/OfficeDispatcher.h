@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Writer1.h"
+#include "builder/OfficeArguments.h"
 
 #include <QString>
 
@@ -21,5 +21,5 @@ public:
     virtual ~OfficeDispatcher() = default;
     virtual DispatchState executeDispatch(OfficeFrame& frame, const QString& command,
                                           const QString& targetFrame, short searchFlags,
-                                          const PropertyList& args) = 0;
+                                          const OfficeArguments& args) = 0;
 };

@@ -1,8 +1,8 @@
-#include "AddFolder.h"
+#include "intake/AddFolder.h"
 
-#include "AppError.h"
-#include "HandlerTrap.h"
-#include "PictureListModel.h"
+#include "core/AppError.h"
+#include "core/HandlerTrap.h"
+#include "piclist/PictureListModel.h"
 
 namespace {
 

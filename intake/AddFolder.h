@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FileSystem.h"
-#include "PathRoutines.h"
-#include "PathStyle.h"
+#include "core/PathStyle.h"
+#include "intake/FileSystem.h"
+#include "intake/PathRoutines.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "DroppedPaths.h"
+#include "intake/DroppedPaths.h"
 
-#include "PictureListModel.h"
+#include "piclist/PictureListModel.h"
 
 void AddDroppedPaths(const QStringList& paths, const QString& folderPattern, PictureListModel& list,
                      const ScanContext& context, const StepRunner& runStep) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AddFolder.h"
+#include "intake/AddFolder.h"
 
 #include <QString>
 #include <QStringList>

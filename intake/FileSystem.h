@@ -14,10 +14,11 @@ inline constexpr int Archive = 32;
 inline constexpr int ReparsePoint = 1024;
 } // namespace FileAttribute
 
-// Everything intake asks of the disk, in the terms of the Windows file calls that the folder
-// scan was designed around: attribute words, folders with a root flag, subfolder names, and
-// wildcard file listings whose files have been opened once. Failures are thrown as AppError
-// with the runtime's numbers: 70 permission denied, 76 path not found, 75 anything else.
+// Everything intake asks of the disk, in Windows terms, so that the scan's rules on hidden,
+// system and root folders read the same on every backend: attribute words, folders with a root
+// flag, subfolder names, and wildcard file listings whose files have been opened once. Failures are
+// thrown as AppError with the runtime's numbers: 70 permission denied, 76 path not found, 75
+// anything else.
 //
 // Names come in the enumeration order of enumerationOrderLess(). A name that the program
 // cannot represent has each unrepresentable part replaced by "?", as the narrow-character
@@ -53,4 +54,12 @@ public:
     // Whether the path is an existing file that can be opened read-only; a folder never is.
     // Never fails.
     virtual bool canOpenFile(const QString& path) = 0;
+    // Whether the last-modification time of the path can be read: it exists, whatever it
+    // is. Never fails.
+    virtual bool pathExists(const QString& path) = 0;
 };
+
+// True when the path names anything on the disk; an empty path names nothing.
+inline bool PathExists(FileSystem& disk, const QString& path) {
+    return !path.isEmpty() && disk.pathExists(path);
+}

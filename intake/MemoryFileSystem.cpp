@@ -1,7 +1,7 @@
-#include "MemoryFileSystem.h"
+#include "intake/MemoryFileSystem.h"
 
-#include "AppError.h"
-#include "PathRoutines.h"
+#include "core/AppError.h"
+#include "intake/PathRoutines.h"
 
 namespace {
 
@@ -172,6 +172,11 @@ QList<FileSystem::FileEntry> MemoryFileSystem::files(const QString& folder,
 bool MemoryFileSystem::canOpenFile(const QString& path) {
     const auto found = m_nodes.constFind(keyOf(path));
     return found != m_nodes.constEnd() && !found->isFolder && found->openable;
+}
+
+bool MemoryFileSystem::pathExists(const QString& path) {
+    const QString key = keyOf(path);
+    return isRootKey(key) || m_nodes.contains(key);
 }
 
 int MemoryFileSystem::listings(const QString& folder) const {

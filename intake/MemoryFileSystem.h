@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileSystem.h"
-#include "PathStyle.h"
+#include "core/PathStyle.h"
+#include "intake/FileSystem.h"
 
 #include <QMap>
 #include <QString>
@@ -34,6 +34,7 @@ public:
     QStringList subFolderNames(const QString& path) override;
     QList<FileEntry> files(const QString& folder, const QString& pattern) override;
     bool canOpenFile(const QString& path) override;
+    bool pathExists(const QString& path) override;
 
     // How often the files of a folder were listed.
     int listings(const QString& folder) const;

@@ -1,6 +1,6 @@
-#include "OpenFileSelection.h"
+#include "intake/OpenFileSelection.h"
 
-#include "PathRoutines.h"
+#include "intake/PathRoutines.h"
 
 QString openFileFilter() {
     const QString patterns = QStringLiteral(

@@ -1,4 +1,4 @@
-#include "PathRoutines.h"
+#include "intake/PathRoutines.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "PosixFileSystem.h"
+#include "intake/PosixFileSystem.h"
 
-#include "AppError.h"
-#include "PathRoutines.h"
+#include "core/AppError.h"
+#include "intake/PathRoutines.h"
 
 #include <QByteArray>
 
@@ -358,4 +358,10 @@ bool PosixFileSystem::canOpenFile(const QString& path) {
     }
     ::close(fd);
     return true;
+}
+
+bool PosixFileSystem::pathExists(const QString& path) {
+    QByteArray bytes;
+    struct stat info {};
+    return encode(path, bytes) && ::stat(bytes.constData(), &info) == 0;
 }

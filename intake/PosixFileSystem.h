@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileSystem.h"
+#include "intake/FileSystem.h"
 
 // The real disk through the POSIX calls, reporting Windows-style attribute words: directory
 // 16, archive 32 for a regular file, hidden 2 for a name that begins with ".", read-only 1
@@ -13,4 +13,5 @@ public:
     QStringList subFolderNames(const QString& path) override;
     QList<FileEntry> files(const QString& folder, const QString& pattern) override;
     bool canOpenFile(const QString& path) override;
+    bool pathExists(const QString& path) override;
 };

@@ -1,4 +1,4 @@
-#include "ThrottledYield.h"
+#include "intake/ThrottledYield.h"
 
 ThrottledYield::ThrottledYield(std::function<void()> yield, int intervalMs)
     : m_yield(std::move(yield)), m_intervalMs(intervalMs) {}

@@ -1,6 +1,6 @@
-#include "PictureListModel.h"
+#include "piclist/PictureListModel.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 PictureListModel::PictureListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -16,7 +16,7 @@ void PictureListModel::addColumn(const QString& header) {
 
 void PictureListModel::checkPosition(int i, int last) const {
     if (i < 1 || i > last) {
-        throw AppError(QStringLiteral("Index out of bounds"), 35600);
+        throw AppError(QStringLiteral("Index out of bounds"), ErrorNumber::IndexOutOfBounds);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "PictureListView.h"
+#include "piclist/PictureListView.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>

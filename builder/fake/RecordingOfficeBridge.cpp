@@ -1,11 +1,11 @@
-#include "RecordingOfficeBridge.h"
+#include "builder/fake/RecordingOfficeBridge.h"
 
-#include "AppError.h"
-#include "OfficeController.h"
-#include "OfficeDesktop.h"
-#include "OfficeDocument.h"
-#include "OfficeFrame.h"
-#include "OfficeSession.h"
+#include "builder/OfficeController.h"
+#include "builder/OfficeDesktop.h"
+#include "builder/OfficeDocument.h"
+#include "builder/OfficeFrame.h"
+#include "builder/OfficeSession.h"
+#include "core/AppError.h"
 
 namespace {
 
@@ -63,11 +63,10 @@ public:
     std::unique_ptr<OfficeDocument> loadComponentFromURL(const QString& url,
                                                          const QString& targetFrame,
                                                          short searchFlags,
-                                                         const PropertyList& args) override {
-        m_office.enter(QStringLiteral("desktop.loadComponentFromURL"), QStringLiteral("%1 %2 %3 %4")
-                                                                           .arg(url, targetFrame)
-                                                                           .arg(searchFlags)
-                                                                           .arg(args.getLength()));
+                                                         const OfficeArguments& args) override {
+        m_office.enter(
+            QStringLiteral("desktop.loadComponentFromURL"),
+            QStringLiteral("%1 %2 %3 %4").arg(url, targetFrame).arg(searchFlags).arg(args.size()));
         return std::make_unique<RecordingDocument>(m_office);
     }
     void terminate() override { m_office.enter(QStringLiteral("desktop.terminate")); }
@@ -81,12 +80,12 @@ public:
     explicit RecordingDispatcher(RecordingOfficeBridge& office) : m_office(office) {}
     DispatchState executeDispatch(OfficeFrame& frame, const QString& command,
                                   const QString& targetFrame, short searchFlags,
-                                  const PropertyList& args) override {
+                                  const OfficeArguments& args) override {
         RecordingOfficeBridge::Dispatch dispatch;
         dispatch.command = command;
         dispatch.targetFrame = targetFrame;
         dispatch.searchFlags = searchFlags;
-        dispatch.args = QList<css::beans::PropertyValue>(args.begin(), args.end());
+        dispatch.args = args;
         dispatch.frame = static_cast<RecordingFrame&>(frame).id;
         if (m_office.disconnectAtDispatch > 0 &&
             m_office.dispatches.size() + 1 >= m_office.disconnectAtDispatch) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "OfficeBridge.h"
-#include "OfficeDispatcher.h"
-#include "Writer1.h"
+#include "builder/OfficeArguments.h"
+#include "builder/OfficeBridge.h"
+#include "builder/OfficeDispatcher.h"
 
 #include <QList>
 #include <QString>
@@ -20,7 +20,7 @@ public:
         QString command;
         QString targetFrame;
         short searchFlags = 0;
-        QList<css::beans::PropertyValue> args;
+        OfficeArguments args;
         // Which frame the command went to (frames are numbered in order of creation).
         int frame = 0;
         // False when the suite ignored the command because a picture was still selected.

@@ -1,9 +1,9 @@
-#include "UnoController.h"
+#include "builder/uno/UnoController.h"
 
-#include "AppError.h"
-#include "OfficeBridge.h"
-#include "UnoErrors.h"
-#include "UnoFrame.h"
+#include "builder/OfficeBridge.h"
+#include "builder/uno/UnoErrors.h"
+#include "builder/uno/UnoFrame.h"
+#include "core/AppError.h"
 
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeController.h"
+#include "builder/OfficeController.h"
 
 #include <com/sun/star/frame/XController.hpp>
 

@@ -1,9 +1,10 @@
-#include "UnoDesktop.h"
+#include "builder/uno/UnoDesktop.h"
 
-#include "AppError.h"
-#include "OfficeBridge.h"
-#include "UnoDocument.h"
-#include "UnoErrors.h"
+#include "builder/OfficeBridge.h"
+#include "builder/uno/UnoDocument.h"
+#include "builder/uno/UnoErrors.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
 
 #include <com/sun/star/frame/XDesktop.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -15,10 +16,10 @@ UnoDesktop::UnoDesktop(const css::uno::Reference<css::frame::XComponentLoader>& 
 std::unique_ptr<OfficeDocument> UnoDesktop::loadComponentFromURL(const QString& url,
                                                                  const QString& targetFrame,
                                                                  short searchFlags,
-                                                                 const PropertyList& args) {
+                                                                 const OfficeArguments& args) {
     return callOffice([&]() -> std::unique_ptr<OfficeDocument> {
         const css::uno::Reference<css::lang::XComponent> component = m_loader->loadComponentFromURL(
-            toOUString(url), toOUString(targetFrame), searchFlags, args);
+            toOUString(url), toOUString(targetFrame), searchFlags, toPropertyList(args));
         css::uno::Reference<css::frame::XModel> model(component, css::uno::UNO_QUERY);
         if (!model.is()) {
             throw AppError(QStringLiteral("The office suite opened no document for %1").arg(url),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeDesktop.h"
+#include "builder/OfficeDesktop.h"
 
 #include <com/sun/star/frame/XComponentLoader.hpp>
 
@@ -12,7 +12,7 @@ public:
     std::unique_ptr<OfficeDocument> loadComponentFromURL(const QString& url,
                                                          const QString& targetFrame,
                                                          short searchFlags,
-                                                         const PropertyList& args) override;
+                                                         const OfficeArguments& args) override;
     void terminate() override;
 
 private:

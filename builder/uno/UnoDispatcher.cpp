@@ -1,9 +1,10 @@
-#include "UnoDispatcher.h"
+#include "builder/uno/UnoDispatcher.h"
 
-#include "AppError.h"
-#include "OfficeBridge.h"
-#include "UnoErrors.h"
-#include "UnoFrame.h"
+#include "builder/OfficeBridge.h"
+#include "builder/uno/UnoErrors.h"
+#include "builder/uno/UnoFrame.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
 
 #include <com/sun/star/frame/DispatchResultEvent.hpp>
 #include <com/sun/star/frame/DispatchResultState.hpp>
@@ -13,7 +14,7 @@ UnoDispatcher::UnoDispatcher(const css::uno::Reference<css::frame::XDispatchHelp
 
 DispatchState UnoDispatcher::executeDispatch(OfficeFrame& frame, const QString& command,
                                              const QString& targetFrame, short searchFlags,
-                                             const PropertyList& args) {
+                                             const OfficeArguments& args) {
     auto* target = dynamic_cast<UnoFrame*>(&frame);
     if (target == nullptr) {
         throw AppError(QStringLiteral("The frame does not belong to this office suite"),
@@ -22,7 +23,7 @@ DispatchState UnoDispatcher::executeDispatch(OfficeFrame& frame, const QString& 
     return callOffice([&] {
         const css::uno::Any result =
             m_helper->executeDispatch(target->dispatchProvider(), toOUString(command),
-                                      toOUString(targetFrame), searchFlags, args);
+                                      toOUString(targetFrame), searchFlags, toPropertyList(args));
         css::frame::DispatchResultEvent event;
         if (!(result >>= event)) {
             return DispatchState::Unknown;

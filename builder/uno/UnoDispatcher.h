@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeDispatcher.h"
+#include "builder/OfficeDispatcher.h"
 
 #include <com/sun/star/frame/XDispatchHelper.hpp>
 
@@ -11,7 +11,7 @@ public:
 
     DispatchState executeDispatch(OfficeFrame& frame, const QString& command,
                                   const QString& targetFrame, short searchFlags,
-                                  const PropertyList& args) override;
+                                  const OfficeArguments& args) override;
 
 private:
     css::uno::Reference<css::frame::XDispatchHelper> m_helper;

@@ -1,10 +1,10 @@
-#include "UnoDocument.h"
+#include "builder/uno/UnoDocument.h"
 
-#include "AppError.h"
-#include "OfficeBridge.h"
-#include "UnoController.h"
-#include "UnoErrors.h"
-#include "Writer1.h"
+#include "builder/OfficeBridge.h"
+#include "builder/uno/UnoController.h"
+#include "builder/uno/UnoErrors.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
 
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -26,7 +26,7 @@ void UnoDocument::storeToUrl(const QString& url, const QString& filterName) {
     callOffice([&] {
         css::uno::Reference<css::frame::XStorable> storable(m_model, css::uno::UNO_QUERY_THROW);
         PropertyList args(1);
-        args.getArray()[0] = NewPropertyValue(QStringLiteral("FilterName"), textValue(filterName));
+        args.getArray()[0] = NewPropertyValue(QStringLiteral("FilterName"), filterName);
         storable->storeToURL(toOUString(url), args);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeDocument.h"
+#include "builder/OfficeDocument.h"
 
 #include <com/sun/star/frame/XModel.hpp>
 

@@ -1,8 +1,8 @@
-#include "UnoErrors.h"
+#include "builder/uno/UnoErrors.h"
 
-#include "AppError.h"
-#include "OfficeBridge.h"
-#include "Writer1.h"
+#include "builder/OfficeBridge.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
 
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>

@@ -1,6 +1,6 @@
-#include "UnoFrame.h"
+#include "builder/uno/UnoFrame.h"
 
-#include "UnoErrors.h"
+#include "builder/uno/UnoErrors.h"
 
 UnoFrame::UnoFrame(const css::uno::Reference<css::frame::XFrame>& frame) : m_frame(frame) {
     m_provider = callOffice([&] {

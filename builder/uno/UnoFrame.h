@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeFrame.h"
+#include "builder/OfficeFrame.h"
 
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>

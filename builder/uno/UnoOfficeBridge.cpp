@@ -1,11 +1,11 @@
-#include "UnoOfficeBridge.h"
+#include "builder/uno/UnoOfficeBridge.h"
 
-#include "AppError.h"
-#include "EventLoopWait.h"
-#include "Settings.h"
-#include "UnoErrors.h"
-#include "UnoSession.h"
-#include "Writer1.h"
+#include "builder/uno/UnoErrors.h"
+#include "builder/uno/UnoSession.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
+#include "core/EventLoopWait.h"
+#include "core/Settings.h"
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
@@ -27,7 +27,6 @@
 
 namespace {
 
-const QString kConnectionKey = QStringLiteral("OfficeConnection");
 constexpr int kRetryMs = 200;
 
 // The folder whose fundamentalrc describes the suite's runtime and types. Without it the
@@ -85,7 +84,7 @@ UnoOfficeBridge::UnoOfficeBridge(int startTimeoutMs) : m_startTimeoutMs(startTim
 
 std::unique_ptr<OfficeSession> UnoOfficeBridge::createServiceManager() {
     const QString connection =
-        !m_connection.isEmpty() ? m_connection : GetSetting(kConnectionKey, QString()).trimmed();
+        !m_connection.isEmpty() ? m_connection : GetSetting(Setting::OfficeConnection).trimmed();
     const auto context = connection.isEmpty() ? startOffice() : connectToOffice(connection);
     return std::make_unique<UnoSession>(context);
 }
@@ -165,4 +164,16 @@ QString UnoOfficeBridge::findOfficeProgram() {
     // usually holds a link to it.
     const QString resolved = QFileInfo(onPath).canonicalFilePath();
     return resolved.isEmpty() ? onPath : resolved;
+}
+
+std::shared_ptr<OfficeBridge> makeUnoOfficeBridge(const QString& connection,
+                                                  const QString& profileFolder) {
+    auto bridge = std::make_shared<UnoOfficeBridge>();
+    if (connection.isEmpty()) {
+        bridge->setHeadless(true);
+        bridge->setProfileFolder(profileFolder);
+    } else {
+        bridge->setConnection(connection);
+    }
+    return bridge;
 }

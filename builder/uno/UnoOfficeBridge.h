@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeBridge.h"
+#include "builder/OfficeBridge.h"
 
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -27,7 +27,7 @@ public:
     // nor disturbs a suite the user runs.
     void setProfileFolder(const QString& folder) { m_profileFolder = folder; }
     // The process id of the suite this bridge started last, or 0.
-    qint64 startedProcessId() const { return m_startedPid; }
+    qint64 startedProcessId() const override { return m_startedPid; }
 
     // The suite's "soffice" as the runtime finds it: in the folder named by UNO_PATH, or
     // else on PATH with its links resolved. Empty when there is none.
@@ -47,3 +47,8 @@ private:
     QString m_profileFolder;
     qint64 m_startedPid = 0;
 };
+
+// The bridge a program without a window uses: to the office listening at `connection`, or,
+// when that is empty, to a headless office of its own with its profile in `profileFolder`.
+std::shared_ptr<OfficeBridge> makeUnoOfficeBridge(const QString& connection,
+                                                  const QString& profileFolder);

@@ -1,13 +1,13 @@
-#include "UnoSession.h"
+#include "builder/uno/UnoSession.h"
 
-#include "AppError.h"
-#include "OfficeBridge.h"
-#include "UnoDesktop.h"
-#include "UnoDispatcher.h"
-#include "UnoErrors.h"
+#include "builder/OfficeBridge.h"
+#include "builder/uno/UnoDesktop.h"
+#include "builder/uno/UnoDispatcher.h"
+#include "builder/uno/UnoErrors.h"
+#include "core/AppError.h"
 
-#include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/frame/XDispatchHelper.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
 
 UnoSession::UnoSession(const css::uno::Reference<css::uno::XComponentContext>& context)
     : m_context(context) {
@@ -20,19 +20,15 @@ UnoSession::UnoSession(const css::uno::Reference<css::uno::XComponentContext>& c
 
 std::unique_ptr<OfficeDesktop> UnoSession::createDesktop() {
     return callOffice([&] {
-        css::uno::Reference<css::frame::XComponentLoader> loader(
-            m_serviceManager->createInstanceWithContext("com.sun.star.frame.Desktop", m_context),
-            css::uno::UNO_QUERY_THROW);
-        return std::make_unique<UnoDesktop>(loader);
+        const css::uno::Reference<css::frame::XDesktop2> desktop =
+            css::frame::Desktop::create(m_context);
+        return std::make_unique<UnoDesktop>(
+            css::uno::Reference<css::frame::XComponentLoader>(desktop, css::uno::UNO_QUERY_THROW));
     });
 }
 
 std::unique_ptr<OfficeDispatcher> UnoSession::createDispatchHelper() {
     return callOffice([&] {
-        css::uno::Reference<css::frame::XDispatchHelper> helper(
-            m_serviceManager->createInstanceWithContext("com.sun.star.frame.DispatchHelper",
-                                                        m_context),
-            css::uno::UNO_QUERY_THROW);
-        return std::make_unique<UnoDispatcher>(helper);
+        return std::make_unique<UnoDispatcher>(css::frame::DispatchHelper::create(m_context));
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OfficeSession.h"
+#include "builder/OfficeSession.h"
 
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>

@@ -2,10 +2,11 @@
 // that yields to the event loop between its steps, the way the folder add and the insert run
 // do, and the window is closed during the second yield. Each step writes a line to the log
 // given as the only argument, so the test can see how far the program got.
-#include "Clock.h"
-#include "ErrorReport.h"
-#include "Form1.h"
-#include "QtUiServices.h"
+#include "app/Form1.h"
+#include "app/QtUiServices.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/RandomSource.h"
 
 #include <QApplication>
 #include <QCloseEvent>

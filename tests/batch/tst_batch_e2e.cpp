@@ -1,9 +1,10 @@
 // lumigrove-batch against a real headless office suite: a folder tree and single files
 // stored as ODT, DOCX and PDF and read back, an office killed in the middle of a run, and
 // a run that starts and ends an office of its own.
-#include "BatchCommand.h"
-#include "OfficeProcess.h"
-#include "StoredDocument.h"
+#include "batch/BatchCommand.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "tests/builder/OfficeProcess.h"
+#include "tests/builder/StoredDocument.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +27,10 @@ Outcome runInProcess(const QStringList& args) {
     QTextStream outStream(&out);
     QTextStream errStream(&outcome.err);
     outcome.status =
-        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream);
+        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream,
+                 [](const OfficeChoice& choice) {
+                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder);
+                 });
     errStream.flush();
     return outcome;
 }

@@ -1,7 +1,7 @@
-#include "OfficeProcess.h"
+#include "tests/builder/OfficeProcess.h"
 
-#include "AppError.h"
-#include "UnoOfficeBridge.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "core/AppError.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

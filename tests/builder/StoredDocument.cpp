@@ -1,8 +1,8 @@
-#include "StoredDocument.h"
+#include "tests/builder/StoredDocument.h"
 
-#include "AppError.h"
-#include "UnoOfficeBridge.h"
-#include "Writer1.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -56,7 +56,7 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
         const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
         css::uno::Sequence<css::beans::PropertyValue> format(1);
         format.getArray()[0] =
-            NewPropertyValue(QStringLiteral("FilterName"), textValue(QStringLiteral("writer8")));
+            NewPropertyValue(QStringLiteral("FilterName"), QStringLiteral("writer8"));
         text->storeToURL(toOUString(url), format);
         css::uno::Reference<css::util::XCloseable>(text, css::uno::UNO_QUERY_THROW)->close(true);
 

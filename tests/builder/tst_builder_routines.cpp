@@ -1,9 +1,9 @@
-// The plain routines of the insert run: file names, picture URLs, the pause, the argument
-// values. Each runs on its own here; the run that uses them is tested in tst_insert_run.
-#include "Clock.h"
-#include "FakeClock.h"
-#include "InsertRoutines.h"
-#include "Writer1.h"
+// The plain routines of the insert run: file names, picture URLs, the pause. Each runs on
+// its own here; the run that uses them is tested in tst_builder_insertrun.
+#include "builder/InsertRoutines.h"
+#include "core/Clock.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeRandom.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -45,7 +45,6 @@ private slots:
     void fileNameFromPath();
     void pictureFileUrl_data();
     void pictureFileUrl();
-    void newPropertyValue_keepsTypeOfValue();
     void pauseSeconds_waitsWhileEventsRun();
     void pauseSeconds_sleepsInsteadOfSpinning();
     void pauseSeconds_acrossMidnight_endsAfterTheAskedTime();
@@ -102,24 +101,6 @@ void TestBuilderRoutines::pictureFileUrl() {
     QFETCH(PathStyle, style);
     QFETCH(QString, url);
     QCOMPARE(PictureFileUrl(path, style), url);
-}
-
-void TestBuilderRoutines::newPropertyValue_keepsTypeOfValue() {
-    const auto text = NewPropertyValue(QStringLiteral("FileName"),
-                                       textValue(QString::fromUtf8("file:///tmp/ä.png")));
-    QCOMPARE(fromOUString(text.Name), QStringLiteral("FileName"));
-    rtl::OUString textOut;
-    QVERIFY(text.Value >>= textOut);
-    QCOMPARE(fromOUString(textOut), QString::fromUtf8("file:///tmp/ä.png"));
-
-    const auto flag = NewPropertyValue(QStringLiteral("AsLink"), booleanValue(false));
-    QCOMPARE(flag.Value.getValueTypeClass(), css::uno::TypeClass_BOOLEAN);
-    QCOMPARE(flag.Value.get<bool>(), false);
-
-    // The break's kind must arrive as a 16-bit integer, not a long.
-    const auto kind = NewPropertyValue(QStringLiteral("Kind"), shortValue(3));
-    QCOMPARE(kind.Value.getValueTypeClass(), css::uno::TypeClass_SHORT);
-    QCOMPARE(kind.Value.get<sal_Int16>(), sal_Int16(3));
 }
 
 void TestBuilderRoutines::pauseSeconds_waitsWhileEventsRun() {

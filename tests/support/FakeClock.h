@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Clock.h"
+#include "core/Clock.h"
 
 #include <QList>
 
@@ -17,13 +17,4 @@ public:
     }
     double seconds = 0.0;
     double stepPerReading = 0.0;
-};
-
-// A random source that returns scripted draws.
-class FakeRandom : public RandomSource {
-public:
-    void seedFromTime() override { ++seeds; }
-    double next() override { return draws.isEmpty() ? 0.0 : draws.takeFirst(); }
-    QList<double> draws;
-    int seeds = 0;
 };

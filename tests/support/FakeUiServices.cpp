@@ -1,4 +1,4 @@
-#include "FakeUiServices.h"
+#include "tests/support/FakeUiServices.h"
 
 MsgAnswer FakeUiServices::messageBox(const QString& text, int style, const QString& title) {
     boxes.append({text, style, title});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UiServices.h"
+#include "core/UiServices.h"
 
 #include <QList>
 #include <QString>

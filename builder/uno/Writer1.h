@@ -1,0 +1,25 @@
+#pragma once
+
+#include "builder/OfficeArguments.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/uno/Any.hxx>
+#include <com/sun/star/uno/Sequence.hxx>
+
+#include <QString>
+
+#include <rtl/ustring.hxx>
+
+// The suite's name-and-value pairs: every dispatched command takes its arguments as a
+// 0-based list of them.
+using PropertyList = css::uno::Sequence<css::beans::PropertyValue>;
+
+// One argument of a command; the value keeps its type (text, Boolean, 16-bit integer).
+css::beans::PropertyValue NewPropertyValue(const QString& name, const OfficeValue& value);
+
+// The suite's form of a command's arguments.
+PropertyList toPropertyList(const OfficeArguments& arguments);
+
+// Text between Qt and the suite; both hold UTF-16, so nothing is lost either way.
+rtl::OUString toOUString(const QString& text);
+QString fromOUString(const rtl::OUString& text);

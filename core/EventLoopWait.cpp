@@ -1,0 +1,10 @@
+#include "core/EventLoopWait.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+void sleepInEventLoop(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}

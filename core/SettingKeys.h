@@ -1,0 +1,21 @@
+#pragma once
+
+// Every per-user setting the program reads or writes, with the value it has when the store
+// holds none.
+struct SettingKey {
+    const char* name;
+    const char* defaultValue;
+};
+
+namespace Setting {
+// The extension last given to the folder add.
+inline constexpr SettingKey Extension{"Extension", "*"};
+// The folder last chosen for the folder add; the folder browser opens on it.
+inline constexpr SettingKey LastFolder{"LastFolder", ""};
+// A web page opened on about one start in a hundred; empty opens nothing.
+inline constexpr SettingKey HomePage{"HomePage", ""};
+// A UNO connection to a running office ("pipe,name=x;urp"); empty starts one.
+inline constexpr SettingKey OfficeConnection{"OfficeConnection", ""};
+// Seconds to wait after each inserted picture.
+inline constexpr SettingKey InsertPause{"InsertPause", "2"};
+} // namespace Setting

@@ -1,0 +1,469 @@
+// Editing the picture list in the real main window: removal, "Clear List", the move
+// buttons, drag reordering with real mouse events on the list, the edge scrolling of a drag,
+// and the busy pointer that keeps every edit away while a long operation works.
+#include "tests/support/Form1Harness.h"
+
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+const QStringList kPQR = {QStringLiteral("P"), QStringLiteral("Q"), QStringLiteral("R")};
+const QStringList kPQRS = {QStringLiteral("P"), QStringLiteral("Q"), QStringLiteral("R"),
+                           QStringLiteral("S")};
+
+QStringList numbered(int count) {
+    QStringList texts;
+    for (int i = 1; i <= count; ++i) {
+        texts.append(QStringLiteral("/pictures/e%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    return texts;
+}
+
+// Presses and moves go to the list's viewport as the window system delivers them.
+void press(Form1Harness& h, QPoint pos) {
+    QTest::mousePress(h.view()->viewport(), Qt::LeftButton, {}, pos);
+}
+void moveTo(Form1Harness& h, QPoint pos) {
+    QTest::mouseMove(h.view()->viewport(), pos);
+}
+void release(Form1Harness& h, QPoint pos) {
+    QTest::mouseRelease(h.view()->viewport(), Qt::LeftButton, {}, pos);
+}
+void doubleClick(Form1Harness& h, QPoint pos) {
+    QWidget* viewport = h.view()->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
+}
+
+int topRow(Form1Harness& h) {
+    return h.view()->indexAt(QPoint(5, 1)).row() + 1;
+}
+bool inView(Form1Harness& h, int position) {
+    return h.view()->viewport()->rect().contains(h.rowRect(position));
+}
+
+} // namespace
+
+class Form1ListTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { m_h.reset(); }
+
+    void remove_emptyList_nothingChangesNothingShown();
+    void remove_doubleClickOrDeleteTakesTheCurrentEntryOnly_data();
+    void remove_doubleClickOrDeleteTakesTheCurrentEntryOnly();
+    void remove_otherKeysDoNothing();
+    void clear_emptiesAtOnceKeepingTheColumn();
+    void busy_hourglassKeepsEveryEditAway();
+
+    void move_examples_data();
+    void move_examples();
+    void move_upTwiceCarriesTheSameEntry();
+    void move_bringsTheMovedEntryIntoView();
+
+    void drag_examples_data();
+    void drag_examples();
+    void drag_movesThatChangeNothing_data();
+    void drag_movesThatChangeNothing();
+    void drag_pointerIsTheDragIconUntilRelease();
+    void drag_laterPressDragsTheEntryRecordedLast();
+    void drag_removedEntryIsNotDragged();
+
+    void edgeScroll_topRowScrollsUp();
+    void edgeScroll_bottomRowScrollsDown();
+    void edgeScroll_middleAndEndsDoNotScroll();
+
+private:
+    Form1Harness& h() { return *m_h; }
+    void showAt(QPoint topLeft);
+
+    std::unique_ptr<TestProgramFolder> m_folder;
+    std::unique_ptr<Form1Harness> m_h;
+};
+
+void Form1ListTest::init() {
+    m_folder = std::make_unique<TestProgramFolder>();
+    QVERIFY(m_folder->copyFromBuild(QStringLiteral("drag.ico")));
+    m_h = std::make_unique<Form1Harness>(Form1Harness::Setup().folder(m_folder->path()));
+    QVERIFY(h().form.Form_Load());
+    showAt(QPoint(100, 100));
+}
+
+void Form1ListTest::showAt(QPoint topLeft) {
+    h().form.move(topLeft);
+    h().form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h().form));
+}
+
+void Form1ListTest::remove_emptyList_nothingChangesNothingShown() {
+    doubleClick(h(), QPoint(50, 30));
+    QTest::keyClick(h().view(), Qt::Key_Delete);
+    h().form.PushButton10->click();
+    h().form.PushButton5->click();
+    h().form.PushButton6->click();
+    QCOMPARE(h().list().count(), 0);
+    QVERIFY(h().ui.boxes.isEmpty());
+    QCOMPARE(h().list().columnCount(), 1);
+}
+
+void Form1ListTest::remove_doubleClickOrDeleteTakesTheCurrentEntryOnly_data() {
+    QTest::addColumn<bool>("byDoubleClick");
+    QTest::newRow("double-click") << true;
+    QTest::newRow("Delete") << false;
+}
+
+void Form1ListTest::remove_doubleClickOrDeleteTakesTheCurrentEntryOnly() {
+    QFETCH(bool, byDoubleClick);
+    // The same file twice: removing one of them leaves the other.
+    h().fill({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A")});
+    if (byDoubleClick) {
+        doubleClick(h(), h().rowRect(3).center());
+    } else {
+        h().makeCurrent(3);
+        QTest::keyClick(h().view(), Qt::Key_Delete, Qt::ShiftModifier);
+    }
+    QCOMPARE(h().texts(), (QStringList{"A", "B"}));
+
+    // A double-click below the rows still removes the current entry.
+    h().makeCurrent(1);
+    if (byDoubleClick) {
+        doubleClick(h(), QPoint(50, h().view()->viewport()->height() - 4));
+    } else {
+        QTest::keyClick(h().view(), Qt::Key_Delete);
+    }
+    QCOMPARE(h().texts(), (QStringList{"B"}));
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::remove_otherKeysDoNothing() {
+    h().fill(kPQR);
+    h().makeCurrent(2);
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Insert, Qt::Key_X, Qt::Key_Space}) {
+        QTest::keyClick(h().view(), key);
+    }
+    QCOMPARE(h().texts(), kPQR);
+}
+
+void Form1ListTest::clear_emptiesAtOnceKeepingTheColumn() {
+    h().fill(numbered(30));
+    h().makeCurrent(12);
+    h().form.PushButton10->click();
+    QCOMPARE(h().list().count(), 0);
+    QVERIFY(h().ui.boxes.isEmpty());
+    QCOMPARE(h().list().headerData(0, Qt::Horizontal).toString(), QStringLiteral("Image File(s)"));
+    QCOMPARE(h().view()->columnWidth(0), 6500 / 15);
+    // The list takes new entries again.
+    h().list().append(QStringLiteral("P"));
+    QCOMPARE(h().texts(), QStringList{"P"});
+}
+
+void Form1ListTest::busy_hourglassKeepsEveryEditAway() {
+    h().fill(kPQR);
+    h().makeCurrent(2);
+    h().form.PushButton1->setFocus();
+    h().form.setMousePointer(MousePointer::Hourglass);
+
+    doubleClick(h(), h().rowRect(2).center());
+    h().makeCurrent(2);
+    QTest::keyClick(h().view(), Qt::Key_Delete);
+    h().form.PushButton5->click();
+    h().form.PushButton6->click();
+    h().form.PushButton10->click();
+    // The move buttons do not even focus the list while busy.
+    h().form.PushButton1->setFocus();
+    h().form.PushButton5->click();
+    QCOMPARE(h().form.focusWidget(), h().form.PushButton1);
+
+    QCOMPARE(h().texts(), kPQR);
+    QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
+    QVERIFY(h().ui.boxes.isEmpty());
+
+    // Once the long operation has ended the same edits work again.
+    h().form.setMousePointer(MousePointer::Default);
+    h().form.PushButton5->click();
+    QCOMPARE(h().texts(), (QStringList{"Q", "P", "R"}));
+}
+
+void Form1ListTest::move_examples_data() {
+    QTest::addColumn<QStringList>("start");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("expectedCurrent");
+    QTest::newRow("Q up") << kPQR << 2 << true << QStringList{"Q", "P", "R"} << 1;
+    QTest::newRow("Q down") << kPQR << 2 << false << QStringList{"P", "R", "Q"} << 3;
+    QTest::newRow("P up, first") << kPQR << 1 << true << kPQR << 1;
+    QTest::newRow("R down, last") << kPQR << 3 << false << kPQR << 3;
+    QTest::newRow("P down") << kPQR << 1 << false << QStringList{"Q", "P", "R"} << 2;
+    QTest::newRow("R up") << kPQR << 3 << true << QStringList{"P", "R", "Q"} << 2;
+    QTest::newRow("single entry up") << QStringList{"P"} << 1 << true << QStringList{"P"} << 1;
+    QTest::newRow("single entry down") << QStringList{"P"} << 1 << false << QStringList{"P"} << 1;
+    // Without a current entry nothing moves; which entry the focused list then makes
+    // current is the list control's own business (-1: not checked).
+    QTest::newRow("no current up") << kPQR << 0 << true << kPQR << -1;
+    QTest::newRow("no current down") << kPQR << 0 << false << kPQR << -1;
+    QTest::newRow("equal neighbours")
+        << QStringList{"P", "Q", "Q"} << 3 << true << QStringList{"P", "Q", "Q"} << 2;
+}
+
+void Form1ListTest::move_examples() {
+    QFETCH(QStringList, start);
+    QFETCH(int, current);
+    QFETCH(bool, up);
+    QFETCH(QStringList, expected);
+    QFETCH(int, expectedCurrent);
+    h().fill(start);
+    if (current > 0) {
+        h().makeCurrent(current);
+    }
+    h().form.PushButton1->setFocus();
+
+    (up ? h().form.PushButton5 : h().form.PushButton6)->click();
+
+    QCOMPARE(h().texts(), expected);
+    if (expectedCurrent >= 0) {
+        QCOMPARE(h().current(), expectedCurrent);
+    }
+    if (expectedCurrent > 0) {
+        QVERIFY(h().view()->selectionModel()->isRowSelected(expectedCurrent - 1, QModelIndex()));
+        QCOMPARE(h().view()->selectionModel()->selectedRows().size(), 1);
+    }
+    QCOMPARE(h().form.focusWidget(), h().view());
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::move_upTwiceCarriesTheSameEntry() {
+    h().fill(kPQR);
+    h().makeCurrent(3);
+    h().form.PushButton5->click();
+    h().form.PushButton5->click();
+    QCOMPARE(h().texts(), (QStringList{"R", "P", "Q"}));
+    QCOMPARE(h().current(), 1);
+    h().form.PushButton6->click();
+    QCOMPARE(h().texts(), (QStringList{"P", "R", "Q"}));
+    QCOMPARE(h().current(), 2);
+}
+
+void Form1ListTest::move_bringsTheMovedEntryIntoView() {
+    h().fill(numbered(60));
+    h().makeCurrent(30);
+    h().view()->verticalScrollBar()->setValue(0);
+    QVERIFY(!inView(h(), 31));
+    h().form.PushButton6->click();
+    QCOMPARE(h().current(), 31);
+    QVERIFY(inView(h(), 31));
+
+    h().view()->verticalScrollBar()->setValue(0);
+    h().form.PushButton5->click();
+    QCOMPARE(h().current(), 30);
+    QVERIFY(inView(h(), 30));
+    QCOMPARE(h().texts(), numbered(60));
+}
+
+void Form1ListTest::drag_examples_data() {
+    QTest::addColumn<int>("pressed");
+    QTest::addColumn<QList<int>>("moves");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("Q over R") << 2 << QList<int>{3} << QStringList{"P", "R", "Q", "S"} << 3;
+    QTest::newRow("Q over R, then S")
+        << 2 << QList<int>{3, 4} << QStringList{"P", "R", "S", "Q"} << 4;
+    QTest::newRow("Q back up over P") << 2 << QList<int>{1} << QStringList{"Q", "P", "R", "S"} << 1;
+    // One move event from entry 1 straight to entry 4 trades the two; Q and R stay.
+    QTest::newRow("jump 1 to 4") << 1 << QList<int>{4} << QStringList{"S", "Q", "R", "P"} << 4;
+    QTest::newRow("down and back") << 2 << QList<int>{3, 2} << kPQRS << 2;
+}
+
+void Form1ListTest::drag_examples() {
+    QFETCH(int, pressed);
+    QFETCH(QList<int>, moves);
+    QFETCH(QStringList, expected);
+    QFETCH(int, selected);
+    h().fill(kPQRS);
+    press(h(), h().rowRect(pressed).center());
+    for (int row : moves) {
+        moveTo(h(), h().rowRect(row).center());
+    }
+    release(h(), h().rowRect(moves.last()).center());
+
+    QCOMPARE(h().texts(), expected);
+    QCOMPARE(h().current(), selected);
+    QVERIFY(h().view()->selectionModel()->isRowSelected(selected - 1, QModelIndex()));
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::drag_movesThatChangeNothing_data() {
+    QTest::addColumn<QStringList>("start");
+    QTest::addColumn<bool>("buttonDown");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("within its own row") << kPQRS << true << "own row";
+    QTest::newRow("onto an equal text") << QStringList{"P", "Q", "Q", "S"} << true << "row 3";
+    QTest::newRow("below the last entry") << kPQRS << true << "below";
+    QTest::newRow("no button pressed") << kPQRS << false << "row 3";
+}
+
+void Form1ListTest::drag_movesThatChangeNothing() {
+    QFETCH(QStringList, start);
+    QFETCH(bool, buttonDown);
+    QFETCH(QString, target);
+    h().fill(start);
+    const QRect row2 = h().rowRect(2);
+    QPoint to = h().rowRect(3).center();
+    if (target == QLatin1String("own row")) {
+        to = QPoint(row2.left() + 3, row2.bottom());
+    } else if (target == QLatin1String("below")) {
+        to = QPoint(row2.center().x(), h().view()->viewport()->height() - 3);
+        QVERIFY(!h().view()->indexAt(to).isValid());
+    }
+    if (buttonDown) {
+        press(h(), row2.center());
+    } else {
+        // Select entry 2 by a full click first, so a drag would have something to move.
+        QTest::mouseClick(h().view()->viewport(), Qt::LeftButton, {}, row2.center());
+    }
+    h().form.setMousePointer(MousePointer::Custom);
+    moveTo(h(), to);
+    if (buttonDown) {
+        release(h(), to);
+    }
+
+    QCOMPARE(h().texts(), start);
+    QCOMPARE(h().current(), 2);
+    // Every move over the list gives the window its default pointer back.
+    QCOMPARE(h().form.mousePointer(), MousePointer::Default);
+}
+
+void Form1ListTest::drag_pointerIsTheDragIconUntilRelease() {
+    h().fill(kPQRS);
+    QWidget* viewport = h().view()->viewport();
+    press(h(), h().rowRect(2).center());
+    QCOMPARE(viewport->cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(viewport->cursor().pixmap().size(), QSize(32, 32));
+    QVERIFY(!h().view()->dragEnabled());
+    moveTo(h(), h().rowRect(3).center());
+    QCOMPARE(viewport->cursor().shape(), Qt::BitmapCursor);
+    release(h(), h().rowRect(3).center());
+    QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+
+    // Without drag.ico the drag still works; the pointer just has no picture of its own.
+    QVERIFY(QFile::remove(m_folder->path() + QStringLiteral("/drag.ico")));
+    press(h(), h().rowRect(1).center());
+    QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+    moveTo(h(), h().rowRect(2).center());
+    release(h(), h().rowRect(2).center());
+    QCOMPARE(h().texts(), (QStringList{"R", "P", "Q", "S"}));
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::drag_laterPressDragsTheEntryRecordedLast() {
+    h().fill(kPQRS);
+    QTest::mouseClick(h().view()->viewport(), Qt::LeftButton, {}, h().rowRect(2).center());
+    // A press below the rows is no item click: the entry recorded last, Q, is dragged.
+    const QPoint empty(40, h().view()->viewport()->height() - 3);
+    QVERIFY(!h().view()->indexAt(empty).isValid());
+    press(h(), empty);
+    moveTo(h(), h().rowRect(4).center());
+    release(h(), h().rowRect(4).center());
+    QCOMPARE(h().texts(), (QStringList{"P", "S", "R", "Q"}));
+}
+
+void Form1ListTest::drag_removedEntryIsNotDragged() {
+    h().fill(kPQRS);
+    QTest::mouseClick(h().view()->viewport(), Qt::LeftButton, {}, h().rowRect(2).center());
+    QTest::keyClick(h().view(), Qt::Key_Delete);
+    QCOMPARE(h().texts(), (QStringList{"P", "R", "S"}));
+    const QPoint empty(40, h().view()->viewport()->height() - 3);
+    press(h(), empty);
+    moveTo(h(), h().rowRect(1).center());
+    moveTo(h(), h().rowRect(3).center());
+    release(h(), h().rowRect(3).center());
+    QCOMPARE(h().texts(), (QStringList{"P", "R", "S"}));
+}
+
+// The window stands low on the screen: the top band is measured in the list's own area, so
+// the list scrolls up however far down the screen it stands.
+void Form1ListTest::edgeScroll_topRowScrollsUp() {
+    showAt(QPoint(0, 400));
+    h().fill(numbered(40));
+    h().view()->verticalScrollBar()->setValue(10);
+    QCOMPARE(topRow(h()), 11);
+    QVERIFY(h().view()->viewport()->mapToGlobal(QPoint(0, 1)).y() > 364);
+
+    // The last pixel of the band one row high at the top edge.
+    const int bandBottom = h().rowRect(11).height() - 1;
+    press(h(), h().rowRect(12).center());
+    const QPoint topEdge(h().rowRect(11).center().x(), bandBottom);
+    moveTo(h(), topEdge);
+    release(h(), topEdge);
+
+    QCOMPARE(h().list().text(11), numbered(40).at(11));
+    QCOMPARE(h().current(), 11);
+    QCOMPARE(topRow(h()), 10);
+}
+
+// The window stands high on the screen: the bottom band still scrolls the list down.
+void Form1ListTest::edgeScroll_bottomRowScrollsDown() {
+    showAt(QPoint(0, 0));
+    h().fill(numbered(40));
+    h().view()->verticalScrollBar()->setValue(10);
+    QWidget* viewport = h().view()->viewport();
+    // The first pixel of the band one row high at the bottom edge.
+    const int bottomY = viewport->height() - h().rowRect(1).height();
+    QVERIFY(viewport->mapToGlobal(QPoint(0, viewport->height() - 1)).y() < 305);
+    const int bottom = h().view()->indexAt(QPoint(5, bottomY)).row() + 1;
+    QVERIFY(bottom > 12);
+    QVERIFY(!inView(h(), bottom + 1));
+
+    press(h(), h().rowRect(bottom - 1).center());
+    const QPoint bottomEdge(h().rowRect(bottom).center().x(), bottomY);
+    moveTo(h(), bottomEdge);
+    release(h(), bottomEdge);
+
+    QCOMPARE(h().list().text(bottom), numbered(40).at(bottom - 2));
+    QCOMPARE(h().current(), bottom);
+    QVERIFY(inView(h(), bottom + 1));
+    QVERIFY(topRow(h()) > 11);
+}
+
+void Form1ListTest::edgeScroll_middleAndEndsDoNotScroll() {
+    h().fill(numbered(40));
+    QScrollBar* bar = h().view()->verticalScrollBar();
+    const int rowHeight = h().rowRect(1).height();
+    const int viewportHeight = h().view()->viewport()->height();
+
+    // A swap in the middle of the visible area.
+    bar->setValue(10);
+    const QPoint middle = h().rowRect(15).center();
+    QVERIFY(middle.y() >= rowHeight && middle.y() < viewportHeight - rowHeight);
+    press(h(), h().rowRect(14).center());
+    moveTo(h(), middle);
+    release(h(), middle);
+    QCOMPARE(h().current(), 15);
+    QCOMPARE(bar->value(), 10);
+
+    // At the top edge with the first entry there is nothing above to bring in.
+    bar->setValue(0);
+    press(h(), h().rowRect(2).center());
+    moveTo(h(), QPoint(middle.x(), 1));
+    release(h(), QPoint(middle.x(), 1));
+    QCOMPARE(h().current(), 1);
+    QCOMPARE(bar->value(), 0);
+
+    // At the bottom edge with the last entry there is nothing below to bring in.
+    bar->setValue(bar->maximum());
+    const QRect last = h().rowRect(40);
+    QVERIFY(last.bottom() >= viewportHeight - rowHeight && last.bottom() < viewportHeight);
+    press(h(), h().rowRect(39).center());
+    moveTo(h(), QPoint(last.center().x(), last.bottom()));
+    release(h(), QPoint(last.center().x(), last.bottom()));
+    QCOMPARE(h().current(), 40);
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+QTEST_MAIN(Form1ListTest)
+#include "tst_app_list.moc"

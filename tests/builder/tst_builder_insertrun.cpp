@@ -1,0 +1,385 @@
+// The insert run of the real main window, offscreen, against a recording office bridge:
+// which commands reach the suite with which arguments, what the window shows meanwhile, and
+// how the run behaves when the suite fails or goes away. Also the start-up check for the
+// suite. The real suite is driven in tst_office_e2e.
+#include "app/CaptionProgressBar.h"
+#include "app/Form1.h"
+#include "builder/fake/RecordingOfficeBridge.h"
+#include "core/AppTitle.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "piclist/PictureListModel.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeRandom.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/Form1Harness.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The main window with scripted desktop services, a recording office and real waits.
+struct Window : Form1Harness {
+
+    // What the window showed while the suite was inserting each picture.
+    QList<int> barAtPicture;
+    QStringList captionAtPicture;
+    QList<int> pointerAtPicture;
+
+    explicit Window(const QStringList& pictures) : Form1Harness(Setup().realTime()) {
+        form.SetAppTitle();
+        for (const QString& picture : pictures) {
+            form.pictureList().append(picture);
+        }
+        office.onDispatch = [this](const RecordingOfficeBridge::Dispatch& dispatch) {
+            if (dispatch.command == QLatin1String(".uno:InsertGraphic")) {
+                barAtPicture.append(form.ProgressBar1->value());
+                captionAtPicture.append(form.ProgressBar1->caption());
+                pointerAtPicture.append(form.mousePointer());
+            }
+        };
+    }
+
+    QStringList commands() const {
+        QStringList list;
+        for (const auto& dispatch : office.dispatches) {
+            list.append(dispatch.command);
+        }
+        return list;
+    }
+    QStringList insertedUrls() const {
+        QStringList urls;
+        for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertGraphic"))) {
+            urls.append(std::get<QString>(dispatch.args.value(0).value));
+        }
+        return urls;
+    }
+    // Back at rest: default pointer, empty bar with its caption, not busy.
+    void verifyIdle() const {
+        QCOMPARE(form.mousePointer(), 0);
+        QCOMPARE(form.ProgressBar1->value(), 0);
+        QCOMPARE(form.ProgressBar1->caption(), QStringLiteral("Progress Bar"));
+        QVERIFY(!form.InsertBusy);
+    }
+};
+
+// "Name type value" for each argument, the type as the suite receives it.
+QStringList describe(const OfficeArguments& args) {
+    QStringList list;
+    for (const auto& argument : args) {
+        list.append(describeArgument(argument));
+    }
+    return list;
+}
+
+const QString kPictureCommand = QStringLiteral(".uno:InsertGraphic");
+const QString kBreakCommand = QStringLiteral(".uno:InsertBreak");
+
+} // namespace
+
+class TestInsertRun : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+
+    void run_onePicture_opensDocumentAndInsertsWithoutBreak();
+    void run_threePictures_breaksOnlyBetweenAndBarFollows();
+    void run_emptyList_saysSoAndStartsNothing();
+    void run_secondClickDuringRun_isIgnored();
+    void run_entriesAppendedWhileRunYields_areCountedButNotInserted();
+    void run_slowEscape_waitsUntilPictureIsNoLongerSelected();
+    void run_insertPause_isWaitedAfterEachPicture();
+
+    void run_pictureNotInserted_isReportedAndRunGoesOn();
+    void run_openingStepFails_reportsOnceAndEndsRun_data();
+    void run_openingStepFails_reportsOnceAndEndsRun();
+    void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data();
+    void run_officeGoneMidRun_reportsOnceAndNextRunReconnects();
+
+    void checkOfficeSuite_present_showsNothing();
+    void checkOfficeSuite_missing_offersDownloadAndEnds_data();
+    void checkOfficeSuite_missing_offersDownloadAndEnds();
+};
+
+void TestInsertRun::init() {
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+}
+
+void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
+    Window w({QStringLiteral("/pics/a b#1.png")});
+    w.form.PushButton2_Click();
+
+    const QStringList expectedCalls{
+        "bridge.createServiceManager",
+        "session.createInstance com.sun.star.frame.Desktop",
+        "desktop.loadComponentFromURL private:factory/swriter _blank 0 0",
+        "session.createInstance com.sun.star.frame.DispatchHelper",
+        "document.getCurrentController",
+        "document.getCurrentController",
+        "controller.getFrame",
+        "dispatcher.executeDispatch .uno:InsertGraphic",
+        "dispatcher.executeDispatch .uno:SetAnchorToChar",
+        "dispatcher.executeDispatch .uno:Escape",
+        "controller.getSelection",
+    };
+    QCOMPARE(w.office.calls, expectedCalls);
+
+    const auto picture = w.office.dispatches.at(0);
+    QCOMPARE(
+        describe(picture.args),
+        QStringList({"FileName string file:///pics/a b%231.png", "FilterName string <All formats>",
+                     "AsLink boolean false", "Style string Graphics"}));
+    for (const auto& dispatch : w.office.dispatches) {
+        QCOMPARE(dispatch.targetFrame, QString());
+        QCOMPARE(dispatch.searchFlags, short(0));
+        QCOMPARE(dispatch.frame, 1);
+    }
+    QVERIFY(w.office.dispatches.at(1).args.isEmpty());
+    QVERIFY(w.office.dispatches.at(2).args.isEmpty());
+
+    QCOMPARE(w.barAtPicture, QList<int>({100}));
+    QCOMPARE(w.captionAtPicture, QStringList({"Processing: a b#1.png"}));
+    QCOMPARE(w.pointerAtPicture, QList<int>({11}));
+
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+    QCOMPARE(w.ui.boxes.at(0).style, 0);
+    QCOMPARE(w.ui.boxes.at(0).title, applicationTitle());
+    w.verifyIdle();
+}
+
+void TestInsertRun::run_threePictures_breaksOnlyBetweenAndBarFollows() {
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    w.form.PushButton2_Click();
+
+    const QStringList oneRound{".uno:InsertGraphic", ".uno:SetAnchorToChar", ".uno:Escape"};
+    QCOMPARE(w.commands(), oneRound + QStringList{kBreakCommand} + oneRound +
+                               QStringList{kBreakCommand} + oneRound);
+    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
+                                            "file:///pics/three.png"}));
+    for (const auto& pageBreak : w.office.dispatchesOf(kBreakCommand)) {
+        QCOMPARE(describe(pageBreak.args),
+                 QStringList({"Kind short 3", "TemplateName string ", "PageNumber short 0"}));
+    }
+    // Nothing reached the suite while a picture was still selected.
+    for (const auto& dispatch : w.office.dispatches) {
+        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+    }
+    QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
+    QCOMPARE(w.captionAtPicture,
+             QStringList({"Processing: one.png", "Processing: two.png", "Processing: three.png"}));
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+    QVERIFY(w.ui.errorReports().isEmpty());
+    w.verifyIdle();
+}
+
+void TestInsertRun::run_emptyList_saysSoAndStartsNothing() {
+    Window w({});
+    w.form.setMousePointer(99);
+    w.form.ProgressBar1->setValue(7);
+    w.form.ProgressBar1->setCaption(QStringLiteral("left over"));
+    w.form.PushButton2_Click();
+
+    QCOMPARE(w.boxTexts(), QStringList({"No files added."}));
+    QCOMPARE(w.ui.boxes.at(0).style, 0);
+    QVERIFY(w.office.calls.isEmpty());
+    QCOMPARE(w.form.mousePointer(), 99);
+    QCOMPARE(w.form.ProgressBar1->value(), 7);
+    QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("left over"));
+    QVERIFY(!w.form.InsertBusy);
+}
+
+void TestInsertRun::run_secondClickDuringRun_isIgnored() {
+    Window w({"/pics/one.png", "/pics/two.png"});
+    const auto record = w.office.onDispatch;
+    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+        record(dispatch);
+        w.form.PushButton2->click();
+    };
+    w.form.PushButton2->click();
+
+    QCOMPARE(w.office.sessionsCreated, 1);
+    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+    w.verifyIdle();
+    // With the run over, the button works again.
+    w.form.PushButton2->click();
+    QCOMPARE(w.office.sessionsCreated, 2);
+}
+
+void TestInsertRun::run_entriesAppendedWhileRunYields_areCountedButNotInserted() {
+    Window w({"/pics/one.png", "/pics/two.png"});
+    // Runs at the first yield of the run, as a drop onto the list would.
+    QTimer::singleShot(0, &w.form, [&] { w.form.pictureList().append("/pics/late.png"); });
+    w.form.PushButton2_Click();
+
+    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png"}));
+    QCOMPARE(w.barAtPicture, QList<int>({50, 66}));
+    // The last inserted picture is followed by a break too: the list is longer by then.
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+    QCOMPARE(w.commands().constLast(), kBreakCommand);
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+}
+
+void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    w.office.escapeDelayReadings = 3;
+    w.form.PushButton2_Click();
+
+    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+    for (const auto& dispatch : w.office.dispatches) {
+        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+    }
+    QCOMPARE(w.office.selectionReadings, 3 * 4);
+    QVERIFY(w.ui.errorReports().isEmpty());
+}
+
+void TestInsertRun::run_insertPause_isWaitedAfterEachPicture() {
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.15"));
+    Window w({"/pics/one.png", "/pics/two.png"});
+    QElapsedTimer elapsed;
+    elapsed.start();
+    w.form.PushButton2_Click();
+    // The last picture is followed by the pause too.
+    QVERIFY2(elapsed.elapsed() >= 295, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
+}
+
+void TestInsertRun::run_pictureNotInserted_isReportedAndRunGoesOn() {
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+        const bool missing =
+            dispatch.command == kPictureCommand &&
+            std::get<QString>(dispatch.args.value(0).value).endsWith(QLatin1String("two.png"));
+        return missing ? DispatchState::Failure : DispatchState::Success;
+    };
+    w.form.PushButton2_Click();
+
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("/pics/two.png")),
+             qPrintable(reports.at(0).text));
+    QVERIFY(reports.at(0).text.contains(
+        QStringLiteral("\r\nin Sheafwork2021/08/31.Form1.PushButton2_Click at line 140\r\r")));
+    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+    w.verifyIdle();
+}
+
+void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<int>("line");
+    QTest::newRow("service manager") << "bridge.createServiceManager" << 108;
+    QTest::newRow("desktop") << "session.createInstance com.sun.star.frame.Desktop" << 110;
+    QTest::newRow("document") << "desktop.loadComponentFromURL" << 112;
+    QTest::newRow("dispatcher") << "session.createInstance com.sun.star.frame.DispatchHelper"
+                                << 114;
+    QTest::newRow("controller") << "document.getCurrentController" << 116;
+    QTest::newRow("frame") << "controller.getFrame" << 118;
+}
+
+void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun() {
+    QFETCH(QString, failing);
+    QFETCH(int, line);
+    Window w({"/pics/one.png", "/pics/two.png"});
+    w.office.failingMember = failing;
+    w.form.PushButton2_Click();
+
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
+             qPrintable(reports.at(0).text));
+    QVERIFY(w.office.dispatches.isEmpty());
+    QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+    w.verifyIdle();
+}
+
+void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data() {
+    QTest::addColumn<int>("goneAtDispatch");
+    QTest::addColumn<int>("line");
+    // Each picture sends picture, anchor, escape and, between pictures, a break.
+    QTest::newRow("second picture") << 5 << 140;
+    QTest::newRow("first escape") << 3 << 142;
+    QTest::newRow("first break") << 4 << 154;
+}
+
+void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
+    QFETCH(int, goneAtDispatch);
+    QFETCH(int, line);
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    w.office.disconnectAtDispatch = goneAtDispatch;
+    w.form.PushButton2_Click();
+
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).text.startsWith(QStringLiteral("Binary URP bridge disposed")),
+             qPrintable(reports.at(0).text));
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
+             qPrintable(reports.at(0).text));
+    // Nothing more was asked of the dead suite after the failing call.
+    QVERIFY(w.office.calls.constLast().startsWith(QStringLiteral("dispatcher.executeDispatch")));
+    QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+    w.verifyIdle();
+
+    // The next run connects afresh and completes.
+    w.office.disconnectAtDispatch = 0;
+    w.office.dispatches.clear();
+    w.form.PushButton2_Click();
+    QCOMPARE(w.office.sessionsCreated, 2);
+    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
+    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+    QCOMPARE(w.ui.errorReports().size(), 1);
+}
+
+void TestInsertRun::checkOfficeSuite_present_showsNothing() {
+    Window w({});
+    QVERIFY(w.form.Form_Load());
+    QVERIFY(w.ui.boxes.isEmpty());
+    QVERIFY(!w.ui.ended);
+    // The check created the service manager once and kept nothing of it.
+    QCOMPARE(w.office.sessionsCreated, 1);
+    QCOMPARE(w.office.calls, QStringList({"bridge.createServiceManager"}));
+}
+
+void TestInsertRun::checkOfficeSuite_missing_offersDownloadAndEnds_data() {
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<bool>("opensPage");
+    QTest::newRow("yes") << MsgAnswer::Yes << true;
+    QTest::newRow("no") << MsgAnswer::No << false;
+}
+
+void TestInsertRun::checkOfficeSuite_missing_offersDownloadAndEnds() {
+    QFETCH(MsgAnswer, answer);
+    QFETCH(bool, opensPage);
+    Window w({});
+    w.office.failingMember = QStringLiteral("bridge.createServiceManager");
+    w.ui.boxAnswers = {answer};
+    QVERIFY(!w.form.Form_Load());
+
+    QCOMPARE(w.ui.boxes.size(), 1);
+    const QString expected =
+        "Error 214878392\r\n\r\nOpenOffice is required to run this software. It is not installed "
+        "on this computer.\r\rWoud you like to open this site now?\r\n\r\n(If you think this "
+        "error is a mistake and you have OpenOffice installed, please email a screenshot of "
+        "this error message and a screenshot of the OpenOffice 'About' window to " +
+        QLatin1String(kSupportEmail) + ")";
+    QCOMPARE(w.ui.boxes.at(0).text, expected);
+    QCOMPARE(w.ui.boxes.at(0).style, 4);
+    QCOMPARE(w.ui.boxes.at(0).title, applicationTitle());
+    QCOMPARE(w.ui.openedUrls.size(), opensPage ? 1 : 0);
+    if (opensPage) {
+        QCOMPARE(w.ui.openedUrls.at(0).scheme(), QStringLiteral("https"));
+    }
+    QVERIFY(w.ui.ended);
+    QVERIFY(!w.form.isVisible());
+}
+
+QTEST_MAIN(TestInsertRun)
+#include "tst_builder_insertrun.moc"

@@ -1,0 +1,328 @@
+// The real office bridge against a real headless office suite that this test starts with a
+// private profile and kills at the end: the main window's insert run builds the document,
+// which the test then stores and reads back; the start-up check finds the suite or not; a
+// suite killed in the middle of a run ends that run cleanly.
+#include "app/CaptionProgressBar.h"
+#include "app/Form1.h"
+#include "builder/OfficeSession.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "core/AppError.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/Settings.h"
+#include "piclist/PictureListModel.h"
+#include "tests/builder/OfficeProcess.h"
+#include "tests/builder/StoredDocument.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeRandom.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/Form1Harness.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+// The real office bridge, made before the window that uses it.
+struct RealOffice {
+    explicit RealOffice(int startTimeoutMs) : office(startTimeoutMs) {}
+    UnoOfficeBridge office;
+};
+
+// The main window on the real bridge, with scripted desktop services and real waits.
+struct Window : RealOffice, Form1Harness {
+    explicit Window(int startTimeoutMs = UnoOfficeBridge::kDefaultStartTimeoutMs)
+        : RealOffice(startTimeoutMs),
+          Form1Harness(Setup().officeBridge(&(RealOffice::office)).realTime()) {
+        form.SetAppTitle();
+    }
+    UnoOfficeBridge& office = RealOffice::office;
+};
+
+// A small picture whose pixels differ from every other index, so that the suite stores
+// each one as a picture of its own.
+void writePicture(const QString& path, int index) {
+    QImage image(12 + index % 7, 9 + index % 5, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((index * 37) % 360, 200, 120 + index % 100));
+    image.setPixel(0, 0, qRgb(index, 255 - index, 0));
+    QVERIFY(image.save(path, "PNG"));
+}
+
+// A stand-in for the suite's "soffice", for the start-up path of the bridge.
+void writeScript(const QString& path, const QString& body) {
+    QFile script(path);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void killListedProcess(const QString& pidFile) {
+    QFile file(pidFile);
+    if (file.open(QIODevice::ReadOnly)) {
+        const pid_t pid = file.readAll().trimmed().toInt();
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+        }
+    }
+}
+
+} // namespace
+
+class TestOfficeE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void run_fourPicturesWithAwkwardNames_embeddedOnePerPage();
+    void run_fiftyPicturesWithoutPause_allArrive();
+    void checkOfficeSuite_reachable_windowShows();
+    void checkOfficeSuite_connectionToNothing_offersDownloadAndEnds();
+    void checkOfficeSuite_noOfficeInstalled_offersDownloadAndEnds();
+    void bridge_officeThatNeverAnswers_failsAfterTheBound();
+    void bridge_startsInstalledOffice();
+    // Kills the suite: runs last.
+    void run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects();
+
+private:
+    QStringList makePictures(const QStringList& names);
+    StoredDocument storeDocument(const QString& name);
+    void useFixtureOffice();
+
+    OfficeProcess m_office;
+    QTemporaryDir m_dir;
+    int m_pictures = 0;
+};
+
+void TestOfficeE2E::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QVERIFY2(m_office.start(&error), qPrintable(error));
+}
+
+void TestOfficeE2E::init() {
+    qunsetenv("UNO_PATH");
+    useFixtureOffice();
+}
+
+void TestOfficeE2E::cleanupTestCase() {
+    m_office.kill();
+}
+
+void TestOfficeE2E::useFixtureOffice() {
+    SaveSetting(QStringLiteral("OfficeConnection"), m_office.connection());
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+}
+
+QStringList TestOfficeE2E::makePictures(const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names) {
+        const QString path = m_dir.filePath(name);
+        writePicture(path, ++m_pictures);
+        paths.append(path);
+    }
+    return paths;
+}
+
+StoredDocument TestOfficeE2E::storeDocument(const QString& name) {
+    QString error;
+    StoredDocument stored =
+        StoredDocument::storeOpenDocument(m_office.connection(), m_dir.filePath(name), &error);
+    if (!error.isEmpty()) {
+        qWarning("storing the document: %s", qPrintable(error));
+    }
+    return stored;
+}
+
+void TestOfficeE2E::run_fourPicturesWithAwkwardNames_embeddedOnePerPage() {
+    // "a%20b.png" would name "a b.png" if the URL were left raw; there is no such file.
+    Window w;
+    const QStringList pictures =
+        makePictures({"plain.png", "with#hash.png", "a%20b.png", "with space.png"});
+    for (const QString& picture : pictures) {
+        w.form.pictureList().append(picture);
+    }
+    w.form.PushButton2_Click();
+    QVERIFY2(w.ui.errorReports().isEmpty(), qPrintable(w.boxTexts().join(" | ")));
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+
+    const StoredDocument stored = storeDocument(QStringLiteral("four.odt"));
+    QCOMPARE(stored.openDocuments, 1);
+    // Picture, break, picture...: one picture per page, breaks only between them.
+    QCOMPARE(stored.layout, QStringLiteral("PBPBPBP"));
+    QSet<QString> distinct;
+    for (const QString& link : stored.imageLinks) {
+        QVERIFY2(link.startsWith(QStringLiteral("Pictures/")), qPrintable(link));
+        QVERIFY2(stored.packageEntries.contains(link), qPrintable(link));
+        distinct.insert(link);
+    }
+    QCOMPARE(distinct.size(), 4);
+}
+
+void TestOfficeE2E::run_fiftyPicturesWithoutPause_allArrive() {
+    Window w;
+    QStringList names;
+    for (int i = 1; i <= 50; ++i) {
+        names.append(QStringLiteral("fifty-%1.png").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    for (const QString& picture : makePictures(names)) {
+        w.form.pictureList().append(picture);
+    }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    w.form.PushButton2_Click();
+    qInfo("50 pictures in %lld ms", elapsed.elapsed());
+    QVERIFY2(w.ui.errorReports().isEmpty(), qPrintable(w.boxTexts().join(" | ")));
+
+    const StoredDocument stored = storeDocument(QStringLiteral("fifty.odt"));
+    QCOMPARE(stored.pictures(), 50);
+    QCOMPARE(stored.pageBreaks(), 49);
+    QCOMPARE(stored.layout, QStringLiteral("P") + QStringLiteral("BP").repeated(49));
+}
+
+void TestOfficeE2E::checkOfficeSuite_reachable_windowShows() {
+    Window w;
+    QVERIFY(w.form.Form_Load());
+    QVERIFY(w.ui.boxes.isEmpty());
+    QVERIFY(!w.ui.ended);
+}
+
+void TestOfficeE2E::checkOfficeSuite_connectionToNothing_offersDownloadAndEnds() {
+    SaveSetting(QStringLiteral("OfficeConnection"),
+                QStringLiteral("pipe,name=lumigrove_nobody_%1;urp")
+                    .arg(QCoreApplication::applicationPid()));
+    Window w;
+    w.ui.boxAnswers = {MsgAnswer::Yes};
+    QVERIFY(!w.form.Form_Load());
+    QCOMPARE(w.ui.boxes.size(), 1);
+    QVERIFY(w.ui.boxes.at(0).text.startsWith(QStringLiteral("Error 214878392\r\n\r\n")));
+    QCOMPARE(w.ui.boxes.at(0).style, 4);
+    QCOMPARE(w.ui.openedUrls.size(), 1);
+    QVERIFY(w.ui.ended);
+    QVERIFY(!w.form.isVisible());
+}
+
+void TestOfficeE2E::checkOfficeSuite_noOfficeInstalled_offersDownloadAndEnds() {
+    SaveSetting(QStringLiteral("OfficeConnection"), QString());
+    QTemporaryDir empty;
+    qputenv("UNO_PATH", empty.path().toUtf8());
+    Window w;
+    w.ui.boxAnswers = {MsgAnswer::No};
+    QVERIFY(!w.form.Form_Load());
+    QCOMPARE(w.ui.boxes.size(), 1);
+    QVERIFY(w.ui.boxes.at(0).text.startsWith(QStringLiteral("Error 214878392\r\n\r\n")));
+    QVERIFY(w.ui.openedUrls.isEmpty());
+    QVERIFY(w.ui.ended);
+}
+
+void TestOfficeE2E::bridge_officeThatNeverAnswers_failsAfterTheBound() {
+    SaveSetting(QStringLiteral("OfficeConnection"), QString());
+    QTemporaryDir folder;
+    const QString pidFile = folder.filePath(QStringLiteral("pid"));
+    writeScript(folder.filePath(QStringLiteral("soffice")),
+                QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(pidFile));
+    qputenv("UNO_PATH", folder.path().toUtf8());
+
+    UnoOfficeBridge bridge(1500);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QString failure;
+    try {
+        bridge.createServiceManager();
+    } catch (const AppError& e) {
+        failure = e.description();
+    }
+    const qint64 ms = elapsed.elapsed();
+    QTest::qWait(100);
+    killListedProcess(pidFile);
+    QVERIFY2(failure.contains(QStringLiteral("did not answer")), qPrintable(failure));
+    QVERIFY2(ms >= 1400 && ms < 5000, qPrintable(QString::number(ms)));
+}
+
+void TestOfficeE2E::bridge_startsInstalledOffice() {
+    // The stand-in starts the real suite with the arguments the bridge gives it, in a
+    // profile of its own, and notes the suite's process so that the test can end it.
+    SaveSetting(QStringLiteral("OfficeConnection"), QString());
+    QTemporaryDir folder;
+    const QString pidFile = folder.filePath(QStringLiteral("pid"));
+    const QString profile =
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("profile"))).toString();
+    writeScript(
+        folder.filePath(QStringLiteral("soffice")),
+        QStringLiteral("while :; do\n"
+                       "  '%1' --headless \"$@\" -env:UserInstallation=%2 &\n"
+                       "  echo $! > '%3'\n"
+                       "  wait $!\n"
+                       "  [ $? -eq 81 ] || break\n"
+                       "done")
+            .arg(QStringLiteral(LUMIGROVE_OFFICE_PROGRAM_DIR "/soffice.bin"), profile, pidFile));
+    qputenv("UNO_PATH", folder.path().toUtf8());
+
+    Window w;
+    const bool shown = w.form.Form_Load();
+    killListedProcess(pidFile);
+    QVERIFY2(shown, qPrintable(w.boxTexts().join(" | ")));
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void TestOfficeE2E::run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects() {
+    QStringList names;
+    for (int i = 1; i <= 30; ++i) {
+        names.append(QStringLiteral("kill-%1.png").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    const QStringList pictures = makePictures(names);
+    Window w;
+    for (const QString& picture : pictures) {
+        w.form.pictureList().append(picture);
+    }
+    // The run yields once per picture; at the fifth the suite dies.
+    QTimer killer;
+    connect(&killer, &QTimer::timeout, [&] {
+        if (w.form.ProgressBar1->caption() == QLatin1String("Processing: kill-05.png")) {
+            killer.stop();
+            m_office.kill();
+        }
+    });
+    killer.start(0);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    w.form.PushButton2_Click();
+    killer.stop();
+    QVERIFY(!m_office.isRunning());
+    QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
+
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line 140\r")),
+             qPrintable(reports.at(0).text));
+    QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+    QCOMPARE(w.form.mousePointer(), 0);
+    QCOMPARE(w.form.ProgressBar1->value(), 0);
+    QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("Progress Bar"));
+    QVERIFY(!w.form.InsertBusy);
+
+    // With the suite back, the next run connects afresh and completes.
+    QString error;
+    QVERIFY2(m_office.start(&error), qPrintable(error));
+    useFixtureOffice();
+    w.form.pictureList().clear();
+    w.form.pictureList().append(pictures.first());
+    w.form.pictureList().append(pictures.last());
+    w.form.PushButton2_Click();
+    QCOMPARE(w.ui.errorReports().size(), 1);
+    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+    QCOMPARE(storeDocument(QStringLiteral("after-kill.odt")).layout, QStringLiteral("PBP"));
+}
+
+QTEST_MAIN(TestOfficeE2E)
+#include "tst_builder_office_e2e.moc"

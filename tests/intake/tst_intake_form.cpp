@@ -1,0 +1,405 @@
+// The intake handlers of the real main window, offscreen: the open-file dialog add, the
+// folder add with its settings and busy state, the samples, and drops onto the list.
+#include "app/Form1.h"
+#include "builder/fake/RecordingOfficeBridge.h"
+#include "core/AppTitle.h"
+#include "core/ErrorReport.h"
+#include "intake/MemoryFileSystem.h"
+#include "intake/OpenFileSelection.h"
+#include "intake/PosixFileSystem.h"
+#include "piclist/PictureListModel.h"
+#include "piclist/PictureListView.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeRandom.h"
+#include "tests/support/FakeUiServices.h"
+#include "tests/support/Form1Harness.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void makeFile(const QString& path) {
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QMimeData* urlData(const QStringList& paths) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths) {
+        urls.append(QUrl::fromLocalFile(path));
+    }
+    data->setUrls(urls);
+    return data;
+}
+
+// The main window with scripted desktop, a recording office and the chosen disk; the
+// start-up sequence has run, so the list has its column.
+struct Window : Form1Harness {
+    explicit Window(FileSystem* disk, const QString& programFolder = QString())
+        : Form1Harness(Setup().folder(programFolder).fileSystem(disk).loaded()) {}
+    QStringList entries() { return form.pictureList().entries(); }
+};
+
+const QString kPrompt = QStringLiteral(
+    "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
+    "files, etc.)");
+
+} // namespace
+
+class Form1IntakeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void addFiles_cancelChangesNothing();
+    void addFiles_oneVerbatimSeveralNormalized();
+    void addFiles_tooManyShowsMessageAndAddsNothing();
+
+    void addFolder_extensionPromptAndSettingsOrder();
+    void addFolder_cancelledPromptKeepsExtension();
+    void addFolder_addsTreeInLevelOrder();
+    void addFolder_busyWhileScanning();
+    void addFolder_deniedSubfolderAndRootOnFakeDisk();
+    void addFolder_failingSettingsWriteReportedAndAddGoesOn();
+
+    void samples_addedOnceAndFolderOffered();
+    void samples_missingFolderStillAsks();
+    void samples_shippedBesideProgram();
+
+    void dragOver_onlyLocalFiles();
+    void drop_filesVerbatimInOrder();
+    void drop_foldersScannedEach();
+    void drop_rootGivesSingleSeparators();
+    void drop_throughTheListView();
+
+private:
+    QString path(const QString& relative) const { return m_tree->path() + '/' + relative; }
+    QString configFile() const { return m_config.path() + "/Vantrell.conf"; }
+
+    QTemporaryDir m_config;
+    std::unique_ptr<QTemporaryDir> m_tree;
+    PosixFileSystem m_disk;
+};
+
+void Form1IntakeTest::initTestCase() {
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+}
+
+void Form1IntakeTest::init() {
+    QFile::remove(configFile());
+    QDir(configFile()).removeRecursively();
+    m_tree = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_tree->isValid());
+}
+
+void Form1IntakeTest::addFiles_cancelChangesNothing() {
+    Window w(&m_disk);
+    w.form.pictureList().append("/kept.jpg");
+    w.form.PushButton1_Click();
+    QCOMPARE(w.entries(), QStringList({"/kept.jpg"}));
+    QVERIFY(w.ui.boxes.isEmpty());
+    QCOMPARE(w.ui.openFileRequests.size(), 1);
+    QCOMPARE(w.ui.openFileRequests.first().title,
+             QString("Add File(s) - Hold Ctrl to select multiple files"));
+    QCOMPARE(w.ui.openFileRequests.first().filter, openFileFilter());
+    QCOMPARE(w.ui.openFileRequests.first().budget, 30000);
+}
+
+void Form1IntakeTest::addFiles_oneVerbatimSeveralNormalized() {
+    Window w(&m_disk);
+    w.ui.openFileAnswers.append({{"/pics//one.jpg"}, false});
+    w.ui.openFileAnswers.append({{"//a.jpg", "//b.jpg", "/x//c.jpg"}, false});
+    w.ui.openFileAnswers.append({{"/pics//one.jpg"}, false});
+    w.form.PushButton1_Click();
+    w.form.PushButton1_Click();
+    w.form.PushButton1_Click();
+    QCOMPARE(w.entries(),
+             QStringList({"/pics//one.jpg", "/a.jpg", "/b.jpg", "/x/c.jpg", "/pics//one.jpg"}));
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void Form1IntakeTest::addFiles_tooManyShowsMessageAndAddsNothing() {
+    Window w(&m_disk);
+    w.ui.openFileAnswers.append({{"/p/a.jpg", "/p/b.jpg"}, true});
+    w.form.PushButton1_Click();
+    QVERIFY(w.entries().isEmpty());
+    QCOMPARE(w.ui.boxes.size(), 1);
+    QCOMPARE(w.ui.boxes.first().text,
+             QString("You've selected too many files to add.\r\rPlease try adding via the "
+                     "\"Add All\" button."));
+    QCOMPARE(w.ui.boxes.first().style, 0);
+    QCOMPARE(w.ui.boxes.first().title, applicationTitle());
+}
+
+void Form1IntakeTest::addFolder_extensionPromptAndSettingsOrder() {
+    makeFile(path("a.jpg"));
+    Window w(&m_disk);
+    // First use: "*" offered; the answer is kept although the browser is cancelled.
+    w.ui.inputAnswers = {"jpg", "png"};
+    w.ui.folderAnswers = {"", m_tree->path()};
+    w.form.PushButton4_Click();
+    w.form.PushButton4_Click();
+    w.ui.inputAnswers = {"png"};
+    w.ui.folderAnswers = {""};
+    w.form.PushButton4_Click();
+    QCOMPARE(w.ui.inputs.size(), 3);
+    QCOMPARE(w.ui.inputs.at(0).prompt, kPrompt);
+    QCOMPARE(w.ui.inputs.at(0).title, applicationTitle());
+    QCOMPARE(w.ui.inputs.at(0).defaultText, QString("*"));
+    QCOMPARE(w.ui.inputs.at(1).defaultText, QString("jpg"));
+    QCOMPARE(w.ui.inputs.at(2).defaultText, QString("png"));
+    QCOMPARE(w.ui.browseRequests.size(), 3);
+    QCOMPARE(w.ui.browseRequests.at(0).prompt, QString("Please select folder:"));
+    QCOMPARE(w.ui.browseRequests.at(0).startFolder, QString());
+    QCOMPARE(w.ui.browseRequests.at(1).startFolder, QString());
+    QCOMPARE(w.ui.browseRequests.at(2).startFolder, m_tree->path());
+    QCOMPARE(w.form.mousePointer(), 0);
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void Form1IntakeTest::addFolder_cancelledPromptKeepsExtension() {
+    Window w(&m_disk);
+    w.ui.inputAnswers = {"tif", ""};
+    w.form.PushButton4_Click();
+    w.form.PushButton4_Click();
+    // The cancelled prompt shows no browser and stores nothing.
+    QCOMPARE(w.ui.browseRequests.size(), 1);
+    w.form.PushButton4_Click();
+    QCOMPARE(w.ui.inputs.at(2).defaultText, QString("tif"));
+}
+
+void Form1IntakeTest::addFolder_addsTreeInLevelOrder() {
+    for (const char* name : {"a/top.jpg", "a/x/y/deep.JPG", "a/z/z.jpg", "a/x/x.jpeg", "a/.dot.jpg",
+                             "a/~lock.jpg", "a/x/notes.txt"}) {
+        makeFile(path(name));
+    }
+    Window w(&m_disk);
+    w.form.pictureList().append(path("a/top.jpg"));
+    w.ui.inputAnswers = {"jpg", "*"};
+    w.ui.folderAnswers = {path("a"), path("a")};
+    w.form.PushButton4_Click();
+    QCOMPARE(w.entries(), QStringList({path("a/top.jpg"), path("a/top.jpg"), path("a/z/z.jpg"),
+                                       path("a/x/y/deep.JPG")}));
+    w.form.pictureList().clear();
+    w.form.PushButton4_Click();
+    QCOMPARE(w.entries(), QStringList({path("a/top.jpg"), path("a/x/notes.txt"), path("a/x/x.jpeg"),
+                                       path("a/z/z.jpg"), path("a/x/y/deep.JPG")}));
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void Form1IntakeTest::addFolder_busyWhileScanning() {
+    makeFile(path("a/sub/p.jpg"));
+    makeFile(path("dropped.jpg"));
+    Window w(&m_disk);
+    w.form.pictureList().append("/kept.jpg");
+    w.form.ListView1->setCurrentIndex(w.form.pictureList().index(0, 0));
+    w.ui.inputAnswers = {"*"};
+    w.ui.folderAnswers = {path("a")};
+    int pointerDuringScan = -1;
+    // Runs at the scan's first yield to the event loop.
+    QTimer::singleShot(0, &w.form, [&] {
+        pointerDuringScan = w.form.mousePointer();
+        w.form.ListView1_DblClick();
+        w.form.ListView1_KeyDown(Qt::Key_Delete);
+        w.form.PushButton10_Click();
+        // A drop ignores the busy state and appends at once.
+        std::unique_ptr<QMimeData> data(urlData({path("dropped.jpg")}));
+        w.form.ListView1_OLEDragDrop(data.get());
+    });
+    w.form.PushButton4_Click();
+    QCOMPARE(pointerDuringScan, 11);
+    QCOMPARE(w.form.mousePointer(), 0);
+    QCOMPARE(w.entries(), QStringList({"/kept.jpg", path("dropped.jpg"), path("a/sub/p.jpg")}));
+}
+
+void Form1IntakeTest::addFolder_deniedSubfolderAndRootOnFakeDisk() {
+    MemoryFileSystem disk(PathStyle::Posix);
+    disk.addFile("/top.jpg");
+    disk.addFile("/t/a.jpg");
+    disk.addFile("/t/denied/secret.jpg");
+    disk.addFile("/t/open/b.jpg");
+    disk.failOn("/t/denied/", MemoryFileSystem::Operation::List, 70);
+    Window w(&disk);
+    w.ui.inputAnswers = {"jpg", "jpg"};
+    w.ui.folderAnswers = {"/t", "/"};
+    w.form.PushButton4_Click();
+    QCOMPARE(w.entries(), QStringList({"/t/a.jpg", "/t/open/b.jpg"}));
+    w.form.pictureList().clear();
+    w.form.PushButton4_Click();
+    QCOMPARE(w.entries(), QStringList({"/top.jpg", "/t/a.jpg", "/t/open/b.jpg"}));
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void Form1IntakeTest::addFolder_failingSettingsWriteReportedAndAddGoesOn() {
+    makeFile(path("p.jpg"));
+    QVERIFY(QDir().mkpath(configFile()));
+    Window w(&m_disk);
+    w.ui.inputAnswers = {"jpg"};
+    w.ui.folderAnswers = {m_tree->path()};
+    w.form.PushButton4_Click();
+    const QList<FakeUiServices::Box> reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 2);
+    QVERIFY(reports.at(0).text.contains(
+        "in Sheafwork2021/08/31.Form1.PushButton4_Click at line 100\r\r"));
+    QVERIFY(reports.at(1).text.contains(
+        "in Sheafwork2021/08/31.Form1.PushButton4_Click at line 334\r\r"));
+    QCOMPARE(w.entries(), QStringList({path("p.jpg")}));
+    QCOMPARE(w.form.mousePointer(), 0);
+}
+
+void Form1IntakeTest::samples_addedOnceAndFolderOffered() {
+    const QString program = path("program");
+    for (const char* name : {"program/Samples/b.png", "program/Samples/a.jpg",
+                             "program/Samples/.hidden.jpg", "program/Samples/sub/inner.jpg"}) {
+        makeFile(path(name));
+    }
+    Window w(&m_disk, program);
+    // Already listed under exactly this text: not added again. The same file under another
+    // text is not recognised and does not stop the sample.
+    w.form.pictureList().append(program + "/Samples/b.png");
+    w.form.pictureList().append(program + "/Samples//a.jpg");
+    w.ui.boxAnswers = {MsgAnswer::Yes, MsgAnswer::No};
+    w.form.PushButton11_Click();
+    QCOMPARE(w.entries(),
+             QStringList({program + "/Samples/b.png", program + "/Samples//a.jpg",
+                          program + "/Samples/.hidden.jpg", program + "/Samples/a.jpg"}));
+    w.form.PushButton11_Click();
+    QCOMPARE(w.entries().size(), 4);
+    QCOMPARE(w.ui.boxes.size(), 2);
+    for (const FakeUiServices::Box& box : w.ui.boxes) {
+        QCOMPARE(box.text, QString("Would you like this software to open the folder where these "
+                                   "sample files are stored (so that you can view them before "
+                                   "working with them)?"));
+        QCOMPARE(box.style, 4);
+        QCOMPARE(box.title, applicationTitle());
+    }
+    QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(program + "/Samples/")}));
+}
+
+void Form1IntakeTest::samples_missingFolderStillAsks() {
+    Window w(&m_disk, path("nowhere"));
+    w.ui.boxAnswers = {MsgAnswer::Yes};
+    w.form.PushButton11_Click();
+    QVERIFY(w.entries().isEmpty());
+    QCOMPARE(w.ui.boxes.size(), 1);
+    QVERIFY(w.ui.errorReports().isEmpty());
+    QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(path("nowhere/Samples/"))}));
+}
+
+void Form1IntakeTest::samples_shippedBesideProgram() {
+    // The build puts the samples beside the executables, as the installation does.
+    Window w(&m_disk, QCoreApplication::applicationDirPath());
+    w.ui.boxAnswers = {MsgAnswer::No};
+    w.form.PushButton11_Click();
+    const QStringList entries = w.entries();
+    QVERIFY2(entries.size() >= 4 && entries.size() <= 6, qPrintable(entries.join('\n')));
+    bool jpeg = false, png = false, space = false;
+    for (const QString& entry : entries) {
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray head = file.read(8);
+        QVERIFY2(file.size() < 64 * 1024, qPrintable(entry));
+        jpeg = jpeg || head.startsWith("\xFF\xD8\xFF");
+        png = png || head.startsWith("\x89PNG\r\n\x1A\n");
+        space = space || QFileInfo(entry).fileName().contains(' ');
+    }
+    QVERIFY(jpeg && png && space);
+    QVERIFY(w.ui.openedUrls.isEmpty());
+}
+
+void Form1IntakeTest::dragOver_onlyLocalFiles() {
+    Window w(&m_disk);
+    std::unique_ptr<QMimeData> files(urlData({"/a.jpg", "/b"}));
+    QVERIFY(w.form.ListView1_OLEDragOver(files.get()));
+    QMimeData text;
+    text.setText("/a.jpg");
+    QVERIFY(!w.form.ListView1_OLEDragOver(&text));
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/a.jpg")});
+    QVERIFY(!w.form.ListView1_OLEDragOver(&web));
+    QMimeData mixed;
+    mixed.setUrls({QUrl::fromLocalFile("/a.jpg"), QUrl("https://example.org/b.jpg")});
+    QVERIFY(!w.form.ListView1_OLEDragOver(&mixed));
+    QMimeData empty;
+    empty.setUrls({});
+    QVERIFY(!w.form.ListView1_OLEDragOver(&empty));
+    QVERIFY(!w.form.ListView1_OLEDragOver(nullptr));
+}
+
+void Form1IntakeTest::drop_filesVerbatimInOrder() {
+    makeFile(path("c.jpg"));
+    Window w(&m_disk);
+    // Dropped files are taken as they come: no existence test, no filter, no tidying.
+    std::unique_ptr<QMimeData> data(
+        urlData({path("c.jpg"), path("missing.txt"), path("c.jpg"), "/x/a b#1.jpg"}));
+    w.form.ListView1_OLEDragDrop(data.get());
+    QCOMPARE(w.entries(),
+             QStringList({path("c.jpg"), path("missing.txt"), path("c.jpg"), "/x/a b#1.jpg"}));
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void Form1IntakeTest::drop_foldersScannedEach() {
+    for (const char* name :
+         {"one/a.jpg", "one/~skip.jpg", "one/.dot", "one/sub/notes.txt", "two/b.png"}) {
+        makeFile(path(name));
+    }
+    QVERIFY(QDir().mkpath(path("empty/deeper")));
+    Window w(&m_disk);
+    std::unique_ptr<QMimeData> data(urlData({path("one"), path("two"), path("empty")}));
+    w.form.ListView1_OLEDragDrop(data.get());
+    QCOMPARE(w.entries(),
+             QStringList({path("one/a.jpg"), path("one/sub/notes.txt"), path("two/b.png")}));
+    QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void Form1IntakeTest::drop_rootGivesSingleSeparators() {
+    MemoryFileSystem disk(PathStyle::Posix);
+    disk.addFile("/top.jpg");
+    disk.addFile("/sub/inner.txt");
+    Window w(&disk);
+    std::unique_ptr<QMimeData> data(urlData({"/"}));
+    w.form.ListView1_OLEDragDrop(data.get());
+    QCOMPARE(w.entries(), QStringList({"/top.jpg", "/sub/inner.txt"}));
+}
+
+void Form1IntakeTest::drop_throughTheListView() {
+    makeFile(path("d/p.jpg"));
+    makeFile(path("q.jpg"));
+    Window w(&m_disk);
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    QWidget* target = w.form.ListView1->viewport();
+    const QPointF at(10, 10);
+
+    QMimeData text;
+    text.setText("not a file");
+    QDragEnterEvent refused(at.toPoint(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &refused);
+    QVERIFY(!refused.isAccepted());
+
+    std::unique_ptr<QMimeData> files(urlData({path("q.jpg"), path("d")}));
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, files.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+    QVERIFY(move.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(w.entries(), QStringList({path("q.jpg"), path("d/p.jpg")}));
+}
+
+QTEST_MAIN(Form1IntakeTest)
+#include "tst_intake_form.moc"

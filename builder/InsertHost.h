@@ -29,6 +29,10 @@ public:
     // Lets the event loop handle pending events once.
     virtual void doEvents() = 0;
 
+    // True when the run should end before its next picture (the program is being
+    // interrupted); the window never asks that.
+    virtual bool stopRequested() { return false; }
+
     // What became of the run, besides the error reports: no document could be opened; the
     // picture at list position `index` went in, or did not (with the first failure's
     // description). The window shows the reports only; a host that sums up a run listens.

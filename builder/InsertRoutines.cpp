@@ -1,7 +1,12 @@
 #include "builder/InsertRoutines.h"
 
+#include "core/AppError.h"
 #include "core/Clock.h"
 #include "core/EventLoopWait.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,9 +24,12 @@ double secondsBetween(double start, double now) {
 
 } // namespace
 
-void PauseSeconds(double seconds, Clock& clock) {
+void PauseSeconds(double seconds, Clock& clock, const std::function<bool()>& stop) {
     const double start = clock.secondsSinceMidnight();
     for (;;) {
+        if (stop && stop()) {
+            return;
+        }
         const double elapsed = secondsBetween(start, clock.secondsSinceMidnight());
         if (!(elapsed < seconds)) {
             return;
@@ -45,4 +53,24 @@ QString PictureFileUrl(const QString& path, PathStyle style) {
         return QStringLiteral("file:///") + location;
     }
     return QStringLiteral("file://") + location;
+}
+
+int progressPercent(qsizetype i, qsizetype count) {
+    if (count <= 0) {
+        throw AppError(QStringLiteral("Division by zero"), ErrorNumber::DivisionByZero);
+    }
+    return static_cast<int>(std::clamp<qsizetype>(i, 0, count) * 100 / count);
+}
+
+void checkNotSpecialFile(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode)) {
+        return;
+    }
+    const QString what = S_ISDIR(info.st_mode)    ? QStringLiteral("a folder")
+                         : S_ISFIFO(info.st_mode) ? QStringLiteral("a fifo")
+                         : S_ISSOCK(info.st_mode) ? QStringLiteral("a socket")
+                                                  : QStringLiteral("a device");
+    throw AppError(QStringLiteral("%1 is %2, not a picture file").arg(path, what),
+                   ErrorNumber::PathFileAccessError);
 }

@@ -4,12 +4,24 @@
 
 #include <QString>
 
+#include <functional>
+
 class Clock;
 
 // Waits `seconds` while the user interface stays live: the event loop runs and the wait
 // sleeps in it between readings of the clock. Time is read as the time of day, so a wait
 // that spans midnight counts the day's turn-over.
-void PauseSeconds(double seconds, Clock& clock);
+// `stop`, when given, ends the wait early as soon as it answers true.
+void PauseSeconds(double seconds, Clock& clock, const std::function<bool()>& stop = {});
+
+// The progress of picture `i` of `count` in whole percent, rounded down and computed in
+// integers (29 of 100 is 29). Throws AppError (division by zero) for an empty run.
+int progressPercent(qsizetype i, qsizetype count);
+
+// Throws AppError when the path names something that exists but is no regular file (a
+// fifo, a device, a folder): handed to the office, a fifo would block it for ever. A path
+// that does not exist passes; the office reports it itself.
+void checkNotSpecialFile(const QString& path);
 
 // The text after the last separator of the path; a path without one comes back whole.
 QString FileNameFromPath(const QString& path, PathStyle style = kNativePathStyle);

@@ -70,7 +70,7 @@ void InsertRun::run() {
     bool completed = false;
     if (openDocument(trap)) {
         insertPictures(trap);
-        completed = !m_officeGone;
+        completed = !m_officeGone && !m_stopped;
     }
 
     trap(158, [&] { m_host.setMousePointer(MousePointer::Default); });
@@ -113,11 +113,35 @@ bool InsertRun::openDocument(HandlerTrap& trap) {
 }
 
 void InsertRun::insertPictures(HandlerTrap& trap) {
-    // Entries appended while the run yields are counted below but not inserted.
-    int last = 0;
-    trap(120, [&] { last = m_host.pictureCount(); });
-    for (int i = 1; i <= last && !m_officeGone; ++i) {
+    // The run works on the entries the list holds now, in this order: the list stays
+    // editable while the run yields (a drop appends, a drag swaps, a folder add re-enables
+    // the editing buttons), and none of that may put a picture in twice, leave one out or
+    // leave an empty last page.
+    m_pictures.clear();
+    trap(120, [&] {
+        const int count = m_host.pictureCount();
+        m_pictures.reserve(count);
+        for (int i = 1; i <= count; ++i) {
+            m_pictures.append(m_host.pictureText(i));
+        }
+    });
+    m_breakPending = false;
+    for (int i = 1; i <= m_pictures.size() && !m_officeGone; ++i) {
+        if (m_host.stopRequested()) {
+            m_stopped = true;
+            break;
+        }
         insertPicture(trap, i);
+    }
+    // A page break after the last picture that went in, with nothing after it, would
+    // leave an empty last page: take it back.
+    if (m_breakPending && !m_officeGone) {
+        trap(156, [&] {
+            officeCall([&] {
+                m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:SwBackspace"),
+                                              QString(), 0, m_noArgs);
+            });
+        });
     }
 }
 
@@ -125,26 +149,18 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     m_pictureFailed = false;
     m_pictureFailure.clear();
     QString path;
-    pictureStep(trap, 122, [&] { path = m_host.pictureText(i); });
-    pictureStep(trap, 124, [&] {
-        const int count = m_host.pictureCount();
-        if (count == 0) {
-            throw AppError(QStringLiteral("Division by zero"), ErrorNumber::DivisionByZero);
-        }
-        const double percent = std::floor(static_cast<double>(i) / count * 100.0);
-        if (percent > 100.0) {
-            throw AppError(QStringLiteral("Invalid property value"),
-                           ErrorNumber::InvalidPropertyValue);
-        }
-        m_host.setProgressValue(static_cast<int>(percent));
-    });
+    bool ready = pictureStep(trap, 122, [&] { path = m_pictures.at(i - 1); });
+    pictureStep(trap, 124, [&] { m_host.setProgressValue(progressPercent(i, m_pictures.size())); });
     pictureStep(trap, 126, [&] {
         m_host.setProgressText(QStringLiteral("Processing: ") + FileNameFromPath(path));
     });
     pictureStep(trap, 128, [&] { m_host.doEvents(); });
     pictureStep(trap, 130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
 
-    pictureStep(trap, 132, [&] {
+    ready = pictureStep(trap, 132, [&] {
+        // The office would wait for ever on a fifo or a device: only regular files (or
+        // names that do not exist, which the office reports itself) are handed over.
+        checkNotSpecialFile(path);
         m_pictureArgs[0] = {QStringLiteral("FileName"), PictureFileUrl(path)};
     });
     pictureStep(trap, 134, [&] {
@@ -155,23 +171,28 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         m_pictureArgs[3] = {QStringLiteral("Style"), QStringLiteral("Graphics")};
     });
     const bool reachedOffice =
-        pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) || !m_officeGone;
+        ready && (pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) ||
+                  !m_officeGone);
     if (reachedOffice) {
         pictureStep(trap, 142, [&] { officeCall([&] { leavePictureSelection(); }); });
     }
-    if (m_pictureFailed) {
-        m_host.pictureFailed(i, path, m_pictureFailure);
-    } else {
+    const bool inserted = !m_pictureFailed;
+    if (inserted) {
+        m_breakPending = false;
         m_host.pictureInserted(i, path);
+    } else {
+        m_host.pictureFailed(i, path, m_pictureFailure);
     }
     if (m_officeGone) {
         return;
     }
     trap(144, [&] { pauseAfterPicture(); });
 
+    // A picture that did not go in gets no page of its own: the break that follows the
+    // last picture that did go in serves the next one.
     bool more = false;
-    trap(146, [&] { more = i < m_host.pictureCount(); });
-    if (!more) {
+    trap(146, [&] { more = i < m_pictures.size(); });
+    if (!more || !inserted || m_stopped) {
         return;
     }
     trap(148, [&] { m_breakArgs[0] = {QStringLiteral("Kind"), short(3)}; });
@@ -183,6 +204,7 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
             m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:InsertBreak"), QString(),
                                           0, m_breakArgs);
         });
+        m_breakPending = true;
     });
 }
 
@@ -201,7 +223,7 @@ void InsertRun::officeCall(const std::function<void()>& call) {
     try {
         call();
     } catch (const AppError& e) {
-        if (e.number() == OfficeError::Disconnected) {
+        if (e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut) {
             m_officeGone = true;
         }
         throw;
@@ -239,7 +261,8 @@ void InsertRun::leavePictureSelection() {
 }
 
 void InsertRun::pauseAfterPicture() {
-    PauseSeconds(m_pauseOverride ? *m_pauseOverride : insertPauseSeconds(), m_clock);
+    PauseSeconds(m_pauseOverride ? *m_pauseOverride : insertPauseSeconds(), m_clock,
+                 [this] { return m_host.stopRequested(); });
 }
 
 void InsertRun::releaseOffice() {

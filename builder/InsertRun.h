@@ -3,6 +3,7 @@
 #include "builder/OfficeArguments.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,10 @@ public:
     OfficeDesktop* desktop() const { return m_desktop.get(); }
     // True when the run reached its end with the office still there.
     bool completed() const { return m_completed; }
+    // True when the host asked the run to stop before its end.
+    bool stopped() const { return m_stopped; }
+    // The number of pictures the run set out to insert.
+    int pictureTotal() const { return static_cast<int>(m_pictures.size()); }
 
     // The longest wait for the suite to leave the picture selection after ".uno:Escape".
     static constexpr int kSelectionWaitMs = 5000;
@@ -78,6 +83,12 @@ private:
     OfficeArguments m_pictureArgs = OfficeArguments(4);
     OfficeArguments m_breakArgs = OfficeArguments(3);
     const OfficeArguments m_noArgs;
+
+    // The list's entries when the run started: what the document gets.
+    QStringList m_pictures;
+    // A page break stands after the last picture that went in, and no picture after it yet.
+    bool m_breakPending = false;
+    bool m_stopped = false;
 
     // The first failure met while inserting the current picture, if any.
     bool m_pictureFailed = false;

@@ -13,6 +13,9 @@ inline constexpr int Automation = 440;
 // The suite went away: the connection is closed or the suite's objects are disposed.
 // Every later call on the same session fails the same way.
 inline constexpr int Disconnected = 462;
+// The suite did not answer a call within the time limit; the connection has been cut, so
+// every later call on the same session fails as Disconnected.
+inline constexpr int TimedOut = 463;
 } // namespace OfficeError
 
 // The entry point to the office suite: creates "the service manager", a session with a

@@ -4,7 +4,9 @@
 // suite. The real suite is driven in tst_office_e2e.
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
+#include "builder/InsertRoutines.h"
 #include "builder/fake/RecordingOfficeBridge.h"
+#include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
@@ -17,10 +19,14 @@
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,11 +98,14 @@ private slots:
     void run_threePictures_breaksOnlyBetweenAndBarFollows();
     void run_emptyList_saysSoAndStartsNothing();
     void run_secondClickDuringRun_isIgnored();
-    void run_entriesAppendedWhileRunYields_areCountedButNotInserted();
+    void run_listEditedWhileRunYields_documentGetsTheStartingEntries();
+    void progressPercent_wholeNumbersRoundedDown();
     void run_slowEscape_waitsUntilPictureIsNoLongerSelected();
     void run_insertPause_isWaitedAfterEachPicture();
 
     void run_pictureNotInserted_isReportedAndRunGoesOn();
+    void run_lastPicturesNotInserted_trailingBreakTakenBack();
+    void run_fifoOrFolder_reportedNotHandedToOffice();
     void run_openingStepFails_reportsOnceAndEndsRun_data();
     void run_openingStepFails_reportsOnceAndEndsRun();
     void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data();
@@ -212,18 +221,52 @@ void TestInsertRun::run_secondClickDuringRun_isIgnored() {
     QCOMPARE(w.office.sessionsCreated, 2);
 }
 
-void TestInsertRun::run_entriesAppendedWhileRunYields_areCountedButNotInserted() {
-    Window w({"/pics/one.png", "/pics/two.png"});
-    // Runs at the first yield of the run, as a drop onto the list would.
-    QTimer::singleShot(0, &w.form, [&] { w.form.pictureList().append("/pics/late.png"); });
+void TestInsertRun::run_listEditedWhileRunYields_documentGetsTheStartingEntries() {
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    // While the run yields, the user drops a file, swaps two entries by dragging, and
+    // clears the list (a folder add re-enables "Clear List" in the middle of a run).
+    int pictures = 0;
+    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+        if (dispatch.command != kPictureCommand) {
+            return;
+        }
+        w.barAtPicture.append(w.form.ProgressBar1->value());
+        PictureListModel& list = w.form.pictureList();
+        switch (++pictures) {
+        case 1:
+            list.append(QStringLiteral("/pics/late.png"));
+            break;
+        case 2: {
+            const QString first = list.text(1);
+            list.setText(1, list.text(3));
+            list.setText(3, first);
+            break;
+        }
+        default:
+            list.clear();
+        }
+    };
     w.form.PushButton2_Click();
 
-    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png"}));
-    QCOMPARE(w.barAtPicture, QList<int>({50, 66}));
-    // The last inserted picture is followed by a break too: the list is longer by then.
+    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
+                                            "file:///pics/three.png"}));
+    QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
+    // One page each: two breaks, none after the last picture.
     QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
-    QCOMPARE(w.commands().constLast(), kBreakCommand);
+    QVERIFY(w.commands().constLast() != kBreakCommand);
+    QVERIFY(w.ui.errorReports().isEmpty());
     QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+}
+
+void TestInsertRun::progressPercent_wholeNumbersRoundedDown() {
+    // In floating point, 29 / 100 * 100 is 28.999... and would show 28.
+    QCOMPARE(progressPercent(29, 100), 29);
+    QCOMPARE(progressPercent(57, 100), 57);
+    QCOMPARE(progressPercent(1, 3), 33);
+    QCOMPARE(progressPercent(2, 3), 66);
+    QCOMPARE(progressPercent(3, 3), 100);
+    QCOMPARE(progressPercent(99999, 100000), 99);
+    QVERIFY_THROWS_EXCEPTION(AppError, progressPercent(1, 0));
 }
 
 void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
@@ -268,9 +311,50 @@ void TestInsertRun::run_pictureNotInserted_isReportedAndRunGoesOn() {
     QVERIFY(reports.at(0).text.contains(
         QStringLiteral("\r\nin Sheafwork2021/08/31.Form1.PushButton2_Click at line 140\r\r")));
     QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+    // The picture that did not go in gets no page: one break, between one and three.
+    QCOMPARE(w.commands().filter(QRegularExpression("InsertGraphic|InsertBreak")),
+             QStringList({kPictureCommand, kBreakCommand, kPictureCommand, kPictureCommand}));
     QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
     w.verifyIdle();
+}
+
+void TestInsertRun::run_lastPicturesNotInserted_trailingBreakTakenBack() {
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+        const bool missing = dispatch.command == kPictureCommand &&
+                             !std::get<QString>(dispatch.args.value(0).value).endsWith("one.png");
+        return missing ? DispatchState::Failure : DispatchState::Success;
+    };
+    w.form.PushButton2_Click();
+
+    QCOMPARE(w.ui.errorReports().size(), 2);
+    // The break after "one" had nothing after it in the end: it is removed again.
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 1);
+    QCOMPARE(w.commands().constLast(), QStringLiteral(".uno:SwBackspace"));
+    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+}
+
+void TestInsertRun::run_fifoOrFolder_reportedNotHandedToOffice() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("x.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString picture = dir.filePath(QStringLiteral("a.png"));
+    QFile file(picture);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    Window w({fifo, dir.path(), picture});
+    w.form.PushButton2_Click();
+
+    QCOMPARE(w.insertedUrls(), QStringList({QStringLiteral("file://") + picture}));
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 2);
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("is a fifo")),
+             qPrintable(reports.at(0).text));
+    QVERIFY(reports.at(0).text.contains(QStringLiteral("at line 132")));
+    QVERIFY2(reports.at(1).text.contains(QStringLiteral("is a folder")),
+             qPrintable(reports.at(1).text));
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 0);
+    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
 }
 
 void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun_data() {

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 
+#include <QFile>
 #include <QSettings>
 
 namespace {
@@ -11,13 +12,44 @@ namespace {
 // $XDG_CONFIG_HOME/Vantrell.conf (the INI format proper would name it Vantrell.ini).
 const QString kSection = QStringLiteral("Lumigrove");
 
+// The text after "key=" in the section, as it stands in the file, or a null string. QSettings
+// reads an unquoted value that holds a comma ("pipe,name=x;urp", "0,5") as a list of texts,
+// which loses the commas and the spaces around them; a person writes such values by hand.
+QString rawValue(const QString& fileName, const QString& key) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return {};
+    }
+    const QString header = QLatin1Char('[') + kSection + QLatin1Char(']');
+    bool inSection = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inSection = line == header;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (inSection && eq > 0 && line.left(eq).trimmed() == key) {
+            return line.mid(eq + 1).trimmed();
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString GetSetting(const QString& key, const QString& defaultValue) {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrell"));
     store.beginGroup(kSection);
     const QVariant value = store.value(key);
-    return value.isValid() ? value.toString() : defaultValue;
+    if (!value.isValid()) {
+        return defaultValue;
+    }
+    if (value.typeId() == QMetaType::QStringList) {
+        const QString raw = rawValue(store.fileName(), key);
+        return raw.isNull() ? value.toStringList().join(QLatin1Char(',')) : raw;
+    }
+    return value.toString();
 }
 
 void SaveSetting(const QString& key, const QString& value) {

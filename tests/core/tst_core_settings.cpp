@@ -19,6 +19,8 @@ private slots:
     void store_isVantrellConfSectionLumigrove();
     void read_seesAnotherCopysWrite();
     void write_failureThrows();
+    void handWritten_readBackAsWritten_data();
+    void handWritten_readBackAsWritten();
 
 private:
     QString storeFile() const { return m_config.path() + "/Vantrell.conf"; }
@@ -91,6 +93,38 @@ void SettingsTest::write_failureThrows() {
     QVERIFY(QDir().mkpath(storeFile()));
     QVERIFY_THROWS_EXCEPTION(AppError, SaveSetting("Extension", "jpg"));
     QCOMPARE(GetSetting("Extension", "*"), QString("*"));
+}
+
+void SettingsTest::handWritten_readBackAsWritten_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("connection with a comma")
+        << QByteArray("OfficeConnection=pipe,name=x;urp") << "OfficeConnection"
+        << "pipe,name=x;urp";
+    QTest::newRow("socket connection, two commas")
+        << QByteArray("OfficeConnection = socket,host=localhost,port=2002;urp ")
+        << "OfficeConnection" << "socket,host=localhost,port=2002;urp";
+    QTest::newRow("decimal comma") << QByteArray("InsertPause=0,5") << "InsertPause" << "0,5";
+    QTest::newRow("comma and space in a folder")
+        << QByteArray("LastFolder=/home/u/Holiday, 2024") << "LastFolder"
+        << "/home/u/Holiday, 2024";
+    QTest::newRow("plain value") << QByteArray("Extension=jpg") << "Extension" << "jpg";
+    QTest::newRow("quoted by the program")
+        << QByteArray("LastFolder=\"/a,b\"") << "LastFolder" << "/a,b";
+}
+
+// Settings files are edited by hand, as the README shows: what a person wrote is what the
+// program reads, for every key.
+void SettingsTest::handWritten_readBackAsWritten() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QFile file(storeFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[General]\n" + key.toUtf8() + "=other,section\n\n[Lumigrove]\n" + line + "\n");
+    file.close();
+    QCOMPARE(GetSetting(key, QStringLiteral("default")), expected);
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

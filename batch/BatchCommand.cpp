@@ -1,6 +1,7 @@
 #include "batch/BatchCommand.h"
 
 #include "batch/BatchHost.h"
+#include "batch/BatchInterrupt.h"
 #include "batch/BatchOptions.h"
 #include "builder/InsertRun.h"
 #include "builder/OfficeBridge.h"
@@ -8,14 +9,12 @@
 #include "builder/OfficeDocument.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
-#include "core/EventLoopWait.h"
 #include "core/HandlerTrap.h"
 #include "intake/DroppedPaths.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,23 +23,16 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <csignal>
 #include <cstdio>
+
+#include <sys/stat.h>
 
 namespace {
 
 constexpr char kProgram[] = "lumigrove-batch";
-
-// Waits, bounded, for a process that is not our child to end.
-void waitForProcessEnd(qint64 pid, int timeoutMs) {
-    if (pid <= 0) {
-        return;
-    }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (::kill(static_cast<pid_t>(pid), 0) == 0 && !deadline.hasExpired()) {
-        sleepInEventLoop(50);
-    }
-}
+// How long a call into an office of our own may go on after an interrupt before its
+// connection is cut.
+constexpr int kInterruptGraceMs = 2000;
 
 // A name beside the output that no other run picks: the document is written there and
 // renamed into place only when complete.
@@ -52,16 +44,55 @@ QString temporaryNameBeside(const QFileInfo& out) {
            out.suffix();
 }
 
-// The file URL of a local path, with every character the suite would misread encoded.
+// The file URL of a local path, with every character the office would misread encoded.
 QString fileUrlOf(const QString& path) {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
 }
 
+// The PDF filter downsamples pictures to 300 dpi and re-encodes JPEGs by default; a PDF
+// of photos is made to keep them: the original JPEG bytes and every pixel, PNGs lossless.
+OfficeArguments filterDataFor(const OutputFormat& format) {
+    if (format.extension != QLatin1String("pdf")) {
+        return {};
+    }
+    return {{QStringLiteral("ReduceImageResolution"), false},
+            {QStringLiteral("UseLosslessCompression"), true}};
+}
+
+// Why the folder search passed over a file, as the disk tells it now.
+QString skipReason(const QString& path, const QString& why) {
+    const QByteArray bytes = QFile::encodeName(path);
+    struct stat own {};
+    struct stat target {};
+    if (::lstat(bytes.constData(), &own) != 0) {
+        return why;
+    }
+    if (S_ISLNK(own.st_mode) && ::stat(bytes.constData(), &target) != 0) {
+        return QStringLiteral("broken symbolic link");
+    }
+    const struct stat& info = S_ISLNK(own.st_mode) ? target : own;
+    if (S_ISFIFO(info.st_mode)) {
+        return QStringLiteral("not a regular file (a fifo)");
+    }
+    if (S_ISSOCK(info.st_mode)) {
+        return QStringLiteral("not a regular file (a socket)");
+    }
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
+        return QStringLiteral("not a regular file (a device)");
+    }
+    return why;
+}
+
+struct Skipped {
+    QString path;
+    QString why;
+};
+
 } // namespace
 
 int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
-             const OfficeBridgeFactory& makeOffice) {
-    const ParsedCommandLine parsed = parseBatchCommandLine(arguments);
+             const OfficeBridgeFactory& makeOffice, BatchInterrupt* interrupt) {
+    ParsedCommandLine parsed = parseBatchCommandLine(arguments);
     if (parsed.action == ParsedCommandLine::Action::Help) {
         out << batchHelpText();
         out.flush();
@@ -72,26 +103,50 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             << "Try '" << kProgram << " --help' for more information." << Qt::endl;
         return 2;
     }
-    const BatchOptions& options = parsed.options;
+    BatchOptions& options = parsed.options;
+    // Everything named on the command line is the caller's, relative to the caller's folder;
+    // the office has a working folder of its own.
+    resolvePaths(options, callerWorkingFolder());
     PosixFileSystem disk;
     if (const QString problem = checkBatchInputs(options, disk); !problem.isEmpty()) {
         err << kProgram << ": " << problem << Qt::endl;
         return 2;
     }
+    auto interrupted = [interrupt] { return interrupt != nullptr && interrupt->signal() != 0; };
 
     QElapsedTimer timer;
     timer.start();
 
-    // Collect the pictures exactly as a drop on the window's list would.
+    // Collect the pictures exactly as a drop on the window's list would; what the folder
+    // search passes over is summed up at the end, and OUT is never one of them.
     PictureListModel list;
     BatchHost host(list, err);
-    const ScanContext scan{disk, host, [] { QCoreApplication::processEvents(); }};
+    QList<Skipped> skipped;
+    ScanContext scan{disk, host, [] { QCoreApplication::processEvents(); }};
+    scan.skipped = [&](const QString& path, const QString& why) {
+        skipped.append({path, skipReason(path, why)});
+    };
     HandlerTrap scanTrap(host, QStringLiteral("while collecting pictures "));
     AddDroppedPaths(options.paths, QStringLiteral("*.") + options.extension, list, scan,
                     [&](int line, const std::function<void()>& step) { scanTrap(line, step); });
+    for (int i = list.count(); i >= 1; --i) {
+        if (sameFile(list.text(i), options.outPath)) {
+            list.remove(i);
+        }
+    }
     const int total = list.count();
+    auto printSkipped = [&] {
+        if (skipped.isEmpty()) {
+            return;
+        }
+        err << "Passed over in the folders:" << Qt::endl;
+        for (const Skipped& file : std::as_const(skipped)) {
+            err << "  " << file.path << " (" << file.why << ")" << Qt::endl;
+        }
+    };
     if (total == 0) {
         err << kProgram << ": no pictures found in the given paths" << Qt::endl;
+        printSkipped();
         return 1;
     }
     err << "Inserting " << total << (total == 1 ? " picture" : " pictures") << Qt::endl;
@@ -100,34 +155,53 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     // ended afterwards.
     std::unique_ptr<QTemporaryDir> profile;
     const bool ownOffice = options.officeConnection.isEmpty();
-    OfficeChoice choice{options.officeConnection, QString()};
+    OfficeChoice choice{options.officeConnection, QString(),
+                        static_cast<int>(options.timeoutSeconds * 1000)};
     if (ownOffice) {
         profile = std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                                   QStringLiteral("/lumigrove-batch-office-XXXXXX"));
         choice.profileFolder = profile->path();
     }
     const std::shared_ptr<OfficeBridge> office = makeOffice(choice);
-    OfficeBridge* bridge = office.get();
+    if (interrupt != nullptr && ownOffice) {
+        interrupt->arm([office] { office->cutConnections(); }, kInterruptGraceMs);
+    }
+    host.setStopRequest(interrupted);
 
     SystemClock clock;
-    InsertRun run(host, bridge, clock);
+    InsertRun run(host, office.get(), clock);
     run.setPauseSeconds(options.pauseSeconds);
     run.setKeepDocument(true);
-    run.run();
+    if (!interrupted()) {
+        run.run();
+    }
+    const int inserted = static_cast<int>(host.insertedPictures().size());
 
     bool written = false;
     OfficeDocument* document = run.document();
-    if (host.documentFailed() || document == nullptr) {
+    if (interrupted()) {
+        err << kProgram << ": interrupted; " << options.outPath << " not written" << Qt::endl;
+    } else if (host.documentFailed() || document == nullptr) {
         err << kProgram << ": no office suite could be reached"
             << (options.officeConnection.isEmpty()
                     ? QString()
                     : QStringLiteral(" at %1").arg(options.officeConnection))
             << Qt::endl;
-    } else if (run.completed()) {
+    } else if (!run.completed()) {
+        err << kProgram << ": the office suite went away; " << options.outPath << " not written"
+            << Qt::endl;
+    } else if (inserted == 0) {
+        err << kProgram << ": no picture went in; " << options.outPath << " not written"
+            << Qt::endl;
+    } else {
         const QFileInfo target(options.outPath);
         const QString temporary = temporaryNameBeside(target);
         try {
-            document->storeToUrl(fileUrlOf(temporary), options.format.filterName);
+            document->storeToUrl(fileUrlOf(temporary), options.format.filterName,
+                                 filterDataFor(options.format));
+            if (interrupted()) {
+                throw AppError(QStringLiteral("interrupted"));
+            }
             if (std::rename(QFile::encodeName(temporary).constData(),
                             QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
                 throw AppError(
@@ -139,27 +213,22 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
                 << Qt::endl;
         }
         QFile::remove(temporary);
-    } else {
-        err << kProgram << ": the office suite went away; " << options.outPath << " not written"
-            << Qt::endl;
     }
 
     // Let go of the document and, when it is ours, of the office; failures here change
-    // nothing about what was written.
-    if (document != nullptr && !options.keepOpen && run.completed()) {
+    // nothing about what was written. An interrupted run leaves nothing behind either.
+    const bool keep = options.keepOpen && !interrupted();
+    if (document != nullptr && !keep) {
         try {
             document->close();
         } catch (const AppError&) {
         }
     }
-    if (ownOffice && !options.keepOpen && run.desktop() != nullptr) {
-        try {
-            run.desktop()->terminate();
-        } catch (const AppError&) {
-        }
+    if (ownOffice && !keep) {
+        office->endStartedOffice(false);
     }
-    if (ownOffice && !options.keepOpen && bridge != nullptr) {
-        waitForProcessEnd(bridge->startedProcessId(), 10000);
+    if (interrupt != nullptr) {
+        interrupt->disarm();
     }
 
     // The pictures that did not go in: those that failed, and those the run never reached.
@@ -169,7 +238,6 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             failed.append(list.text(i));
         }
     }
-    const int inserted = total - static_cast<int>(failed.size());
     err << "Inserted " << inserted << " of " << total << " pictures";
     if (written) {
         err << " into " << options.outPath;
@@ -177,9 +245,13 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     err << " in " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s" << Qt::endl;
     if (!failed.isEmpty()) {
         err << "Not inserted:" << Qt::endl;
-        for (const QString& path : failed) {
+        for (const QString& path : std::as_const(failed)) {
             err << "  " << path << Qt::endl;
         }
+    }
+    printSkipped();
+    if (interrupted()) {
+        return 128 + interrupt->signal();
     }
     return written && failed.isEmpty() ? 0 : 1;
 }

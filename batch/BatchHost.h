@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <functional>
 #include <set>
 
 class PictureListModel;
@@ -27,6 +28,7 @@ public:
     ErrorReporter& errorReporter() override { return *this; }
     void doEvents() override;
 
+    bool stopRequested() override { return m_stop && m_stop(); }
     void documentNotOpened(const QString& message) override;
     void pictureInserted(int index, const QString& path) override;
 
@@ -36,6 +38,8 @@ public:
     const std::set<int>& insertedPictures() const { return m_inserted; }
     // True when the run could not open a document at all.
     bool documentFailed() const { return m_documentFailed; }
+    // Asked before every picture whether the run should end early.
+    void setStopRequest(std::function<bool()> stop) { m_stop = std::move(stop); }
 
 private:
     PictureListModel& m_list;
@@ -44,4 +48,5 @@ private:
     int m_percent = 0;
     bool m_documentFailed = false;
     std::set<int> m_inserted;
+    std::function<bool()> m_stop;
 };

@@ -1,11 +1,13 @@
 #include "batch/BatchOptions.h"
 
+#include "intake/AddFolder.h"
 #include "intake/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool outputFormatFor(const QString& outPath, OutputFormat* format) {
@@ -25,7 +27,7 @@ bool outputFormatFor(const QString& outPath, OutputFormat* format) {
 QString batchHelpText() {
     return QStringLiteral(
         "Usage: lumigrove-batch [--ext EXT] [--pause SECONDS] [--office CONNECTION]\n"
-        "                       [--keep-open] -o OUT PATH...\n"
+        "                       [--timeout SECONDS] [--keep-open] -o OUT PATH...\n"
         "\n"
         "Builds one word-processor document with one embedded picture per page, in the\n"
         "order given, and stores it at OUT.\n"
@@ -33,27 +35,36 @@ QString batchHelpText() {
         "Each PATH is taken as a drop on the list of the Lumigrove window: a file is\n"
         "inserted as it is named; a folder is searched with everything below it, level by\n"
         "level, for names matching \"*.EXT\" (names beginning with \"~\" and hidden archive\n"
-        "files are left out).\n"
+        "files are left out). Relative paths are taken from the current folder. OUT itself\n"
+        "is never taken as a picture.\n"
         "\n"
         "Options:\n"
         "  -o, --output OUT      the document to write; its extension chooses the format:\n"
         "                        .odt (OpenDocument text), .docx (Word 2007 XML), .pdf.\n"
         "                        OUT is written under a temporary name beside it and renamed\n"
-        "                        into place only when complete.\n"
+        "                        into place only when complete, and only when at least\n"
+        "                        one picture went in; OUT may not be one of the PATHs.\n"
+        "                        A PDF keeps every picture at its full resolution and\n"
+        "                        JPEGs byte for byte.\n"
         "  --ext EXT             extension searched for in folders (default \"*\": every file;\n"
         "                        matched without regard to case).\n"
         "  --pause SECONDS       pause after each picture, in seconds (default 0).\n"
         "  --office CONNECTION   use a running office suite at this UNO connection, such as\n"
         "                        \"pipe,name=lumigrove;urp\"; it is left running. Without it a\n"
-        "                        headless office is started and ended afterwards.\n"
+        "                        headless office is started and ended afterwards; the\n"
+        "                        setting OfficeConnection is never read.\n"
+        "  --timeout SECONDS     the longest the office may take to answer one call\n"
+        "                        (default 60); past it the run ends and OUT is not written.\n"
         "  --keep-open           leave the document open in the office suite as well.\n"
         "  -h, --help            show this text.\n"
         "\n"
         "Progress goes to standard error, one line per picture. The summary names the\n"
-        "pictures inserted, the ones that failed and the seconds taken.\n"
+        "pictures inserted, the ones that failed, the files the folder search passed over\n"
+        "(broken links, fifos, paths too long) and the seconds taken.\n"
         "\n"
         "Exit status: 0 when every picture went in and OUT was written; 2 for bad usage;\n"
-        "1 otherwise (a picture failed, no office suite found, OUT not written).\n");
+        "1 otherwise (a picture failed, no office suite found, OUT not written); 130, 143\n"
+        "or 129 when interrupted by SIGINT, SIGTERM or SIGHUP (OUT is then left as it was).\n");
 }
 
 ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
@@ -96,7 +107,7 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
         }
         const bool known = name == QLatin1String("-o") || name == QLatin1String("--output") ||
                            name == QLatin1String("--ext") || name == QLatin1String("--pause") ||
-                           name == QLatin1String("--office");
+                           name == QLatin1String("--office") || name == QLatin1String("--timeout");
         if (!known) {
             return refuse(QStringLiteral("unknown option %1").arg(arg));
         }
@@ -126,6 +137,15 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
                         .arg(value));
             }
             options.pauseSeconds = seconds;
+        } else if (name == QLatin1String("--timeout")) {
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            if (!ok || !(seconds > 0) || seconds > 86400) {
+                return refuse(QStringLiteral(
+                                  "--timeout needs a number of seconds from 0 to 86400, not \"%1\"")
+                                  .arg(value));
+            }
+            options.timeoutSeconds = seconds;
         } else {
             if (value.isEmpty()) {
                 return refuse(
@@ -149,10 +169,67 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     return parsed;
 }
 
+namespace {
+
+// The path with "." parts and doubled separators dropped; ".." stays, since a lexical
+// ".." is not the kernel's when a symbolic link stands before it.
+QString withoutDotParts(const QString& path) {
+    QStringList kept;
+    for (const QString& part : path.split(QLatin1Char('/'))) {
+        if (!part.isEmpty() && part != QLatin1String(".")) {
+            kept.append(part);
+        }
+    }
+    return QLatin1Char('/') + kept.join(QLatin1Char('/'));
+}
+
+QString resolved(const QString& path, const QString& cwd) {
+    if (path.startsWith(QLatin1Char('/'))) {
+        return withoutDotParts(path);
+    }
+    return withoutDotParts(cwd + QLatin1Char('/') + path);
+}
+
+bool statOf(const QString& path, struct stat& info) {
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+} // namespace
+
+void resolvePaths(BatchOptions& options, const QString& cwd) {
+    for (QString& path : options.paths) {
+        path = resolved(path, cwd);
+    }
+    options.outPath = resolved(options.outPath, cwd);
+}
+
+QString callerWorkingFolder() {
+    const QString physical = QDir::currentPath();
+    const QString shell = qEnvironmentVariable("PWD");
+    struct stat here {};
+    struct stat named {};
+    if (shell.startsWith(QLatin1Char('/')) && statOf(physical, here) && statOf(shell, named) &&
+        here.st_dev == named.st_dev && here.st_ino == named.st_ino) {
+        return shell;
+    }
+    return physical;
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    struct stat first {};
+    struct stat second {};
+    if (statOf(a, first) && statOf(b, second)) {
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    }
+    return a == b;
+}
+
 QString checkBatchInputs(const BatchOptions& options, FileSystem& disk) {
     for (const QString& path : options.paths) {
-        if (!PathExists(disk, path)) {
-            return QStringLiteral("%1: no such file or folder").arg(path);
+        if (!IsFolder(disk, path) && sameFile(path, options.outPath)) {
+            return QStringLiteral("%1: the output is also one of the pictures; it would be "
+                                  "overwritten")
+                .arg(options.outPath);
         }
     }
     const QFileInfo out(options.outPath);

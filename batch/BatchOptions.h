@@ -18,6 +18,8 @@ bool outputFormatFor(const QString& outPath, OutputFormat* format);
 struct BatchOptions {
     QString extension = QStringLiteral("*");
     double pauseSeconds = 0.0;
+    // The time limit of each call to the office.
+    double timeoutSeconds = 60.0;
     QString officeConnection;
     bool keepOpen = false;
     QString outPath;
@@ -38,6 +40,20 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments);
 
 QString batchHelpText();
 
-// Checks what can be checked before anything starts: every PATH exists, the output folder
-// exists and can be written. Returns the message for the first problem, or "".
+// Makes every PATH and OUT absolute against the folder `cwd`, as the caller named them: no
+// symbolic link is resolved; "." parts and doubled separators are dropped.
+void resolvePaths(BatchOptions& options, const QString& cwd);
+
+// The folder the command was started in, as the user's shell names it (PWD) when that is the
+// same folder, so that the paths it shows are the user's own.
+QString callerWorkingFolder();
+
+// Checks what can be checked before anything starts: the output folder exists and can be
+// written, OUT is no folder, and OUT is none of the named files. A PATH that does not exist
+// is no problem here: it becomes a picture that fails. Returns the message for the first
+// problem, or "".
 QString checkBatchInputs(const BatchOptions& options, FileSystem& disk);
+
+// True when the two paths name the same file on the disk (the same device and inode), or,
+// when either does not exist, are the same text.
+bool sameFile(const QString& a, const QString& b);

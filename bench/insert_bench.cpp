@@ -95,7 +95,8 @@ Figures timeBatch(const QStringList& pictures, const QString& connection, const 
     const int status =
         runBatch(QStringList{"lumigrove-batch", "--office", connection, "-o", out} + pictures,
                  quiet, quiet, [](const OfficeChoice& choice) {
-                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder);
+                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder,
+                                                choice.callTimeoutMs);
                  });
     Figures figures;
     figures.totalMs = clockOfRun.nsecsElapsed() / 1e6;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "builder/OfficeArguments.h"
+
 #include <QString>
 
 #include <memory>
@@ -12,8 +14,10 @@ public:
     virtual ~OfficeDocument() = default;
     virtual std::unique_ptr<OfficeController> getCurrentController() = 0;
     // Writes the document to a file URL with the suite's filter for the format
-    // ("writer8", "MS Word 2007 XML", "writer_pdf_Export"); the document stays open.
-    virtual void storeToUrl(const QString& url, const QString& filterName) = 0;
+    // ("writer8", "MS Word 2007 XML", "writer_pdf_Export") and the filter's own settings, if
+    // any; the document stays open.
+    virtual void storeToUrl(const QString& url, const QString& filterName,
+                            const OfficeArguments& filterData = {}) = 0;
     // Closes the document without saving it.
     virtual void close() = 0;
 };

@@ -16,6 +16,8 @@ inline constexpr SettingKey LastFolder{"LastFolder", ""};
 inline constexpr SettingKey HomePage{"HomePage", ""};
 // A UNO connection to a running office ("pipe,name=x;urp"); empty starts one.
 inline constexpr SettingKey OfficeConnection{"OfficeConnection", ""};
+// Seconds the office may take to answer one call before the run gives up on it.
+inline constexpr SettingKey OfficeTimeout{"OfficeTimeout", "60"};
 // Seconds to wait after each inserted picture.
 inline constexpr SettingKey InsertPause{"InsertPause", "2"};
 } // namespace Setting

@@ -7,14 +7,20 @@
 namespace {
 
 // The usable files of a folder as one listing saw them, attribute words included.
-QList<FileSystem::FileEntry> listUsableFiles(FileSystem& fileSystem, QString folder,
-                                             const QString& pattern, PathStyle style) {
+QList<FileSystem::FileEntry>
+listUsableFiles(FileSystem& fileSystem, QString folder, const QString& pattern, PathStyle style,
+                const std::function<void(const QString&, const QString&)>& skipped = {}) {
     const QChar separator = QLatin1Char(separatorOf(style));
     if (!folder.endsWith(separator)) {
         folder += separator;
     }
     QList<FileSystem::FileEntry> usable = fileSystem.files(folder, pattern);
-    usable.removeIf([](const FileSystem::FileEntry& file) { return !file.openable; });
+    usable.removeIf([&](const FileSystem::FileEntry& file) {
+        if (!file.openable && skipped) {
+            skipped(folder + file.name, QStringLiteral("cannot be opened"));
+        }
+        return !file.openable;
+    });
     return usable;
 }
 
@@ -90,6 +96,9 @@ void GetSubDirectories2016(FolderList& folders, bool recurse, const ScanContext&
             continue;
         }
         if (entry.size() >= kPathLimit) {
+            if (context.skipped) {
+                context.skipped(entry, QStringLiteral("path too long"));
+            }
             ++i;
             continue;
         }
@@ -99,6 +108,9 @@ void GetSubDirectories2016(FolderList& folders, bool recurse, const ScanContext&
             if (passesFolderTest(folder)) {
                 for (const QString& name : disk.subFolderNames(entry)) {
                     yield();
+                    if (name.size() >= kPathLimit && context.skipped) {
+                        context.skipped(entry + name, QStringLiteral("path too long"));
+                    }
                     if (name.size() >= kPathLimit || HasUnsafeChars(name) ||
                         name.contains(QLatin1Char('?')) || name == QLatin1String(".") ||
                         name == QLatin1String("..")) {
@@ -161,8 +173,10 @@ void AddScannedFiles(const FolderList& folders, const QString& pattern, PictureL
     for (const QString& entry : folders) {
         const QString folder = entry.left(entry.size() - 1);
         QList<FileSystem::FileEntry> files;
-        run(122,
-            [&] { files = listUsableFiles(context.fileSystem, folder, pattern, context.style); });
+        run(122, [&] {
+            files = listUsableFiles(context.fileSystem, folder, pattern, context.style,
+                                    context.skipped);
+        });
         // The listing opened each of these files and read its attribute word a moment ago,
         // with nothing running in between; asking the disk again for every file would
         // double the cost of adding a large tree.

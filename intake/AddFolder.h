@@ -24,6 +24,10 @@ struct ScanContext {
     ErrorReporter& reporter;
     std::function<void()> yield;
     PathStyle style = kNativePathStyle;
+    // Told of each file or folder the scan passes over although it matched: one that
+    // cannot be opened (a broken link, a fifo, no permission) or whose path is too long.
+    // The window does not listen; a program that sums up what it did does.
+    std::function<void(const QString& path, const QString& why)> skipped = {};
 };
 
 // Folder paths, each ending in a separator, in the scan's level order.

@@ -48,8 +48,16 @@ public:
         m_office.enter(QStringLiteral("document.getCurrentController"));
         return std::make_unique<RecordingController>(m_office);
     }
-    void storeToUrl(const QString& url, const QString& filterName) override {
-        m_office.enter(QStringLiteral("document.storeToURL"), url + QLatin1Char(' ') + filterName);
+    void storeToUrl(const QString& url, const QString& filterName,
+                    const OfficeArguments& filterData) override {
+        QString argument = url + QLatin1Char(' ') + filterName;
+        for (const OfficeArgument& setting : filterData) {
+            argument += QStringLiteral(" [") + describeArgument(setting) + QLatin1Char(']');
+        }
+        m_office.enter(QStringLiteral("document.storeToURL"), argument);
+        if (m_office.onStore) {
+            m_office.onStore(url);
+        }
     }
     void close() override { m_office.enter(QStringLiteral("document.close")); }
 

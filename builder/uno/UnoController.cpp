@@ -1,19 +1,20 @@
 #include "builder/uno/UnoController.h"
 
 #include "builder/OfficeBridge.h"
-#include "builder/uno/UnoErrors.h"
 #include "builder/uno/UnoFrame.h"
+#include "builder/uno/UnoLink.h"
 #include "core/AppError.h"
 
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
-UnoController::UnoController(const css::uno::Reference<css::frame::XController>& controller)
-    : m_controller(controller) {}
+UnoController::UnoController(std::shared_ptr<UnoLink> link,
+                             const css::uno::Reference<css::frame::XController>& controller)
+    : m_link(std::move(link)), m_controller(controller) {}
 
 std::unique_ptr<OfficeFrame> UnoController::getFrame() {
-    return callOffice([&] {
+    return m_link->call([&] {
         const css::uno::Reference<css::frame::XFrame> frame = m_controller->getFrame();
         if (!frame.is()) {
             throw AppError(QStringLiteral("The document's view has no frame"),
@@ -24,7 +25,7 @@ std::unique_ptr<OfficeFrame> UnoController::getFrame() {
 }
 
 bool UnoController::selectionIsText() {
-    return callOffice([&] {
+    return m_link->call([&] {
         const css::uno::Reference<css::view::XSelectionSupplier> supplier(
             m_controller, css::uno::UNO_QUERY_THROW);
         const css::uno::Reference<css::lang::XServiceInfo> selection(supplier->getSelection(),

@@ -4,14 +4,20 @@
 
 #include <com/sun/star/frame/XController.hpp>
 
+#include <memory>
+
+class UnoLink;
+
 // A document view's controller.
 class UnoController : public OfficeController {
 public:
-    explicit UnoController(const css::uno::Reference<css::frame::XController>& controller);
+    UnoController(std::shared_ptr<UnoLink> link,
+                  const css::uno::Reference<css::frame::XController>& controller);
 
     std::unique_ptr<OfficeFrame> getFrame() override;
     bool selectionIsText() override;
 
 private:
+    std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XController> m_controller;
 };

@@ -2,12 +2,17 @@
 
 #include "builder/OfficeDesktop.h"
 
-#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
 
-// The suite's Desktop through its component loader.
+#include <memory>
+
+class UnoLink;
+
+// The office's Desktop.
 class UnoDesktop : public OfficeDesktop {
 public:
-    explicit UnoDesktop(const css::uno::Reference<css::frame::XComponentLoader>& loader);
+    UnoDesktop(std::shared_ptr<UnoLink> link,
+               const css::uno::Reference<css::frame::XDesktop2>& desktop);
 
     std::unique_ptr<OfficeDocument> loadComponentFromURL(const QString& url,
                                                          const QString& targetFrame,
@@ -16,5 +21,6 @@ public:
     void terminate() override;
 
 private:
-    css::uno::Reference<css::frame::XComponentLoader> m_loader;
+    std::shared_ptr<UnoLink> m_link;
+    css::uno::Reference<css::frame::XDesktop2> m_desktop;
 };

@@ -1,16 +1,17 @@
 #include "builder/uno/UnoDispatcher.h"
 
 #include "builder/OfficeBridge.h"
-#include "builder/uno/UnoErrors.h"
 #include "builder/uno/UnoFrame.h"
+#include "builder/uno/UnoLink.h"
 #include "builder/uno/Writer1.h"
 #include "core/AppError.h"
 
 #include <com/sun/star/frame/DispatchResultEvent.hpp>
 #include <com/sun/star/frame/DispatchResultState.hpp>
 
-UnoDispatcher::UnoDispatcher(const css::uno::Reference<css::frame::XDispatchHelper>& helper)
-    : m_helper(helper) {}
+UnoDispatcher::UnoDispatcher(std::shared_ptr<UnoLink> link,
+                             const css::uno::Reference<css::frame::XDispatchHelper>& helper)
+    : m_link(std::move(link)), m_helper(helper) {}
 
 DispatchState UnoDispatcher::executeDispatch(OfficeFrame& frame, const QString& command,
                                              const QString& targetFrame, short searchFlags,
@@ -20,7 +21,7 @@ DispatchState UnoDispatcher::executeDispatch(OfficeFrame& frame, const QString& 
         throw AppError(QStringLiteral("The frame does not belong to this office suite"),
                        OfficeError::Automation);
     }
-    return callOffice([&] {
+    return m_link->call([&] {
         const css::uno::Any result =
             m_helper->executeDispatch(target->dispatchProvider(), toOUString(command),
                                       toOUString(targetFrame), searchFlags, toPropertyList(args));

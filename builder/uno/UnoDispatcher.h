@@ -4,15 +4,21 @@
 
 #include <com/sun/star/frame/XDispatchHelper.hpp>
 
-// The suite's DispatchHelper.
+#include <memory>
+
+class UnoLink;
+
+// The office's DispatchHelper.
 class UnoDispatcher : public OfficeDispatcher {
 public:
-    explicit UnoDispatcher(const css::uno::Reference<css::frame::XDispatchHelper>& helper);
+    UnoDispatcher(std::shared_ptr<UnoLink> link,
+                  const css::uno::Reference<css::frame::XDispatchHelper>& helper);
 
     DispatchState executeDispatch(OfficeFrame& frame, const QString& command,
                                   const QString& targetFrame, short searchFlags,
                                   const OfficeArguments& args) override;
 
 private:
+    std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XDispatchHelper> m_helper;
 };

@@ -4,15 +4,22 @@
 
 #include <com/sun/star/frame/XModel.hpp>
 
+#include <memory>
+
+class UnoLink;
+
 // An open document through its model.
 class UnoDocument : public OfficeDocument {
 public:
-    explicit UnoDocument(const css::uno::Reference<css::frame::XModel>& model);
+    UnoDocument(std::shared_ptr<UnoLink> link,
+                const css::uno::Reference<css::frame::XModel>& model);
 
     std::unique_ptr<OfficeController> getCurrentController() override;
-    void storeToUrl(const QString& url, const QString& filterName) override;
+    void storeToUrl(const QString& url, const QString& filterName,
+                    const OfficeArguments& filterData) override;
     void close() override;
 
 private:
+    std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XModel> m_model;
 };

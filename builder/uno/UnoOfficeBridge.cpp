@@ -1,115 +1,159 @@
 #include "builder/uno/UnoOfficeBridge.h"
 
-#include "builder/uno/UnoErrors.h"
+#include "builder/uno/UnoLink.h"
+#include "builder/uno/UnoRuntime.h"
 #include "builder/uno/UnoSession.h"
-#include "builder/uno/Writer1.h"
 #include "core/AppError.h"
 #include "core/EventLoopWait.h"
 #include "core/Settings.h"
 
-#include <com/sun/star/bridge/UnoUrlResolver.hpp>
-#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
-#include <com/sun/star/connection/NoConnectException.hpp>
-#include <cppuhelper/bootstrap.hxx>
-#include <rtl/bootstrap.hxx>
-
-#include <algorithm>
-#include <csignal>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
-#include <QProcess>
+#include <QFile>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
 constexpr int kRetryMs = 200;
+constexpr int kDefaultCallTimeoutSeconds = 60;
+// How long an office asked to end may take before it is killed.
+constexpr int kEndWaitMs = 10000;
+constexpr int kEndPollMs = 50;
 
-// The folder whose fundamentalrc describes the suite's runtime and types. Without it the
-// local runtime lacks the suite's types and the first remote call brings the process down.
-QString runtimeFolder(const QString& officeProgram) {
-    if (!officeProgram.isEmpty()) {
-        const QString folder = QFileInfo(officeProgram).absolutePath();
-        if (QFileInfo::exists(folder + QStringLiteral("/fundamentalrc"))) {
-            return folder;
-        }
+int callTimeoutSettingMs() {
+    QString text = GetSetting(Setting::OfficeTimeout).trimmed();
+    bool ok = false;
+    double seconds = text.toDouble(&ok);
+    if (!ok) {
+        seconds = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     }
-    return QStringLiteral(LUMIGROVE_OFFICE_PROGRAM_DIR);
-}
-
-// The local end of every connection: created once per process, on first use, and kept.
-css::uno::Reference<css::uno::XComponentContext> localContext() {
-    static const auto* context = [] {
-        // A connection whose office died is a closed pipe; writing to it must fail the
-        // call, not end this program with SIGPIPE.
-        std::signal(SIGPIPE, SIG_IGN);
-        rtl::OUString configured;
-        if (!rtl::Bootstrap::get("URE_BOOTSTRAP", configured)) {
-            const QString rc = QStringLiteral("vnd.sun.star.pathname:") +
-                               runtimeFolder(UnoOfficeBridge::findOfficeProgram()) +
-                               QStringLiteral("/fundamentalrc");
-            rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(rc));
-        }
-        return new css::uno::Reference<css::uno::XComponentContext>(
-            callOffice([] { return cppu::defaultBootstrap_InitialComponentContext(); }));
-    }();
-    return *context;
-}
-
-css::uno::Reference<css::bridge::XUnoUrlResolver> newResolver() {
-    return callOffice([] { return css::bridge::UnoUrlResolver::create(localContext()); });
-}
-
-QString contextUrl(const QString& connection) {
-    if (connection.startsWith(QStringLiteral("uno:"))) {
-        return connection;
+    if (!ok || !std::isfinite(seconds) || seconds <= 0) {
+        seconds = kDefaultCallTimeoutSeconds;
     }
-    return QStringLiteral("uno:") + connection + QStringLiteral(";StarOffice.ComponentContext");
+    return static_cast<int>(std::min(seconds, 86400.0) * 1000);
 }
 
-css::uno::Reference<css::uno::XComponentContext>
-resolveContext(const css::uno::Reference<css::bridge::XUnoUrlResolver>& resolver,
-               const QString& url) {
-    return css::uno::Reference<css::uno::XComponentContext>(resolver->resolve(toOUString(url)),
-                                                            css::uno::UNO_QUERY_THROW);
+QString pipeConnection(const QString& pipe) {
+    return QStringLiteral("pipe,name=%1;urp").arg(pipe);
+}
+
+// The socket file of a named pipe of the office's runtime; the office removes it when it
+// ends by itself, not when it is killed.
+QString pipeFile(const QString& pipe) {
+    return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe);
+}
+
+QString exitText(int status) {
+    if (WIFEXITED(status)) {
+        return QStringLiteral("exit status %1").arg(WEXITSTATUS(status));
+    }
+    if (WIFSIGNALED(status)) {
+        return QStringLiteral("signal %1").arg(WTERMSIG(status));
+    }
+    return QStringLiteral("status %1").arg(status);
 }
 
 } // namespace
 
 UnoOfficeBridge::UnoOfficeBridge(int startTimeoutMs) : m_startTimeoutMs(startTimeoutMs) {}
 
+UnoOfficeBridge::~UnoOfficeBridge() = default;
+
+int UnoOfficeBridge::callTimeoutMs() const {
+    return m_callTimeoutOverride ? *m_callTimeoutOverride : callTimeoutSettingMs();
+}
+
+qint64 UnoOfficeBridge::startedProcessId() const {
+    return m_startedPid;
+}
+
+QString UnoOfficeBridge::findOfficeProgram() {
+    return ::findOfficeProgram();
+}
+
+std::shared_ptr<UnoLink> UnoOfficeBridge::connectToOffice(const QString& connection,
+                                                          int callTimeoutMs) {
+    return UnoLink::connect(connection, callTimeoutMs);
+}
+
 std::unique_ptr<OfficeSession> UnoOfficeBridge::createServiceManager() {
-    const QString connection =
-        !m_connection.isEmpty() ? m_connection : GetSetting(Setting::OfficeConnection).trimmed();
-    const auto context = connection.isEmpty() ? startOffice() : connectToOffice(connection);
-    return std::make_unique<UnoSession>(context);
+    QString connection = m_connection;
+    if (connection.isEmpty() && !m_ownOfficeOnly) {
+        connection = GetSetting(Setting::OfficeConnection).trimmed();
+    }
+    const auto link =
+        connection.isEmpty() ? startedOfficeLink() : UnoLink::connect(connection, callTimeoutMs());
+    keep(link);
+    return std::make_unique<UnoSession>(link);
 }
 
-css::uno::Reference<css::uno::XComponentContext>
-UnoOfficeBridge::connectToOffice(const QString& connection) {
-    const auto resolver = newResolver();
-    return callOffice([&] { return resolveContext(resolver, contextUrl(connection)); });
+void UnoOfficeBridge::keep(const std::shared_ptr<UnoLink>& link) {
+    const std::lock_guard lock(m_linksMutex);
+    std::erase_if(m_links, [](const std::weak_ptr<UnoLink>& kept) { return kept.expired(); });
+    m_links.push_back(link);
 }
 
-css::uno::Reference<css::uno::XComponentContext> UnoOfficeBridge::startOffice() {
+void UnoOfficeBridge::cutConnections() {
+    std::vector<std::shared_ptr<UnoLink>> links;
+    {
+        const std::lock_guard lock(m_linksMutex);
+        for (const auto& kept : m_links) {
+            if (auto link = kept.lock()) {
+                links.push_back(std::move(link));
+            }
+        }
+    }
+    for (const auto& link : links) {
+        link->cut();
+    }
+}
+
+std::shared_ptr<UnoLink> UnoOfficeBridge::startedOfficeLink() {
+    // The office started for the start-up check serves every later run, as long as it runs.
+    if (!startedOfficeRuns()) {
+        forgetStartedOffice();
+        startOffice();
+    }
+    return waitUntilListening(m_startTimeoutMs);
+}
+
+void UnoOfficeBridge::startOffice() {
     const QString program = findOfficeProgram();
     if (program.isEmpty()) {
         throw AppError(QStringLiteral("No office suite installation found"),
                        OfficeError::Automation);
     }
-    const auto resolver = newResolver();
+    localUnoContext();
 
     const QString pipe =
         QStringLiteral("lumigrove%1%2")
             .arg(QCoreApplication::applicationPid())
             .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-    QStringList arguments{QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
-                          QStringLiteral("--norestore"), QStringLiteral("--nolockcheck"),
-                          QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe)};
+    QStringList arguments{program,
+                          QStringLiteral("--nologo"),
+                          QStringLiteral("--nodefault"),
+                          QStringLiteral("--norestore"),
+                          QStringLiteral("--nolockcheck"),
+                          QStringLiteral("--accept=%1;").arg(pipeConnection(pipe))};
     if (m_headless) {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
     }
@@ -117,63 +161,174 @@ css::uno::Reference<css::uno::XComponentContext> UnoOfficeBridge::startOffice() 
         arguments << QStringLiteral("-env:UserInstallation=") +
                          QUrl::fromLocalFile(m_profileFolder).toString(QUrl::FullyEncoded);
     }
-    // The suite outlives this program: the document it builds stays open for the user.
-    QProcess office;
-    office.setProgram(program);
-    office.setArguments(arguments);
-    office.setWorkingDirectory(QDir::homePath());
-    // The suite's own chatter (java and font warnings) is not ours to show.
-    office.setStandardOutputFile(QProcess::nullDevice());
-    office.setStandardErrorFile(QProcess::nullDevice());
-    if (!office.startDetached(&m_startedPid)) {
-        throw AppError(QStringLiteral("The office suite could not be started: %1").arg(program),
-                       OfficeError::Automation);
+    QList<QByteArray> bytes;
+    for (const QString& argument : arguments) {
+        bytes.append(QFile::encodeName(argument));
     }
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
 
+    // The office runs in a session of its own: it outlives this program (the document it
+    // builds stays open for the user), a Ctrl+C in the terminal does not reach it, and its
+    // whole process group (the launcher and the office proper) can be ended together. Its
+    // own chatter (java and font warnings) is not ours to show.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const QByteArray home = QFile::encodeName(QDir::homePath());
+    posix_spawn_file_actions_addchdir_np(&actions, home.constData());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
+        throw AppError(QStringLiteral("The office suite could not be started: %1: %2")
+                           .arg(program, QString::fromLocal8Bit(std::strerror(error))),
+                       OfficeError::StartFailed);
+    }
+    m_startedPid = pid;
+    m_startedPipe = pipe;
+}
+
+std::shared_ptr<UnoLink> UnoOfficeBridge::waitUntilListening(int timeoutMs) {
     // The runtime's own bootstrap retries for ever; an office that never answers would
-    // freeze the program, so the wait is bounded, and it sleeps in the event loop.
-    const QDeadlineTimer deadline(m_startTimeoutMs);
-    const QString url = contextUrl(QStringLiteral("pipe,name=%1;urp").arg(pipe));
+    // freeze the program, so the wait is bounded, and it sleeps in the event loop. An office
+    // that ends meanwhile (a profile it cannot write, say) is noticed at the next retry.
+    const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         try {
-            return resolveContext(resolver, url);
-        } catch (const css::connection::NoConnectException&) {
-            if (deadline.hasExpired()) {
-                throw AppError(QStringLiteral("The office suite did not answer within %1 seconds")
-                                   .arg(m_startTimeoutMs / 1000.0),
-                               OfficeError::Automation);
+            return UnoLink::connect(pipeConnection(m_startedPipe), callTimeoutMs());
+        } catch (const AppError& e) {
+            if (e.number() == OfficeError::TimedOut) {
+                killStartedOffice();
+                throw;
             }
-        } catch (const css::uno::Exception&) {
-            throwCaughtOfficeError();
+            if (e.number() != OfficeError::NotListening) {
+                throw;
+            }
+        }
+        int status = 0;
+        const pid_t ended = ::waitpid(static_cast<pid_t>(m_startedPid), &status, WNOHANG);
+        if (ended == m_startedPid) {
+            ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+            forgetStartedOffice();
+            throw AppError(QStringLiteral("The office suite could not start: %1 ended with %2 "
+                                          "before it answered")
+                               .arg(findOfficeProgram(), exitText(status)),
+                           OfficeError::StartFailed);
+        }
+        if (deadline.hasExpired()) {
+            killStartedOffice();
+            throw AppError(QStringLiteral("The office suite did not answer within %1 seconds")
+                               .arg(timeoutMs / 1000.0),
+                           OfficeError::StartFailed);
         }
         sleepInEventLoop(static_cast<int>(std::min<qint64>(kRetryMs, deadline.remainingTime())));
     }
 }
 
-QString UnoOfficeBridge::findOfficeProgram() {
-    const QString unoPath = qEnvironmentVariable("UNO_PATH");
-    if (!unoPath.isEmpty()) {
-        const QFileInfo program(QDir(unoPath).filePath(QStringLiteral("soffice")));
-        return program.isExecutable() ? program.absoluteFilePath() : QString();
+bool UnoOfficeBridge::startedOfficeRuns() {
+    if (m_startedPid <= 0) {
+        return false;
     }
-    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (onPath.isEmpty()) {
-        return QString();
+    int status = 0;
+    const pid_t answer = ::waitpid(static_cast<pid_t>(m_startedPid), &status, WNOHANG);
+    if (answer == 0) {
+        return true;
     }
-    // The suite's own "soffice" lies in its program folder, beside its runtime; PATH
-    // usually holds a link to it.
-    const QString resolved = QFileInfo(onPath).canonicalFilePath();
-    return resolved.isEmpty() ? onPath : resolved;
+    if (answer == m_startedPid) {
+        return false;
+    }
+    // Reaped elsewhere already: ask the process itself.
+    return ::kill(static_cast<pid_t>(m_startedPid), 0) == 0;
 }
 
-std::shared_ptr<OfficeBridge> makeUnoOfficeBridge(const QString& connection,
-                                                  const QString& profileFolder) {
+void UnoOfficeBridge::killStartedOffice() {
+    if (m_startedPid <= 0) {
+        return;
+    }
+    const auto pid = static_cast<pid_t>(m_startedPid);
+    // The group holds the launcher and the office proper; a stopped office dies too.
+    ::kill(-pid, SIGKILL);
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+    forgetStartedOffice();
+}
+
+void UnoOfficeBridge::forgetStartedOffice() {
+    m_startedPid = 0;
+    m_startedPipe.clear();
+}
+
+void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
+    if (m_startedPid <= 0) {
+        return;
+    }
+    if (!startedOfficeRuns()) {
+        ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+        forgetStartedOffice();
+        return;
+    }
+    try {
+        const auto link = UnoLink::connect(pipeConnection(m_startedPipe), callTimeoutMs());
+        const bool idle = link->call([&] {
+            const auto desktop = css::frame::Desktop::create(link->context());
+            const bool holdsDocument =
+                desktop->getComponents()->createEnumeration()->hasMoreElements();
+            if (onlyIfIdle && holdsDocument) {
+                return false;
+            }
+            desktop->terminate();
+            return true;
+        });
+        if (!idle) {
+            // It holds a document the user is to see: it stays.
+            return;
+        }
+    } catch (const AppError&) {
+        if (onlyIfIdle) {
+            // Whether it holds a document cannot be told: leave it be.
+            return;
+        }
+    }
+    const QDeadlineTimer deadline(kEndWaitMs);
+    while (startedOfficeRuns() && !deadline.hasExpired()) {
+        sleepInEventLoop(kEndPollMs);
+    }
+    if (startedOfficeRuns()) {
+        killStartedOffice();
+        return;
+    }
+    ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+    forgetStartedOffice();
+}
+
+std::shared_ptr<UnoOfficeBridge>
+makeUnoOfficeBridge(const QString& connection, const QString& profileFolder, int callTimeoutMs) {
     auto bridge = std::make_shared<UnoOfficeBridge>();
     if (connection.isEmpty()) {
+        bridge->setOwnOfficeOnly(true);
         bridge->setHeadless(true);
         bridge->setProfileFolder(profileFolder);
     } else {
         bridge->setConnection(connection);
+    }
+    if (callTimeoutMs > 0) {
+        bridge->setCallTimeoutMs(callTimeoutMs);
     }
     return bridge;
 }

@@ -2,18 +2,19 @@
 
 #include "builder/OfficeSession.h"
 
-#include <com/sun/star/lang/XMultiComponentFactory.hpp>
-#include <com/sun/star/uno/XComponentContext.hpp>
+#include <memory>
 
-// The service manager of a running suite, reached through its component context.
+class UnoLink;
+
+// The service manager of a running office, reached through the component context of one
+// link to it.
 class UnoSession : public OfficeSession {
 public:
-    explicit UnoSession(const css::uno::Reference<css::uno::XComponentContext>& context);
+    explicit UnoSession(std::shared_ptr<UnoLink> link);
 
     std::unique_ptr<OfficeDesktop> createDesktop() override;
     std::unique_ptr<OfficeDispatcher> createDispatchHelper() override;
 
 private:
-    css::uno::Reference<css::uno::XComponentContext> m_context;
-    css::uno::Reference<css::lang::XMultiComponentFactory> m_serviceManager;
+    std::shared_ptr<UnoLink> m_link;
 };

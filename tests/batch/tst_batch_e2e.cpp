@@ -29,7 +29,8 @@ Outcome runInProcess(const QStringList& args) {
     outcome.status =
         runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream,
                  [](const OfficeChoice& choice) {
-                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder);
+                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder,
+                                                choice.callTimeoutMs);
                  });
     errStream.flush();
     return outcome;

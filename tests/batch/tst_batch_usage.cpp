@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -53,6 +54,10 @@ private slots:
     void recordingOffice_storesThroughTemporaryName();
     void recordingOffice_failedPicture_status1AndNamed();
     void recordingOffice_unreachable_status1NoOutput();
+    void recordingOffice_missingNamedFile_failedPictureNotRefusal();
+    void recordingOffice_nothingInserted_existingOutUntouched();
+    void recordingOffice_pdf_keepsPicturesWhole();
+    void relativePaths_resolvedAgainstCallersFolder();
 
 private:
     QTemporaryDir m_dir;
@@ -83,8 +88,11 @@ void TestBatchUsage::badUsage_refusedWithStatus2_data() {
         << QStringList{"--pause=-1", "-o", out, "x"} << "--pause needs a number";
     QTest::newRow("empty extension")
         << QStringList{"--ext", "", "-o", out, "x"} << "--ext needs an extension";
-    QTest::newRow("missing PATH") << QStringList{"-o", out, "/nonexistent/pictures"}
-                                  << "no such file or folder";
+    QTest::newRow("OUT is one of the pictures")
+        << QStringList{"-o", QDir::tempPath() + "/same.pdf", QDir::tempPath() + "/./same.pdf"}
+        << "the output is also one of the pictures";
+    QTest::newRow("timeout not positive")
+        << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
     QTest::newRow("output folder missing")
         << QStringList{"-o", "/nonexistent/folder/out.odt", "/tmp"} << "does not exist";
     QTest::newRow("output is a folder")
@@ -192,6 +200,77 @@ void TestBatchUsage::recordingOffice_unreachable_status1NoOutput() {
     QVERIFY(outcome.err.contains(QStringLiteral("Inserted 0 of 1 pictures")));
     QVERIFY(!QFile::exists(out));
     QVERIFY(QDir(m_dir.path()).entryList({"*x.docx*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A missing file named on the command line is one picture that fails, not bad usage: the
+// others go in and OUT is written.
+void TestBatchUsage::recordingOffice_missingNamedFile_failedPictureNotRefusal() {
+    RecordingOfficeBridge office;
+    const QString missing = m_dir.filePath(QStringLiteral("gone.png"));
+    office.answer = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+        const bool isMissing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
+                               std::get<QString>(dispatch.args.first().value).endsWith("gone.png");
+        return isMissing ? DispatchState::Failure : DispatchState::Success;
+    };
+    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
+    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    const Outcome outcome =
+        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture, missing}, &office);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY(QFile::exists(out));
+    QVERIFY2(outcome.err.contains(QStringLiteral("Not inserted:\n  ") + missing),
+             qPrintable(outcome.err));
+}
+
+// A run in which no picture went in must not replace a good document with an empty one.
+void TestBatchUsage::recordingOffice_nothingInserted_existingOutUntouched() {
+    RecordingOfficeBridge office;
+    office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+        return dispatch.command == QLatin1String(".uno:InsertGraphic") ? DispatchState::Failure
+                                                                       : DispatchState::Success;
+    };
+    const QString out = m_dir.filePath(QStringLiteral("good.odt"));
+    QFile good(out);
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    good.write("the good document");
+    good.close();
+    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    const Outcome outcome =
+        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture}, &office);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY(office.calls.filter(QStringLiteral("document.storeToURL")).isEmpty());
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    QCOMPARE(good.readAll(), QByteArray("the good document"));
+    // Its unsaved document does not stay behind in the user's office either.
+    QVERIFY(office.calls.contains(QStringLiteral("document.close")));
+    QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
+}
+
+void TestBatchUsage::recordingOffice_pdf_keepsPicturesWhole() {
+    RecordingOfficeBridge office;
+    const Outcome outcome = runWith(
+        {"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("a.pdf")), m_picture},
+        &office);
+    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToURL"));
+    QCOMPARE(stores.size(), 1);
+    QVERIFY2(stores.first().endsWith(
+                 QLatin1String("writer_pdf_Export [ReduceImageResolution boolean false] "
+                               "[UseLosslessCompression boolean true]")),
+             qPrintable(stores.first()));
+    Q_UNUSED(outcome);
+}
+
+void TestBatchUsage::relativePaths_resolvedAgainstCallersFolder() {
+    BatchOptions options;
+    options.paths = {"x.png",        "./y.png",  "-z.png",    "http:w.png",
+                     "sub//./v.png", "../u.png", "/abs/t.png"};
+    options.outPath = "s.pdf";
+    resolvePaths(options, "/home/user/pics");
+    QCOMPARE(options.paths,
+             (QStringList{"/home/user/pics/x.png", "/home/user/pics/y.png",
+                          "/home/user/pics/-z.png", "/home/user/pics/http:w.png",
+                          "/home/user/pics/sub/v.png", "/home/user/pics/../u.png", "/abs/t.png"}));
+    QCOMPARE(options.outPath, QStringLiteral("/home/user/pics/s.pdf"));
 }
 
 QTEST_GUILESS_MAIN(TestBatchUsage)

@@ -1,5 +1,6 @@
 #include "tests/builder/StoredDocument.h"
 
+#include "builder/uno/UnoLink.h"
 #include "builder/uno/UnoOfficeBridge.h"
 #include "builder/uno/Writer1.h"
 #include "core/AppError.h"
@@ -37,7 +38,8 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
                                                  QString* error) {
     StoredDocument stored;
     try {
-        const auto context = UnoOfficeBridge::connectToOffice(connection);
+        const auto link = UnoOfficeBridge::connectToOffice(connection);
+        const auto context = link->context();
         const auto desktop = css::frame::Desktop::create(context);
         const auto documents = desktop->getComponents()->createEnumeration();
         css::uno::Reference<css::frame::XStorable> text;

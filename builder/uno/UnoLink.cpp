@@ -1,0 +1,154 @@
+#include "builder/uno/UnoLink.h"
+
+#include "builder/OfficeBridge.h"
+#include "builder/uno/UnoRuntime.h"
+#include "builder/uno/Writer1.h"
+#include "core/AppError.h"
+
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+
+#include <QStringList>
+
+namespace {
+
+// The three parts of a UNO URL: how to reach the office, the protocol, the object asked for.
+struct UnoUrlParts {
+    QString connection;
+    QString protocol;
+    QString object;
+};
+
+UnoUrlParts partsOf(const QString& text) {
+    QString rest = text.trimmed();
+    if (rest.startsWith(QLatin1String("uno:"))) {
+        rest = rest.mid(4);
+    }
+    const QStringList parts = rest.split(QLatin1Char(';'));
+    if (parts.size() < 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty()) {
+        throw AppError(QStringLiteral("\"%1\" is no office connection such as "
+                                      "pipe,name=lumigrove;urp")
+                           .arg(text),
+                       OfficeError::Automation);
+    }
+    const QString object = parts.size() > 2 && !parts.at(2).isEmpty()
+                               ? parts.at(2)
+                               : QStringLiteral("StarOffice.ComponentContext");
+    return {parts.at(0), parts.at(1), object};
+}
+
+} // namespace
+
+UnoLink::UnoLink(int timeoutMs) : m_timeoutMs(timeoutMs), m_watchdog([this] { watch(); }) {}
+
+UnoLink::~UnoLink() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_watchdog.join();
+    // Letting go of the bridge closes the connection; the office releases what it held
+    // for us. A link whose office has gone throws here, which changes nothing.
+    try {
+        if (m_bridge.is()) {
+            m_bridge->dispose();
+        }
+    } catch (const css::uno::Exception&) {
+    }
+}
+
+std::shared_ptr<UnoLink> UnoLink::connect(const QString& connection, int timeoutMs) {
+    const UnoUrlParts parts = partsOf(connection);
+    const auto local = localUnoContext();
+    std::shared_ptr<UnoLink> link(new UnoLink(timeoutMs));
+    link->call([&] {
+        const auto connector = css::connection::Connector::create(local);
+        css::uno::Reference<css::connection::XConnection> opened;
+        try {
+            opened = connector->connect(toOUString(parts.connection));
+        } catch (const css::connection::NoConnectException& e) {
+            throw AppError(fromOUString(e.Message), OfficeError::NotListening);
+        }
+        {
+            const std::lock_guard lock(link->m_mutex);
+            link->m_connection = opened;
+        }
+        const auto factory = css::bridge::BridgeFactory::create(local);
+        const auto bridge =
+            factory->createBridge(rtl::OUString(), toOUString(parts.protocol), opened, {});
+        {
+            const std::lock_guard lock(link->m_mutex);
+            link->m_bridge.set(bridge, css::uno::UNO_QUERY);
+        }
+        link->m_context.set(bridge->getInstance(toOUString(parts.object)),
+                            css::uno::UNO_QUERY_THROW);
+    });
+    return link;
+}
+
+void UnoLink::cut() {
+    css::uno::Reference<css::lang::XComponent> bridge;
+    css::uno::Reference<css::connection::XConnection> connection;
+    {
+        const std::lock_guard lock(m_mutex);
+        bridge = m_bridge;
+        connection = m_connection;
+    }
+    try {
+        if (bridge.is()) {
+            bridge->dispose();
+        } else if (connection.is()) {
+            connection->close();
+        }
+    } catch (const css::uno::Exception&) {
+    }
+}
+
+UnoLink::Armed::Armed(UnoLink& link) : m_link(link) {
+    {
+        const std::lock_guard lock(m_link.m_mutex);
+        m_link.m_deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_link.m_timeoutMs);
+    }
+    m_link.m_wake.notify_all();
+}
+
+UnoLink::Armed::~Armed() {
+    const std::lock_guard lock(m_link.m_mutex);
+    m_link.m_deadline.reset();
+}
+
+void UnoLink::throwCallFailure() {
+    bool timedOut = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        timedOut = m_timedOut;
+    }
+    if (timedOut) {
+        throw AppError(QStringLiteral("The office suite did not answer within %1 seconds")
+                           .arg(m_timeoutMs / 1000.0),
+                       OfficeError::TimedOut);
+    }
+    throwCaughtOfficeError();
+}
+
+void UnoLink::watch() {
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        if (!m_deadline) {
+            m_wake.wait(lock);
+            continue;
+        }
+        const auto deadline = *m_deadline;
+        if (m_wake.wait_until(lock, deadline) == std::cv_status::timeout && m_deadline &&
+            *m_deadline == deadline && !m_timedOut) {
+            m_timedOut = true;
+            lock.unlock();
+            cut();
+            lock.lock();
+        }
+    }
+}

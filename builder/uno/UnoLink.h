@@ -1,0 +1,79 @@
+#pragma once
+
+#include "builder/uno/UnoErrors.h"
+
+#include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+// One connection to a running office over its URP bridge, with a time limit on every call.
+// A call to an office that stopped (SIGSTOP) or that blocks on a fifo would wait for ever;
+// a watchdog thread disposes the bridge when a call has not returned within the limit,
+// which makes the waiting call throw, and the call fails as OfficeError::TimedOut. Every
+// later call on the link fails as OfficeError::Disconnected.
+class UnoLink {
+public:
+    // Connects to the office at `connection` ("pipe,name=x;urp", "socket,host=h,port=p;urp"
+    // or a whole "uno:...;StarOffice.ComponentContext" URL). Throws AppError:
+    // OfficeError::NotListening when nothing listens there, TimedOut when the office does not
+    // answer within the limit, Automation for a malformed connection.
+    static std::shared_ptr<UnoLink> connect(const QString& connection, int timeoutMs);
+    ~UnoLink();
+    UnoLink(const UnoLink&) = delete;
+    UnoLink& operator=(const UnoLink&) = delete;
+
+    const css::uno::Reference<css::uno::XComponentContext>& context() const { return m_context; }
+    int timeoutMs() const { return m_timeoutMs; }
+
+    // Runs one call into the office under the time limit; a UNO exception leaves as AppError.
+    template <typename Call> decltype(auto) call(Call&& body) {
+        const Armed armed(*this);
+        try {
+            return std::forward<Call>(body)();
+        } catch (const css::uno::Exception&) {
+            throwCallFailure();
+        }
+    }
+
+    // Cuts the connection at once, from any thread: a waiting call and every later one fail.
+    void cut();
+
+private:
+    explicit UnoLink(int timeoutMs);
+
+    // Arms the watchdog for the length of one call.
+    class Armed {
+    public:
+        explicit Armed(UnoLink& link);
+        ~Armed();
+        Armed(const Armed&) = delete;
+        Armed& operator=(const Armed&) = delete;
+
+    private:
+        UnoLink& m_link;
+    };
+
+    [[noreturn]] void throwCallFailure();
+    void watch();
+
+    const int m_timeoutMs;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    bool m_stopping = false;
+    bool m_timedOut = false;
+    css::uno::Reference<css::connection::XConnection> m_connection;
+    css::uno::Reference<css::lang::XComponent> m_bridge;
+    css::uno::Reference<css::uno::XComponentContext> m_context;
+    std::thread m_watchdog;
+};

@@ -1,0 +1,63 @@
+#include "builder/uno/UnoRuntime.h"
+
+#include "builder/uno/UnoErrors.h"
+#include "builder/uno/Writer1.h"
+
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/bootstrap.hxx>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <csignal>
+
+namespace {
+
+// The folder whose fundamentalrc describes the office's runtime and types. Without it the
+// local runtime lacks the office's types and the first remote call brings the process down.
+QString runtimeFolder(const QString& officeProgram) {
+    if (!officeProgram.isEmpty()) {
+        const QString folder = QFileInfo(officeProgram).absolutePath();
+        if (QFileInfo::exists(folder + QStringLiteral("/fundamentalrc"))) {
+            return folder;
+        }
+    }
+    return QStringLiteral(LUMIGROVE_OFFICE_PROGRAM_DIR);
+}
+
+} // namespace
+
+css::uno::Reference<css::uno::XComponentContext> localUnoContext() {
+    static const auto* context = [] {
+        // A connection whose office died is a closed pipe; writing to it must fail the
+        // call, not end this program with SIGPIPE.
+        std::signal(SIGPIPE, SIG_IGN);
+        rtl::OUString configured;
+        if (!rtl::Bootstrap::get("URE_BOOTSTRAP", configured)) {
+            const QString rc = QStringLiteral("vnd.sun.star.pathname:") +
+                               runtimeFolder(findOfficeProgram()) +
+                               QStringLiteral("/fundamentalrc");
+            rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(rc));
+        }
+        return new css::uno::Reference<css::uno::XComponentContext>(
+            callOffice([] { return cppu::defaultBootstrap_InitialComponentContext(); }));
+    }();
+    return *context;
+}
+
+QString findOfficeProgram() {
+    const QString unoPath = qEnvironmentVariable("UNO_PATH");
+    if (!unoPath.isEmpty()) {
+        const QFileInfo program(QDir(unoPath).filePath(QStringLiteral("soffice")));
+        return program.isExecutable() ? program.absoluteFilePath() : QString();
+    }
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (onPath.isEmpty()) {
+        return QString();
+    }
+    // The office's own "soffice" lies in its program folder, beside its runtime; PATH
+    // usually holds a link to it.
+    const QString resolved = QFileInfo(onPath).canonicalFilePath();
+    return resolved.isEmpty() ? onPath : resolved;
+}

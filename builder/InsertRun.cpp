@@ -11,6 +11,7 @@
 #include "builder/OfficeSession.h"
 #include "core/AppError.h"
 #include "core/EventLoopWait.h"
+#include "core/FileNames.h"
 #include "core/HandlerTrap.h"
 #include "core/MousePointer.h"
 #include "core/Settings.h"
@@ -139,7 +140,8 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         m_host.setProgressValue(static_cast<int>(percent));
     });
     pictureStep(trap, 126, [&] {
-        m_host.setProgressText(QStringLiteral("Processing: ") + FileNameFromPath(path));
+        m_host.setProgressText(QStringLiteral("Processing: ") +
+                               displayFileName(FileNameFromPath(path)));
     });
     pictureStep(trap, 128, [&] { m_host.doEvents(); });
     pictureStep(trap, 130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });

@@ -57,6 +57,18 @@ const QString kPrompt = QStringLiteral(
     "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
     "files, etc.)");
 
+// Removes a tree by its bytes when it goes out of scope, also when a check fails:
+// QTemporaryDir cannot remove names that are not UTF-8.
+struct RemoveTreeByBytes {
+    QByteArray path;
+    ~RemoveTreeByBytes() {
+        ::nftw(
+            path.constData(),
+            [](const char* entry, const struct stat*, int, struct FTW*) { return ::remove(entry); },
+            16, FTW_DEPTH | FTW_PHYS);
+    }
+};
+
 } // namespace
 
 class Form1IntakeTest : public QObject {
@@ -413,6 +425,7 @@ void Form1IntakeTest::drop_notUtf8NamesFromPercentEncodedUrlsByteExact() {
     const QByteArray root = encodeFileName(m_tree->path());
     const QList<QByteArray> names{"/a\xff.png", "/f\xfe/b\x80.png", "/100%\xef\xbf\xbd.png",
                                   "/\xc3\xa9\xed\xa0\x80.png"};
+    const RemoveTreeByBytes removal{root};
     QVERIFY(::mkdir((root + "/f\xfe").constData(), 0755) == 0);
     for (const QByteArray& name : names) {
         const int fd = ::open((root + name).constData(), O_CREAT | O_WRONLY, 0644);
@@ -446,12 +459,6 @@ void Form1IntakeTest::drop_notUtf8NamesFromPercentEncodedUrlsByteExact() {
     other.form.ListView1_OLEDragDrop(&remote);
     QCOMPARE(other.entries(),
              QStringList({QString("//server/share/p") + QChar(char16_t(0xDCFF)) + ".png"}));
-
-    // QTemporaryDir cannot remove names that are not UTF-8: remove them by their bytes.
-    ::nftw(
-        root.constData(),
-        [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 16,
-        FTW_DEPTH | FTW_PHYS);
 }
 
 QTEST_MAIN(Form1IntakeTest)

@@ -214,7 +214,8 @@ void InsertRun::insertGraphic(const QString& path) {
     const DispatchState state = m_dispatcher->executeDispatch(
         *m_frame, QStringLiteral(".uno:InsertGraphic"), QString(), 0, m_pictureArgs);
     if (state == DispatchState::Failure) {
-        throw AppError(QStringLiteral("The office suite did not insert the picture %1").arg(path),
+        throw AppError(QStringLiteral("The office suite did not insert the picture %1")
+                           .arg(displayFileName(path)),
                        OfficeError::Automation);
     }
     // The suite anchors a new picture "to character" by default, at the cursor's place in

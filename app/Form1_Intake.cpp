@@ -4,6 +4,7 @@
 
 #include "core/AppError.h"
 #include "core/AppTitle.h"
+#include "core/FileNames.h"
 #include "core/HandlerTrap.h"
 #include "core/Settings.h"
 #include "core/UiServices.h"
@@ -23,6 +24,20 @@ const QString kAddFiles = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButto
 const QString kAddFolder = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton4_Click ");
 const QString kSamples = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton11_Click ");
 
+// The path of a local-file URL, byte-exact: the URL's percent-encoded path is decoded to
+// the bytes of the name, so that a byte that is not UTF-8 ("%FF") stays that byte instead
+// of turning into U+FFFD, as QUrl::toLocalFile() would make it. A host other than the local
+// one is kept in front, as QUrl::toLocalFile() keeps it.
+QString localPathOf(const QUrl& url) {
+    const QString path =
+        decodeFileName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toUtf8()));
+    if (path.isEmpty()) {
+        return {};
+    }
+    const QString host = url.host();
+    return host.isEmpty() ? path : QStringLiteral("//") + host + path;
+}
+
 // The local files a drag carries, in the order the drag source gave them; empty when it
 // carries anything else as well.
 QStringList droppedPaths(const QMimeData* data) {
@@ -31,10 +46,11 @@ QStringList droppedPaths(const QMimeData* data) {
         return paths;
     }
     for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile() || url.toLocalFile().isEmpty()) {
+        const QString path = url.isLocalFile() ? localPathOf(url) : QString();
+        if (path.isEmpty()) {
             return {};
         }
-        paths.append(url.toLocalFile());
+        paths.append(path);
     }
     return paths;
 }

@@ -9,6 +9,7 @@
 #include "builder/OfficeDocument.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
+#include "core/FileNames.h"
 #include "core/HandlerTrap.h"
 #include "intake/DroppedPaths.h"
 #include "intake/PosixFileSystem.h"
@@ -61,7 +62,7 @@ OfficeArguments filterDataFor(const OutputFormat& format) {
 
 // Why the folder search passed over a file, as the disk tells it now.
 QString skipReason(const QString& path, const QString& why) {
-    const QByteArray bytes = QFile::encodeName(path);
+    const QByteArray bytes = encodeFileName(path);
     struct stat own {};
     struct stat target {};
     if (::lstat(bytes.constData(), &own) != 0) {
@@ -141,7 +142,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         }
         err << "Passed over in the folders:" << Qt::endl;
         for (const Skipped& file : std::as_const(skipped)) {
-            err << "  " << file.path << " (" << file.why << ")" << Qt::endl;
+            err << "  " << displayFileName(file.path) << " (" << file.why << ")" << Qt::endl;
         }
     };
     if (total == 0) {
@@ -202,8 +203,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             if (interrupted()) {
                 throw AppError(QStringLiteral("interrupted"));
             }
-            if (std::rename(QFile::encodeName(temporary).constData(),
-                            QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+            if (std::rename(encodeFileName(temporary).constData(),
+                            encodeFileName(target.absoluteFilePath()).constData()) != 0) {
                 throw AppError(
                     QStringLiteral("cannot rename %1 to %2").arg(temporary, options.outPath));
             }
@@ -246,7 +247,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     if (!failed.isEmpty()) {
         err << "Not inserted:" << Qt::endl;
         for (const QString& path : std::as_const(failed)) {
-            err << "  " << path << Qt::endl;
+            err << "  " << displayFileName(path) << Qt::endl;
         }
     }
     printSkipped();

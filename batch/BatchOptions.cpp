@@ -1,5 +1,6 @@
 #include "batch/BatchOptions.h"
 
+#include "core/FileNames.h"
 #include "intake/AddFolder.h"
 #include "intake/FileSystem.h"
 
@@ -191,7 +192,7 @@ QString resolved(const QString& path, const QString& cwd) {
 }
 
 bool statOf(const QString& path, struct stat& info) {
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::stat(encodeFileName(path).constData(), &info) == 0;
 }
 
 } // namespace
@@ -239,15 +240,14 @@ QString checkBatchInputs(const BatchOptions& options, FileSystem& disk) {
         return QStringLiteral("%1: the output folder %2 does not exist")
             .arg(options.outPath, folder);
     }
-    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+    if (::access(encodeFileName(folder).constData(), W_OK | X_OK) != 0) {
         return QStringLiteral("%1: the output folder %2 cannot be written")
             .arg(options.outPath, folder);
     }
     if (out.isDir()) {
         return QStringLiteral("%1: is a folder, not a file").arg(options.outPath);
     }
-    if (out.exists() &&
-        ::access(QFile::encodeName(out.absoluteFilePath()).constData(), W_OK) != 0) {
+    if (out.exists() && ::access(encodeFileName(out.absoluteFilePath()).constData(), W_OK) != 0) {
         return QStringLiteral("%1: the output file cannot be replaced").arg(options.outPath);
     }
     return {};

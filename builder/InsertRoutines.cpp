@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/Clock.h"
 #include "core/EventLoopWait.h"
+#include "core/FileNames.h"
 
 #include <QFile>
 
@@ -45,14 +46,30 @@ QString FileNameFromPath(const QString& path, PathStyle style) {
 }
 
 QString PictureFileUrl(const QString& path, PathStyle style) {
-    QString location = path;
-    location.replace(QLatin1Char('%'), QStringLiteral("%25"));
-    location.replace(QLatin1Char('#'), QStringLiteral("%23"));
-    if (style == PathStyle::Windows) {
-        location.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        return QStringLiteral("file:///") + location;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const QStringView view(path);
+    QString location;
+    location.reserve(path.size() + 16);
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        const QChar c = view[i];
+        if (c == QLatin1Char('%')) {
+            location += QLatin1String("%25");
+        } else if (c == QLatin1Char('#')) {
+            location += QLatin1String("%23");
+        } else if (isEscapedByteAt(view, i)) {
+            // A byte of the name that is not UTF-8: the suite decodes "%XX" to that byte.
+            const int byte = c.unicode() - 0xDC00;
+            location += QLatin1Char('%');
+            location += QLatin1Char(kHex[byte >> 4]);
+            location += QLatin1Char(kHex[byte & 0xF]);
+        } else if (style == PathStyle::Windows && c == QLatin1Char('\\')) {
+            location += QLatin1Char('/');
+        } else {
+            location += c;
+        }
     }
-    return QStringLiteral("file://") + location;
+    return (style == PathStyle::Windows ? QStringLiteral("file:///") : QStringLiteral("file://")) +
+           location;
 }
 
 int progressPercent(qsizetype i, qsizetype count) {

@@ -29,5 +29,6 @@ QString FileNameFromPath(const QString& path, PathStyle style = kNativePathStyle
 // The file URL the suite is given for a picture. Windows paths get "file:///" and forward
 // slashes; POSIX paths get "file://" and stay as they are (a POSIX name may hold a
 // backslash). Either way "%" and "#" are escaped, since the suite would decode the one and
-// cut the URL at the other; every other character passes as it is.
+// cut the URL at the other, and a byte of a name that is not UTF-8 (carried as an escape,
+// see core/FileNames.h) becomes "%XX" of that byte; every other character passes as it is.
 QString PictureFileUrl(const QString& path, PathStyle style = kNativePathStyle);

@@ -11,6 +11,7 @@
 #include "builder/OfficeSession.h"
 #include "core/AppError.h"
 #include "core/EventLoopWait.h"
+#include "core/FileNames.h"
 #include "core/HandlerTrap.h"
 #include "core/MousePointer.h"
 #include "core/Settings.h"
@@ -152,7 +153,8 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     bool ready = pictureStep(trap, 122, [&] { path = m_pictures.at(i - 1); });
     pictureStep(trap, 124, [&] { m_host.setProgressValue(progressPercent(i, m_pictures.size())); });
     pictureStep(trap, 126, [&] {
-        m_host.setProgressText(QStringLiteral("Processing: ") + FileNameFromPath(path));
+        m_host.setProgressText(QStringLiteral("Processing: ") +
+                               displayFileName(FileNameFromPath(path)));
     });
     pictureStep(trap, 128, [&] { m_host.doEvents(); });
     pictureStep(trap, 130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
@@ -234,7 +236,8 @@ void InsertRun::insertGraphic(const QString& path) {
     const DispatchState state = m_dispatcher->executeDispatch(
         *m_frame, QStringLiteral(".uno:InsertGraphic"), QString(), 0, m_pictureArgs);
     if (state == DispatchState::Failure) {
-        throw AppError(QStringLiteral("The office suite did not insert the picture %1").arg(path),
+        throw AppError(QStringLiteral("The office suite did not insert the picture %1")
+                           .arg(displayFileName(path)),
                        OfficeError::Automation);
     }
     // The suite anchors a new picture "to character" by default, at the cursor's place in

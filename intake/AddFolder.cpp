@@ -1,6 +1,7 @@
 #include "intake/AddFolder.h"
 
 #include "core/AppError.h"
+#include "core/FileNames.h"
 #include "core/HandlerTrap.h"
 #include "piclist/PictureListModel.h"
 
@@ -35,12 +36,19 @@ bool IsFolder(FileSystem& fileSystem, const QString& path) {
 }
 
 bool HasUnsafeChars(const QString& name) {
-    if (!name.isValidUtf16()) {
-        return true;
-    }
-    for (const QChar c : name) {
-        const char16_t code = c.unicode();
+    const QStringView view(name);
+    for (qsizetype i = 0; i < view.size(); ++i) {
+        const char16_t code = view[i].unicode();
         if (code < 32 || (code >= 127 && code <= 159) || code == u'?') {
+            return true;
+        }
+        if (QChar::isHighSurrogate(code)) {
+            // A pair is one character; a lone high surrogate is broken UTF-16.
+            if (i + 1 >= view.size() || !view[i + 1].isLowSurrogate()) {
+                return true;
+            }
+            ++i;
+        } else if (QChar::isLowSurrogate(code) && !isEscapedByte(code)) {
             return true;
         }
     }

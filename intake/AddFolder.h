@@ -52,8 +52,8 @@ inline constexpr int kSkippedFileAttributes = 34;
 bool IsFolder(FileSystem& fileSystem, const QString& path);
 
 // True when a folder name holds a character the scan refuses: a control character, one from
-// 127 to 159, a "?" (which also stands for anything the disk's name could not be decoded
-// from), or broken UTF-16.
+// 127 to 159, a "?", or broken UTF-16. A byte of the disk's name that is not UTF-8, carried
+// as an escape (core/FileNames.h), is no character and passes.
 bool HasUnsafeChars(const QString& name);
 
 // True when the path is an existing file that can be opened; never fails.

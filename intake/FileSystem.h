@@ -20,9 +20,9 @@ inline constexpr int ReparsePoint = 1024;
 // thrown as AppError with the runtime's numbers: 70 permission denied, 76 path not found, 75
 // anything else.
 //
-// Names come in the enumeration order of enumerationOrderLess(). A name that the program
-// cannot represent has each unrepresentable part replaced by "?", as the narrow-character
-// Windows calls hand it out.
+// Names come in the enumeration order of enumerationOrderLess(). Paths and names are
+// byte-exact: a byte of a name that is not UTF-8 is carried as an escape (core/FileNames.h),
+// and a path handed back to the disk names the very same bytes.
 class FileSystem {
 public:
     struct FolderInfo {

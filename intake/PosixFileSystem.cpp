@@ -1,6 +1,7 @@
 #include "intake/PosixFileSystem.h"
 
 #include "core/AppError.h"
+#include "core/FileNames.h"
 #include "intake/PathRoutines.h"
 
 #include <QByteArray>
@@ -31,12 +32,12 @@ AppError errorFor(int error) {
     }
 }
 
-// The bytes of a path; a path that holds a NUL cannot name anything.
+// The bytes of a path, escaped bytes restored; a path that holds a NUL cannot name anything.
 bool encode(const QString& path, QByteArray& bytes) {
     if (path.isEmpty() || path.contains(QChar(0))) {
         return false;
     }
-    bytes = path.toUtf8();
+    bytes = encodeFileName(path);
     return true;
 }
 
@@ -84,62 +85,9 @@ int attributeWord(const struct stat& target, bool link, bool hidden) {
     return word;
 }
 
-// Decodes a name from the disk. Byte sequences that are not UTF-8 cannot be represented:
-// each such byte becomes "?", as a narrow-character Windows call hands out an unmappable
-// character, and `valid` turns false.
-QString decodeName(const char* bytes, bool& valid) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes);
-    const size_t length = std::strlen(bytes);
-    valid = true;
-    QString name;
-    size_t runStart = 0;
-    size_t i = 0;
-    auto flush = [&](size_t end) {
-        if (end > runStart) {
-            name += QString::fromUtf8(bytes + runStart, static_cast<qsizetype>(end - runStart));
-        }
-    };
-    while (i < length) {
-        const unsigned char c = s[i];
-        size_t need = 0;
-        unsigned int min = 0;
-        unsigned int cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            need = 1;
-            cp = c & 0x1F;
-            min = 0x80;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            need = 2;
-            cp = c & 0x0F;
-            min = 0x800;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            need = 3;
-            cp = c & 0x07;
-            min = 0x10000;
-        }
-        bool ok = need > 0 && i + need < length;
-        for (size_t k = 1; ok && k <= need; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) {
-                ok = false;
-            } else {
-                cp = (cp << 6) | (s[i + k] & 0x3F);
-            }
-        }
-        ok = ok && cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-        if (ok) {
-            i += need + 1;
-            continue;
-        }
-        valid = false;
-        flush(i);
-        name += QLatin1Char('?');
-        runStart = ++i;
-    }
-    flush(length);
-    return name;
+// A name from the disk, byte-exact: bytes that are not UTF-8 are carried as escapes.
+QString decodeName(const char* bytes) {
+    return decodeFileName(QByteArrayView(bytes, qsizetype(std::strlen(bytes))));
 }
 
 // An open directory read with getdents64 into a buffer of its own: a folder of a scanned tree
@@ -251,8 +199,7 @@ QStringList PosixFileSystem::subFolderNames(const QString& path) {
                 ::fstatat(dir.fd(), entry.name, &target, 0) == 0 && S_ISDIR(target.st_mode);
         }
         if (isDirectory) {
-            bool valid = true;
-            names.append(decodeName(entry.name, valid));
+            names.append(decodeName(entry.name));
         }
     }
     sortInEnumerationOrder(names);
@@ -297,16 +244,14 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
         if (!regular && !dangling) {
             continue;
         }
-        bool valid = true;
         FileEntry file;
-        file.name = decodeName(entry.name, valid);
+        file.name = decodeName(entry.name);
         if (!WildcardMatch(file.name, pattern)) {
             continue;
         }
         const bool hidden = isHiddenName(entry.name);
         file.attributes = FileAttribute::ReparsePoint | (hidden ? FileAttribute::Hidden : 0);
-        // A name that cannot be represented can never be opened by the program again.
-        if (!dangling && valid) {
+        if (!dangling) {
             const int fd =
                 ::openat(dir.fd(), entry.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
             if (fd >= 0 && regular && !link && !hidden) {

@@ -1,6 +1,7 @@
 #include "piclist/PictureListModel.h"
 
 #include "core/AppError.h"
+#include "core/FileNames.h"
 
 PictureListModel::PictureListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -29,7 +30,7 @@ void PictureListModel::setText(int i, const QString& s) {
     checkPosition(i, count());
     m_entries[i - 1] = s;
     const QModelIndex changed = index(i - 1, 0);
-    emit dataChanged(changed, changed, {Qt::DisplayRole});
+    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
 void PictureListModel::append(const QString& path) {
@@ -77,7 +78,12 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count() || index.column() != 0) {
         return {};
     }
-    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+    // An entry keeps the exact bytes of its path; only what is shown spells out the bytes
+    // that are not UTF-8.
+    if (role == Qt::DisplayRole) {
+        return displayFileName(m_entries.at(index.row()));
+    }
+    if (role == Qt::EditRole) {
         return m_entries.at(index.row());
     }
     return {};

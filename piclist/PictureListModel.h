@@ -6,8 +6,10 @@
 #include <QStringList>
 
 // The picture list: an ordered list of paths, one entry per page of the built document.
-// An entry is only its text; duplicates are allowed. The public operations count from 1,
-// the way the handlers speak of entries; the Qt model interface underneath counts from 0.
+// An entry is only its text, kept exactly as given (a path's bytes that are not UTF-8 stay
+// escaped, see core/FileNames.h; the display role spells them out); duplicates are allowed. The
+// public operations count from 1, the way the handlers speak of entries; the Qt model interface
+// underneath counts from 0.
 class PictureListModel : public QAbstractListModel {
     Q_OBJECT
 public:

@@ -3,9 +3,11 @@
 // a run that starts and ends an office of its own.
 #include "batch/BatchCommand.h"
 #include "builder/uno/UnoOfficeBridge.h"
+#include "core/FileNames.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -13,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,10 +61,51 @@ void writePicture(const QString& path, int shade) {
     QVERIFY(image.save(path, "PNG"));
 }
 
+// The same picture at a path given as bytes, for names that are not UTF-8.
+void writePictureAt(const QByteArray& path, int shade) {
+    QImage image(24 + shade, 16, QImage::Format_RGB32);
+    image.fill(qRgb(shade * 20 % 256, 120, 255 - shade * 10 % 256));
+    QBuffer png;
+    QVERIFY(png.open(QIODevice::WriteOnly));
+    QVERIFY(image.save(&png, "PNG"));
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+    QVERIFY2(fd >= 0, path.constData());
+    const QByteArray bytes = png.data();
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+QByteArray rawFileBytes(const QByteArray& path) {
+    QByteArray bytes;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return bytes;
+    }
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
+        bytes.append(buffer, got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Removes a tree by its bytes when it goes out of scope, also when a check fails:
+// QTemporaryDir cannot remove names that are not UTF-8.
+struct RemoveTreeByBytes {
+    QByteArray path;
+    ~RemoveTreeByBytes() {
+        ::nftw(
+            path.constData(),
+            [](const char* entry, const struct stat*, int, struct FTW*) { return ::remove(entry); },
+            16, FTW_DEPTH | FTW_PHYS);
+    }
+};
 
 } // namespace
 
@@ -73,6 +120,7 @@ private slots:
     void officeKilledMidRun_status1AndNoOutput();
     void unreachableOffice_status1WithMessage();
     void ownOffice_startedHeadlessAndEnded();
+    void notUtf8Names_scannedAndNamedOnCommandLineInserted();
 
 private:
     QStringList albumArgs(const QString& out) const;
@@ -221,6 +269,44 @@ void TestBatchE2E::ownOffice_startedHeadlessAndEnded() {
     // No office with a batch profile is left running.
     const QString running = QString::fromUtf8(commandOutput("ps", {"-eo", "args"}));
     QVERIFY2(!running.contains(QStringLiteral("lumigrove-batch-office-")), qPrintable(running));
+}
+
+void TestBatchE2E::notUtf8Names_scannedAndNamedOnCommandLineInserted() {
+    // A folder and two pictures whose names hold bytes that are not UTF-8: one picture found
+    // by scanning the folder, one named on the command line. The real program gets the
+    // names as raw bytes in its argv, through the shell's printf.
+    const QByteArray base = encodeFileName(m_dir.path()) + "/bytes";
+    QVERIFY(::mkdir(base.constData(), 0755) == 0);
+    const RemoveTreeByBytes removal{base};
+    QVERIFY(::mkdir((base + "/scan\xfd").constData(), 0755) == 0);
+    const QByteArray scanned = base + "/scan\xfd/a\xff.png";
+    const QByteArray named = base + "/single\xfe\x80.png";
+    writePictureAt(scanned, 9);
+    writePictureAt(named, 10);
+    const QString out = m_dir.filePath(QStringLiteral("bytes.odt"));
+    QProcess batch;
+    batch.start(QStringLiteral("/bin/sh"),
+                {"-c",
+                 "exec \"$0\" --ext png --office \"$1\" -o \"$2\" \"$(printf '%s/scan\\375' "
+                 "\"$3\")\" \"$(printf '%s/single\\376\\200.png' \"$3\")\"",
+                 QStringLiteral(LUMIGROVE_BATCH_PROGRAM), m_office.connection(), out,
+                 decodeFileName(base)});
+    QVERIFY(batch.waitForFinished(120000));
+    const QByteArray err = batch.readAllStandardError();
+    QVERIFY2(batch.exitStatus() == QProcess::NormalExit && batch.exitCode() == 0, err.constData());
+    QVERIFY2(err.contains("Inserted 2 of 2 pictures"), err.constData());
+    // Progress names the pictures readably.
+    QVERIFY2(err.contains("Processing: a\\xFF.png"), err.constData());
+    QVERIFY2(err.contains("Processing: single\\xFE\\x80.png"), err.constData());
+
+    StoredDocument stored;
+    stored.analyse(QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"})));
+    QCOMPARE(stored.layout, QStringLiteral("PBP"));
+    QCOMPARE(stored.imageLinks.size(), 2);
+    // The folder comes first, as given; each embedded picture is that very file.
+    QCOMPARE(commandOutput("unzip", {"-p", out, stored.imageLinks.at(0)}), rawFileBytes(scanned));
+    QCOMPARE(commandOutput("unzip", {"-p", out, stored.imageLinks.at(1)}), rawFileBytes(named));
+    QVERIFY(!rawFileBytes(scanned).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestBatchE2E)

@@ -106,6 +106,7 @@ private slots:
     void run_pictureNotInserted_isReportedAndRunGoesOn();
     void run_lastPicturesNotInserted_trailingBreakTakenBack();
     void run_fifoOrFolder_reportedNotHandedToOffice();
+    void run_notUtf8Names_urlCarriesBytesAndWindowShowsThem();
     void run_openingStepFails_reportsOnceAndEndsRun_data();
     void run_openingStepFails_reportsOnceAndEndsRun();
     void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data();
@@ -355,6 +356,30 @@ void TestInsertRun::run_fifoOrFolder_reportedNotHandedToOffice() {
              qPrintable(reports.at(1).text));
     QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 0);
     QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+}
+
+void TestInsertRun::run_notUtf8Names_urlCarriesBytesAndWindowShowsThem() {
+    // Entries whose names hold bytes that are not UTF-8 (escaped as U+DC00 + the byte): the
+    // suite gets the bytes percent-encoded, the caption and the error report spell them out.
+    const QString ff = QString("/pics/a") + QChar(char16_t(0xDCFF)) + ".png";
+    const QString fe = QString("/pics/b") + QChar(char16_t(0xDCFE)) + "%.png";
+    Window w({ff, fe});
+    w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+        const bool missing =
+            dispatch.command == kPictureCommand &&
+            std::get<QString>(dispatch.args.value(0).value).contains(QLatin1String("%FE"));
+        return missing ? DispatchState::Failure : DispatchState::Success;
+    };
+    w.form.PushButton2_Click();
+    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/a%FF.png", "file:///pics/b%FE%25.png"}));
+    QCOMPARE(w.captionAtPicture,
+             QStringList({"Processing: a\\xFF.png", "Processing: b\\xFE%.png"}));
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("/pics/b\\xFE%.png")),
+             qPrintable(reports.at(0).text));
+    // The entries themselves keep their bytes.
+    QCOMPARE(w.form.pictureList().entries(), QStringList({ff, fe}));
 }
 
 void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun_data() {

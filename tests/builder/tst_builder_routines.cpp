@@ -94,6 +94,25 @@ void TestBuilderRoutines::pictureFileUrl_data() {
                                      << QString::fromUtf8("file:///tmp/Blüte ß 花.png");
     QTest::newRow("posix other characters pass")
         << "/tmp/a?b;c&d.png" << PathStyle::Posix << "file:///tmp/a?b;c&d.png";
+    // Bytes of a name that are not UTF-8 arrive as escapes (U+DC00 + the byte) and go to the
+    // suite as that byte, percent-encoded; the "%" of the name itself still becomes "%25".
+    const QChar ff(char16_t(0xDCFF));
+    const QChar x80(char16_t(0xDC80));
+    QTest::newRow("posix byte FF")
+        << QString("/dir/") + ff + ".png" << PathStyle::Posix << "file:///dir/%FF.png";
+    QTest::newRow("posix bytes in folder and name, with percent and hash")
+        << QString("/d") + x80 + "/a%" + ff + "#" + QChar(char16_t(0xDCE9)) + ".png"
+        << PathStyle::Posix << "file:///d%80/a%25%FF%23%E9.png";
+    QTest::newRow("windows byte FF")
+        << QString("C:\\p\\") + ff + ".png" << PathStyle::Windows << "file:///C:/p/%FF.png";
+    // U+10080 is the pair D800 DC80: a character, not an escaped byte.
+    QTest::newRow("posix pair ending in the escape range is a character")
+        << QString("/tmp/") + QChar(char16_t(0xD800)) + x80 + ".png" << PathStyle::Posix
+        << QString("file:///tmp/") + QChar(char16_t(0xD800)) + x80 + ".png";
+    // A real U+FFFD in a name is a character like any other.
+    QTest::newRow("posix replacement character passes")
+        << QString::fromUtf8("/tmp/a\xEF\xBF\xBD.png") << PathStyle::Posix
+        << QString::fromUtf8("file:///tmp/a\xEF\xBF\xBD.png");
 }
 
 void TestBuilderRoutines::pictureFileUrl() {

@@ -4,6 +4,7 @@
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
+#include "core/FileNames.h"
 #include "intake/MemoryFileSystem.h"
 #include "intake/OpenFileSelection.h"
 #include "intake/PosixFileSystem.h"
@@ -21,6 +22,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +57,18 @@ const QString kPrompt = QStringLiteral(
     "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
     "files, etc.)");
 
+// Removes a tree by its bytes when it goes out of scope, also when a check fails:
+// QTemporaryDir cannot remove names that are not UTF-8.
+struct RemoveTreeByBytes {
+    QByteArray path;
+    ~RemoveTreeByBytes() {
+        ::nftw(
+            path.constData(),
+            [](const char* entry, const struct stat*, int, struct FTW*) { return ::remove(entry); },
+            16, FTW_DEPTH | FTW_PHYS);
+    }
+};
+
 } // namespace
 
 class Form1IntakeTest : public QObject {
@@ -80,6 +97,7 @@ private slots:
     void drop_foldersScannedEach();
     void drop_rootGivesSingleSeparators();
     void drop_throughTheListView();
+    void drop_notUtf8NamesFromPercentEncodedUrlsByteExact();
 
 private:
     QString path(const QString& relative) const { return m_tree->path() + '/' + relative; }
@@ -399,6 +417,48 @@ void Form1IntakeTest::drop_throughTheListView() {
     QCoreApplication::sendEvent(target, &drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(w.entries(), QStringList({path("q.jpg"), path("d/p.jpg")}));
+}
+
+void Form1IntakeTest::drop_notUtf8NamesFromPercentEncodedUrlsByteExact() {
+    // Real files whose names hold bytes that are not UTF-8, dropped the way a file manager
+    // sends them: a text/uri-list with the bytes percent-encoded.
+    const QByteArray root = encodeFileName(m_tree->path());
+    const QList<QByteArray> names{"/a\xff.png", "/f\xfe/b\x80.png", "/100%\xef\xbf\xbd.png",
+                                  "/\xc3\xa9\xed\xa0\x80.png"};
+    const RemoveTreeByBytes removal{root};
+    QVERIFY(::mkdir((root + "/f\xfe").constData(), 0755) == 0);
+    for (const QByteArray& name : names) {
+        const int fd = ::open((root + name).constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    QByteArray uriList;
+    for (const QByteArray& dropped :
+         {names.at(0), QByteArray("/f\xfe"), names.at(2), names.at(3)}) {
+        uriList += "file://" + (root + dropped).toPercentEncoding("/") + "\r\n";
+    }
+    QVERIFY(uriList.contains("a%FF.png"));
+    QMimeData data;
+    data.setData("text/uri-list", uriList);
+    Window w(&m_disk);
+    QVERIFY(w.form.ListView1_OLEDragOver(&data));
+    w.form.ListView1_OLEDragDrop(&data);
+    QCOMPARE(w.entries().size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        QCOMPARE(encodeFileName(w.entries().at(i)), root + names.at(i));
+    }
+    // The folder was scanned: its name was examined and listed under the exact bytes.
+    QCOMPARE(w.entries().at(1), decodeFileName(root + names.at(1)));
+    // A real U+FFFD and a literal "%" stay characters.
+    QVERIFY(w.entries().at(2).endsWith(QString::fromUtf8("/100%\xef\xbf\xbd.png")));
+
+    // A URL with a host keeps it in front, as before.
+    QMimeData remote;
+    remote.setData("text/uri-list", "file://server/share/p%FF.png\r\n");
+    Window other(&m_disk);
+    other.form.ListView1_OLEDragDrop(&remote);
+    QCOMPARE(other.entries(),
+             QStringList({QString("//server/share/p") + QChar(char16_t(0xDCFF)) + ".png"}));
 }
 
 QTEST_MAIN(Form1IntakeTest)

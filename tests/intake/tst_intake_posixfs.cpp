@@ -1,6 +1,7 @@
 // The real disk: attribute words, enumeration order, links, fifos and names that are not
-// UTF-8 on temporary trees, and the scan over them.
+// UTF-8 (kept byte-exact) on temporary trees, and the scan over them.
 #include "core/AppError.h"
+#include "core/FileNames.h"
 #include "intake/AddFolder.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
@@ -8,6 +9,8 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -18,7 +21,7 @@
 namespace {
 
 QByteArray bytesOf(const QString& path) {
-    return path.toUtf8();
+    return encodeFileName(path);
 }
 
 void makeFile(const QByteArray& path, mode_t mode = 0644) {
@@ -49,13 +52,14 @@ private slots:
     void folder_rootAndNonFolders();
     void subFolderNames_enumerationOrderWithLinks();
     void files_skipFifosAndKeepUnopenableOut();
-    void files_notUtf8NameNeverOpenable();
+    void files_notUtf8NamesKeptByteExact();
     void files_attributeWordsOfHiddenAndLinkedFiles();
     void fileIsPresent_onlyOpenableRegularFiles();
     void scan_deniedFolderAndUnreadableFileAsUnprivilegedUser();
 
     void scan_levelOrderOnDisk();
-    void scan_unsafeNamesOnDiskLeftOut();
+    void scan_unsafeNamesOnDiskLeftOutNotUtf8Kept();
+    void scan_notUtf8FolderAndFilesAddedByteExact();
     void scan_linkLoopEndsAtPathLimit();
     void addScanned_dotFilesAndCase();
     void listFiles_missingFolderIsEmpty();
@@ -165,15 +169,37 @@ void PosixFileSystemTest::files_skipFifosAndKeepUnopenableOut() {
              QStringList({"a.jpg", "b.JPG", "link.jpg"}));
 }
 
-void PosixFileSystemTest::files_notUtf8NameNeverOpenable() {
-    makeFile(raw("bad\xff.jpg"));
-    makeFile(raw("bad?.jpg"));
+void PosixFileSystemTest::files_notUtf8NamesKeptByteExact() {
+    // Names that differ only in bytes that are not UTF-8, one that really holds "?", one
+    // that really holds U+FFFD, and one that begins with a byte-order mark: each keeps its
+    // own bytes and can be opened under the name listed.
+    const QList<QByteArray> raws{"bad\xff.jpg", "bad\xfe.jpg", "bad?.jpg", "bad\xef\xbf\xbd.jpg",
+                                 "\xef\xbb\xbf"
+                                 "bom.jpg"};
+    for (const QByteArray& name : raws) {
+        makeFile(raw(name));
+    }
     const QList<FileSystem::FileEntry> files = m_disk.files(m_dir->path(), "*.*");
-    QCOMPARE(files.size(), 2);
-    // Both show as "bad?.jpg"; only the one really named so can be opened.
-    QCOMPARE(files.at(0).name, QString("bad?.jpg"));
-    QCOMPARE(files.at(1).name, QString("bad?.jpg"));
-    QCOMPARE(int(files.at(0).openable) + int(files.at(1).openable), 1);
+    QCOMPARE(files.size(), raws.size());
+    QList<QByteArray> listed;
+    for (const auto& file : files) {
+        QVERIFY2(file.openable, qPrintable(displayFileName(file.name)));
+        QCOMPARE(file.attributes & ~1, 32);
+        listed.append(encodeFileName(file.name));
+        const QString full = path(file.name);
+        QVERIFY(FileIsPresent(m_disk, full));
+        QVERIFY(PathExists(m_disk, full));
+        QCOMPARE(m_disk.attributes(full) & ~1, 32);
+    }
+    std::sort(listed.begin(), listed.end());
+    QList<QByteArray> expected = raws;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(listed, expected);
+    const QString ff = QString("bad") + QChar(char16_t(0xDCFF)) + ".jpg";
+    QVERIFY(ListFiles(m_disk, m_dir->path(), "*.jpg").contains(ff));
+    QVERIFY(ListFiles(m_disk, m_dir->path(), "bad?.jpg").contains(ff));
+    // A byte that no name on the disk holds names nothing.
+    QVERIFY(!FileIsPresent(m_disk, path(QString("bad") + QChar(char16_t(0xDCFD)) + ".jpg")));
 }
 
 void PosixFileSystemTest::files_attributeWordsOfHiddenAndLinkedFiles() {
@@ -276,20 +302,55 @@ void PosixFileSystemTest::scan_levelOrderOnDisk() {
     QCOMPARE(list.entries(), QStringList({path("a/top.jpg"), path("a/x/y/deep.jpg")}));
 }
 
-void PosixFileSystemTest::scan_unsafeNamesOnDiskLeftOut() {
+void PosixFileSystemTest::scan_unsafeNamesOnDiskLeftOutNotUtf8Kept() {
     makeDir(raw("a"));
     for (const QByteArray& name : {QByteArray("ctl\x01"), QByteArray("notutf8\xe9"),
                                    QByteArray("c1\xc2\x85"), QByteArray("ok\xc3\xa9")}) {
         makeDir(raw("a/" + name));
         makeFile(raw("a/" + name + "/p.jpg"));
     }
+    // A control character and U+0085 are refused; a Latin-1 byte that is not UTF-8 is kept.
+    const QString notUtf8 = path("a/notutf8") + QChar(char16_t(0xDCE9));
     FolderList folders{path("a/")};
     const ScanContext context{m_disk, m_reporter, {}};
     GetSubDirectories2016(folders, true, context);
-    QCOMPARE(folders, QStringList({path("a/"), path("a/") + QString::fromUtf8("oké/")}));
+    QCOMPARE(folders,
+             QStringList({path("a/"), notUtf8 + '/', path("a/") + QString::fromUtf8("oké/")}));
     PictureListModel list;
     AddScannedFiles(folders, "*.*", list, context);
-    QCOMPARE(list.entries(), QStringList({path("a/") + QString::fromUtf8("oké/p.jpg")}));
+    QCOMPARE(list.entries(),
+             QStringList({notUtf8 + "/p.jpg", path("a/") + QString::fromUtf8("oké/p.jpg")}));
+}
+
+void PosixFileSystemTest::scan_notUtf8FolderAndFilesAddedByteExact() {
+    makeDir(raw("t"));
+    makeDir(raw("t/dir\xff"));
+    makeFile(raw("t/a\xff.png"));
+    makeFile(raw("t/b.png"));
+    makeFile(raw("t/dir\xff/c\x80\xfe.png"));
+    makeFile(raw("t/dir\xff/\xed\xa0\x80.png"));
+    FolderList folders{path("t/")};
+    const ScanContext context{m_disk, m_reporter, {}};
+    GetSubDirectories2016(folders, true, context);
+    PictureListModel list;
+    list.addColumn("Image File(s)");
+    AddScannedFiles(folders, "*.png", list, context);
+    QVERIFY(m_reporter.reports.isEmpty());
+    // Every entry names the very bytes on the disk; the list shows those bytes spelled out.
+    const QList<QByteArray> expected{raw("t/a\xff.png"), raw("t/b.png"),
+                                     raw("t/dir\xff/c\x80\xfe.png"),
+                                     raw("t/dir\xff/\xed\xa0\x80.png")};
+    QCOMPARE(list.count(), expected.size());
+    for (int i = 1; i <= list.count(); ++i) {
+        const QByteArray bytes = encodeFileName(list.text(i));
+        QCOMPARE(bytes, expected.at(i - 1));
+        QVERIFY(::access(bytes.constData(), R_OK) == 0);
+    }
+    const QString base = m_dir->path() + '/';
+    QCOMPARE(list.data(list.index(0, 0)).toString(), base + "t/a\\xFF.png");
+    QCOMPARE(list.data(list.index(2, 0)).toString(), base + "t/dir\\xFF/c\\x80\\xFE.png");
+    QCOMPARE(list.data(list.index(3, 0)).toString(), base + "t/dir\\xFF/\\xED\\xA0\\x80.png");
+    QCOMPARE(list.data(list.index(0, 0), Qt::EditRole).toString(), list.text(1));
 }
 
 void PosixFileSystemTest::scan_linkLoopEndsAtPathLimit() {

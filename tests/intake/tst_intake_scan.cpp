@@ -21,6 +21,7 @@ private slots:
     void scan_driveRootScannedDespiteAttributes();
     void scan_chosenHiddenSystemFolderKeepsOwnFiles();
     void scan_unsafeNamesLeftOut();
+    void scan_notUtf8BytesKeptOtherBrokenUtf16LeftOut();
     void scan_lengthLimits();
     void scan_deniedOrVanishedFolderRemoved();
     void scan_otherListingFailureKeepsEntryWithoutReport();
@@ -122,6 +123,32 @@ void ScanTest::scan_unsafeNamesLeftOut() {
     QVERIFY(HasUnsafeChars(QString(QChar(127))));
     QVERIFY(HasUnsafeChars(QString(QChar(159))));
     QVERIFY(!HasUnsafeChars(QString(" ~") + QChar(160) + QString::fromUtf8("😀")));
+}
+
+void ScanTest::scan_notUtf8BytesKeptOtherBrokenUtf16LeftOut() {
+    // A byte of a name that is not UTF-8 arrives as U+DC00 + the byte: no character, so even
+    // the bytes 0x80..0x9F pass, while U+0080..U+009F stay refused. Any other lone
+    // surrogate is broken UTF-16.
+    const QChar x80(char16_t(0xDC80));
+    const QChar xff(char16_t(0xDCFF));
+    const QChar high(char16_t(0xD800));
+    QVERIFY(!HasUnsafeChars(QString("a") + x80 + QChar(char16_t(0xDC85)) + xff));
+    QVERIFY(!HasUnsafeChars(QString(high) + x80));
+    QVERIFY(HasUnsafeChars(QString("a") + QChar(char16_t(0xDC7F))));
+    QVERIFY(HasUnsafeChars(QString("a") + QChar(char16_t(0xDD00))));
+    QVERIFY(HasUnsafeChars(QString(high) + "a"));
+    QVERIFY(HasUnsafeChars(QString("a") + high));
+    QVERIFY(HasUnsafeChars(QString(high) + high + x80));
+    QVERIFY(HasUnsafeChars(QString(xff) + "?"));
+    QVERIFY(HasUnsafeChars(QString(xff) + QChar(0x85)));
+
+    m_disk->addFolder(QString(R"(C:\a\d)") + xff + R"(\below)");
+    m_disk->addFolder(QString(R"(C:\a\broken)") + QChar(char16_t(0xDC7F)));
+    m_disk->addFile(QString(R"(C:\a\d)") + xff + R"(\p)" + x80 + ".jpg");
+    const FolderList folders = scan(R"(C:\a)");
+    const QString d = QString(R"(C:\a\d)") + xff + '\\';
+    QCOMPARE(folders, QStringList({R"(C:\a\)", d, d + R"(below\)"}));
+    QCOMPARE(add(folders, "*.jpg"), QStringList({d + "p" + x80 + ".jpg"}));
 }
 
 void ScanTest::scan_lengthLimits() {

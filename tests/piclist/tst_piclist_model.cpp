@@ -36,6 +36,7 @@ private slots:
     void operations_outsideTheListFailWithoutChange();
     void column_isAddedOnceWithItsHeader();
     void notifications_matchEachChange();
+    void display_spellsOutBytesEntryKeepsThem();
 };
 
 void PictureListModelTest::operations_countFromOneAndKeepDuplicates() {
@@ -142,6 +143,25 @@ void PictureListModelTest::notifications_matchEachChange() {
     QCOMPARE(removed.size(), 2);
     QCOMPARE(changed.size(), 1);
     QCOMPARE(changed.first().at(0).toModelIndex().row(), 3);
+}
+
+void PictureListModelTest::display_spellsOutBytesEntryKeepsThem() {
+    PictureListModel model;
+    model.addColumn(QStringLiteral("Image File(s)"));
+    // A byte that is not UTF-8 (U+DC00 + the byte), a real U+FFFD, and U+10080, whose second
+    // half lies in the escape range.
+    const QString bytes =
+        QString("/p/a") + QChar(char16_t(0xDCFF)) + QChar(char16_t(0xDC80)) + ".png";
+    const QString replacement = QString("/p/") + QChar(0xFFFD) + ".png";
+    const QString pair = QString("/p/") + QChar(char16_t(0xD800)) + QChar(char16_t(0xDC80));
+    model.appendMany({bytes, replacement, pair});
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QString("/p/a\\xFF\\x80.png"));
+    QCOMPARE(model.data(model.index(0, 0), Qt::EditRole).toString(), bytes);
+    QCOMPARE(model.text(1), bytes);
+    QVERIFY(model.contains(bytes));
+    QVERIFY(!model.contains(QString("/p/a\\xFF\\x80.png")));
+    QCOMPARE(model.data(model.index(1, 0)).toString(), replacement);
+    QCOMPARE(model.data(model.index(2, 0)).toString(), pair);
 }
 
 QTEST_GUILESS_MAIN(PictureListModelTest)

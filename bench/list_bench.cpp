@@ -1,7 +1,8 @@
 // How the picture list of the shown main window copes with 100,000 entries: appends one at
 // a time as intake makes them (yielding to the event loop now and then, as the folder scan
-// does once per folder), removals of the current entry, moves, and "Clear List". Prints each
-// phase's time, the longest the window went without handling events, and the peak memory.
+// does once per folder: every time, and through intake's throttle), removals of the current entry,
+// moves, and "Clear List". Prints each phase's time, the longest the window went without handling
+// events, and the peak memory.
 //
 //     list_bench [entries] [appends per yield]
 #include "app/Form1.h"
@@ -11,6 +12,7 @@
 #include "core/ErrorReport.h"
 #include "core/RandomSource.h"
 #include "intake/PosixFileSystem.h"
+#include "intake/ThrottledYield.h"
 #include "piclist/PictureListModel.h"
 #include "piclist/PictureListView.h"
 
@@ -24,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -103,25 +106,49 @@ int main(int argc, char* argv[]) {
                 appendsPerYield, qPrintable(QGuiApplication::platformName()));
     std::printf("%-44s %8s  %13s  %16s\n", "phase", "steps", "total", "per step");
 
-    // Appends, as intake makes them: one entry at a time, yielding between folders.
-    {
+    // Appends, as intake makes them: one entry at a time, with a chance to yield to the event
+    // loop every `appendsPerYield` appends (as the folder scan has once per folder). First with
+    // every chance taken, then through the throttle that intake yields through (at most once
+    // every 10 ms); the list of the second run stays for the phases below.
+    auto appendAll = [&](const char* name, bool throttle) {
         Phase appends;
         Phase yields;
+        int yieldsRun = 0;
+        const auto doEvents = [&] {
+            ++yieldsRun;
+            Form1::doEvents();
+        };
+        ThrottledYield throttled(doEvents);
+        const auto chance = [&] {
+            if (throttle) {
+                throttled();
+            } else {
+                doEvents();
+            }
+        };
         appends.total.start();
         for (int i = 1; i <= entries; ++i) {
             const QString path =
                 QStringLiteral("/home/user/Pictures/holiday %1/IMG_%2.JPG").arg(i / 100).arg(i);
             appends.measure([&] { list.append(path); });
             if (i % appendsPerYield == 0) {
-                yields.measure([] { Form1::doEvents(); });
+                yields.measure(chance);
             }
         }
-        yields.measure([] { Form1::doEvents(); });
-        printPhase("append one at a time (yields included)", entries, appends);
+        yields.measure(doEvents);
+        printPhase(name, entries, appends);
         std::printf("%-44s %8d  longest yield (layout and paint) %7.2f ms\n",
-                    "  of which yields to the event loop", entries / appendsPerYield + 1,
-                    ms(yields.longestNs));
-    }
+                    "  of which yields to the event loop", yieldsRun, ms(yields.longestNs));
+        if (view->model()->rowCount() != list.count()) {
+            std::fprintf(stderr, "the view shows %d rows of %d\n", view->model()->rowCount(),
+                         list.count());
+            ++reporter.failures;
+        }
+    };
+    appendAll("append, every yield taken", false);
+    list.clear();
+    Form1::doEvents();
+    appendAll("append, yields throttled as intake does", true);
 
     // Painting the full list and scrolling through it.
     {

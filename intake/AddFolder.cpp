@@ -200,7 +200,12 @@ void AddScannedFiles(const FolderList& folders, const QString& pattern, PictureL
             path.append(folder).append(separator).append(file.name);
             paths.append(NormalizePath(path, context.style));
         }
-        // One change notification per folder keeps the list view's work small.
-        run(132, [&] { list.appendMany(paths); });
+        // The list tells its views about these together with every other entry appended
+        // before the event loop runs next.
+        run(132, [&] {
+            for (const QString& path : std::as_const(paths)) {
+                list.append(path);
+            }
+        });
     }
 }

@@ -9,6 +9,7 @@ void PictureListModel::addColumn(const QString& header) {
     if (m_hasColumn) {
         throw AppError(QStringLiteral("The list already has its column"));
     }
+    announcePending();
     beginInsertColumns(QModelIndex(), 0, 0);
     m_header = header;
     m_hasColumn = true;
@@ -28,46 +29,71 @@ QString PictureListModel::text(int i) const {
 
 void PictureListModel::setText(int i, const QString& s) {
     checkPosition(i, count());
+    announcePending();
     m_entries[i - 1] = s;
     const QModelIndex changed = index(i - 1, 0);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
 void PictureListModel::append(const QString& path) {
-    insert(count() + 1, path);
+    m_entries.append(path);
+    if (!m_announceQueued) {
+        // A posted call, not a timer: every yield to the event loop delivers it, so the
+        // views have caught up with the list whenever the event loop has run.
+        m_announceQueued = true;
+        QMetaObject::invokeMethod(this, &PictureListModel::announceQueued, Qt::QueuedConnection);
+    }
 }
 
 void PictureListModel::appendMany(const QStringList& paths) {
-    if (paths.isEmpty()) {
+    m_entries.append(paths);
+    announcePending();
+}
+
+void PictureListModel::announceQueued() {
+    m_announceQueued = false;
+    announcePending();
+}
+
+void PictureListModel::announcePending() {
+    if (m_announced == count()) {
         return;
     }
-    beginInsertRows(QModelIndex(), count(), count() + static_cast<int>(paths.size()) - 1);
-    m_entries.append(paths);
+    // The row count is the old one until the insertion has begun and the new one from its
+    // end on, as the views expect.
+    beginInsertRows(QModelIndex(), m_announced, count() - 1);
+    m_announced = count();
     endInsertRows();
 }
 
 void PictureListModel::insert(int i, const QString& s) {
     checkPosition(i, count() + 1);
+    announcePending();
     beginInsertRows(QModelIndex(), i - 1, i - 1);
     m_entries.insert(i - 1, s);
+    ++m_announced;
     endInsertRows();
 }
 
 void PictureListModel::remove(int i) {
     checkPosition(i, count());
+    announcePending();
     beginRemoveRows(QModelIndex(), i - 1, i - 1);
     m_entries.removeAt(i - 1);
+    --m_announced;
     endRemoveRows();
 }
 
 void PictureListModel::clear() {
+    announcePending();
     beginResetModel();
     m_entries.clear();
+    m_announced = 0;
     endResetModel();
 }
 
 int PictureListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : m_announced;
 }
 
 int PictureListModel::columnCount(const QModelIndex& parent) const {
@@ -75,7 +101,7 @@ int PictureListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant PictureListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= count() || index.column() != 0) {
+    if (!index.isValid() || index.row() >= m_announced || index.column() != 0) {
         return {};
     }
     // An entry keeps the exact bytes of its path; only what is shown spells out the bytes

@@ -77,6 +77,8 @@ private slots:
     void edgeScroll_topRowScrollsUp();
     void edgeScroll_bottomRowScrollsDown();
     void edgeScroll_middleAndEndsDoNotScroll();
+    void edgeScroll_bottomBandNearTheEndBringsTheLastRowIn_data();
+    void edgeScroll_bottomBandNearTheEndBringsTheLastRowIn();
 
 private:
     Form1Harness& h() { return *m_h; }
@@ -463,6 +465,69 @@ void Form1ListTest::edgeScroll_middleAndEndsDoNotScroll() {
     release(h(), QPoint(last.center().x(), last.bottom()));
     QCOMPARE(h().current(), 40);
     QCOMPARE(bar->value(), bar->maximum());
+}
+
+void Form1ListTest::edgeScroll_bottomBandNearTheEndBringsTheLastRowIn_data() {
+    QTest::addColumn<int>("fromEnd");
+    QTest::addColumn<bool>("lastPartlyShown");
+    QTest::addColumn<bool>("lowestPixel");
+    // The list scrolled so that the last entry is cut by the bottom edge, or lies wholly
+    // below it; the drag swaps with one of the entries just above the end, at the top of the
+    // bottom band or at the lowest pixel of that entry that is still shown.
+    QTest::newRow("last cut, the one before it, band top") << 1 << true << false;
+    QTest::newRow("last cut, the one before it, its lowest pixel") << 1 << true << true;
+    QTest::newRow("last hidden, the one before it, band top") << 1 << false << false;
+    QTest::newRow("last hidden, the one before it, bottom edge") << 1 << false << true;
+    QTest::newRow("last hidden, two before it, band top") << 2 << false << false;
+}
+
+void Form1ListTest::edgeScroll_bottomBandNearTheEndBringsTheLastRowIn() {
+    QFETCH(int, fromEnd);
+    QFETCH(bool, lastPartlyShown);
+    QFETCH(bool, lowestPixel);
+    h().fill(numbered(40));
+    QScrollBar* bar = h().view()->verticalScrollBar();
+    const int rowHeight = h().rowRect(1).height();
+    const int viewportHeight = h().view()->viewport()->height();
+    const int bandTop = viewportHeight - rowHeight;
+
+    // Scroll up from the end until the last entry is cut by the bottom edge, or lies wholly
+    // below it.
+    auto lastRow = [&] { return h().rowRect(40); };
+    bar->setValue(bar->maximum());
+    while (bar->value() > 0 && (lastPartlyShown ? lastRow().bottom() < viewportHeight
+                                                : lastRow().top() < viewportHeight)) {
+        bar->setValue(bar->value() - 1);
+    }
+    if (lastPartlyShown && lastRow().top() >= viewportHeight) {
+        QSKIP("the rows fill the list exactly: no scroll position cuts the last entry");
+    }
+    QVERIFY(lastRow().bottom() >= viewportHeight);
+    QVERIFY(lastPartlyShown == (lastRow().top() < viewportHeight));
+
+    // The entry dragged over lies in the bottom band; the drag starts one entry above it.
+    const int over = 40 - fromEnd;
+    const QRect target = h().rowRect(over);
+    const int y = lowestPixel ? std::min(target.bottom(), viewportHeight - 1)
+                              : std::max(target.top(), bandTop);
+    if (y < bandTop || y > target.bottom()) {
+        QSKIP("at this row height the entry does not reach into the bottom band");
+    }
+    const QPoint at(target.center().x(), y);
+    QCOMPARE(h().view()->indexAt(at).row() + 1, over);
+    press(h(), h().rowRect(over - 1).center());
+    moveTo(h(), at);
+    release(h(), at);
+
+    QStringList expected = numbered(40);
+    expected.swapItemsAt(over - 2, over - 1);
+    QCOMPARE(h().texts(), expected);
+    QCOMPARE(h().current(), over);
+    // The entry below the one dragged over is brought wholly into view, and so is the
+    // dragged one.
+    QVERIFY2(inView(h(), over + 1),
+             qPrintable(QStringLiteral("entry %1 not in view").arg(over + 1)));
+    QVERIFY(inView(h(), over));
 }
 
 QTEST_MAIN(Form1ListTest)

@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -51,6 +52,80 @@ struct Window : Form1Harness {
     explicit Window(FileSystem* disk, const QString& programFolder = QString())
         : Form1Harness(Setup().folder(programFolder).fileSystem(disk).loaded()) {}
     QStringList entries() { return form.pictureList().entries(); }
+};
+
+// The disk as a folder add or a drop reads it, slowly enough that the scan yields to the event
+// loop between folders. Each time the event loop has run since the previous reading it
+// notes what the list holds and what its view has been told, to show what the window had on
+// the screen at that yield.
+class YieldWatchingDisk : public FileSystem {
+public:
+    explicit YieldWatchingDisk(FileSystem& disk) : m_disk(disk) {}
+    void watch(PictureListModel* list, QAbstractItemView* view) {
+        m_list = list;
+        m_view = view;
+    }
+
+    struct Sight {
+        QStringList listed;
+        QStringList shown;
+    };
+    QList<Sight> sights;
+
+    int attributes(const QString& path) override {
+        look();
+        return m_disk.attributes(path);
+    }
+    FolderInfo folder(const QString& path) override {
+        look();
+        return m_disk.folder(path);
+    }
+    QStringList subFolderNames(const QString& path) override {
+        look();
+        return m_disk.subFolderNames(path);
+    }
+    QList<FileEntry> files(const QString& folder, const QString& pattern) override {
+        look();
+        // Longer than the scan's shortest interval between two yields.
+        QThread::msleep(12);
+        return m_disk.files(folder, pattern);
+    }
+    bool canOpenFile(const QString& path) override { return m_disk.canOpenFile(path); }
+    bool pathExists(const QString& path) override { return m_disk.pathExists(path); }
+
+private:
+    void look() {
+        if (m_view == nullptr) {
+            return;
+        }
+        if (m_yielded) {
+            Sight sight{m_list->entries(), {}};
+            QAbstractItemModel* model = m_view->model();
+            for (int row = 0; row < model->rowCount(); ++row) {
+                sight.shown.append(model->index(row, 0).data().toString());
+            }
+            sights.append(sight);
+        }
+        if (m_probeQueued && !m_yielded) {
+            return;
+        }
+        // A probe posted now arrives when the event loop runs next.
+        m_yielded = false;
+        m_probeQueued = true;
+        QMetaObject::invokeMethod(
+            m_view,
+            [this] {
+                m_yielded = true;
+                m_probeQueued = false;
+            },
+            Qt::QueuedConnection);
+    }
+
+    FileSystem& m_disk;
+    PictureListModel* m_list = nullptr;
+    QAbstractItemView* m_view = nullptr;
+    bool m_yielded = false;
+    bool m_probeQueued = false;
 };
 
 const QString kPrompt = QStringLiteral(
@@ -98,6 +173,7 @@ private slots:
     void drop_rootGivesSingleSeparators();
     void drop_throughTheListView();
     void drop_notUtf8NamesFromPercentEncodedUrlsByteExact();
+    void drop_viewShowsTheWholeListAtEveryYield();
 
 private:
     QString path(const QString& relative) const { return m_tree->path() + '/' + relative; }
@@ -220,7 +296,10 @@ void Form1IntakeTest::addFolder_busyWhileScanning() {
     makeFile(path("dropped.jpg"));
     Window w(&m_disk);
     w.form.pictureList().append("/kept.jpg");
+    // The view is told of the entry before it can be made current.
+    w.form.pictureList().announcePending();
     w.form.ListView1->setCurrentIndex(w.form.pictureList().index(0, 0));
+    QCOMPARE(w.form.ListView1->currentIndex().row(), 0);
     w.ui.inputAnswers = {"*"};
     w.ui.folderAnswers = {path("a")};
     int pointerDuringScan = -1;
@@ -459,6 +538,41 @@ void Form1IntakeTest::drop_notUtf8NamesFromPercentEncodedUrlsByteExact() {
     other.form.ListView1_OLEDragDrop(&remote);
     QCOMPARE(other.entries(),
              QStringList({QString("//server/share/p") + QChar(char16_t(0xDCFF)) + ".png"}));
+}
+
+// Entries appended between two yields reach the view together, but by the next yield the view
+// shows every one of them: the list on the screen is never behind the list the window holds
+// once the event loop has run.
+void Form1IntakeTest::drop_viewShowsTheWholeListAtEveryYield() {
+    QStringList trees;
+    QStringList expected;
+    for (const QString tree : {"one", "two", "three", "four"}) {
+        trees.append(path(tree));
+        for (const QString name : {"/a.jpg", "/b.jpg", "/sub/c.jpg"}) {
+            makeFile(path(tree + name));
+            expected.append(path(tree + name));
+        }
+    }
+    YieldWatchingDisk disk(m_disk);
+    Window w(&disk);
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    disk.watch(&w.form.pictureList(), w.form.ListView1);
+
+    std::unique_ptr<QMimeData> data(urlData(trees));
+    w.form.ListView1_OLEDragDrop(data.get());
+    QCOMPARE(w.entries(), expected);
+
+    // The scan of each tree after the first yields with the trees before it in the list.
+    QVERIFY(!disk.sights.isEmpty());
+    QVERIFY(disk.sights.last().listed.size() >= 9);
+    for (const YieldWatchingDisk::Sight& sight : std::as_const(disk.sights)) {
+        QCOMPARE(sight.shown, sight.listed);
+    }
+    // After the drop's own handler the window's next event loop run shows the last tree too.
+    QCoreApplication::processEvents();
+    QCOMPARE(w.form.ListView1->model()->rowCount(), static_cast<int>(expected.size()));
+    QCOMPARE(w.form.ListView1->model()->index(11, 0).data().toString(), expected.last());
 }
 
 QTEST_MAIN(Form1IntakeTest)

@@ -47,7 +47,7 @@ public:
     void ListView1_DblClick();
     void ListView1_KeyDown(int key);
     void ListView1_ItemClick(int position);
-    void ListView1_MouseDown(Qt::MouseButton button);
+    void ListView1_MouseDown(Qt::MouseButton button, int position);
     void ListView1_MouseMove(const QPoint& listPos);
     void ListView1_MouseUp(Qt::MouseButton button);
     bool ListView1_OLEDragOver(const QMimeData* data) const;

@@ -123,8 +123,13 @@ void Form1::ListView1_ItemClick(int position) {
     Q_UNUSED(position);
 }
 
-void Form1::ListView1_MouseDown(Qt::MouseButton) {
+void Form1::ListView1_MouseDown(Qt::MouseButton, int position) {
     m_buttonDown = true;
+    // A press outside every row picks no entry: a drag from there moves nothing, not the
+    // entry clicked some time before.
+    if (position == 0) {
+        m_draggedEntry = QPersistentModelIndex();
+    }
 }
 
 void Form1::ListView1_MouseUp(Qt::MouseButton) {

@@ -62,7 +62,7 @@ void PictureListView::mousePressEvent(QMouseEvent* event) {
     if (position > 0) {
         emit itemClicked(position);
     }
-    emit mousePressed(event->button());
+    emit mousePressed(event->button(), position);
 }
 
 void PictureListView::mouseMoveEvent(QMouseEvent* event) {

@@ -27,7 +27,8 @@ public:
 
 signals:
     void itemClicked(int position);
-    void mousePressed(Qt::MouseButton button);
+    // `position` is the 1-based row pressed on, 0 outside every row.
+    void mousePressed(Qt::MouseButton button, int position);
     void mouseMoved(const QPoint& viewportPos);
     void mouseReleased(Qt::MouseButton button);
     void doubleClickedAnywhere();

@@ -13,6 +13,7 @@
 
 class CaptionProgressBar;
 class FileSystem;
+class InsertRun;
 class PictureListModel;
 class PictureListView;
 class QMimeData;
@@ -99,6 +100,8 @@ private:
     int m_mousePointer = MousePointer::Default;
     std::optional<QCursor> m_handCursor;
     bool m_ended = false;
+    // The insert run in progress, if any.
+    InsertRun* m_insertRun = nullptr;
 
     // Drag reordering within the list.
     bool m_buttonDown = false;

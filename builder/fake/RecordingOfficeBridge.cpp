@@ -52,6 +52,14 @@ public:
         m_office.enter(QStringLiteral("document.storeToURL"), url + QLatin1Char(' ') + filterName);
     }
     void close() override { m_office.enter(QStringLiteral("document.close")); }
+    void lockControllers() override {
+        m_office.enter(QStringLiteral("document.lockControllers"));
+        ++m_office.controllerLocks;
+    }
+    void unlockControllers() override {
+        m_office.enter(QStringLiteral("document.unlockControllers"));
+        --m_office.controllerLocks;
+    }
 
 private:
     RecordingOfficeBridge& m_office;
@@ -87,6 +95,7 @@ public:
         dispatch.searchFlags = searchFlags;
         dispatch.args = args;
         dispatch.frame = static_cast<RecordingFrame&>(frame).id;
+        dispatch.controllerLocks = m_office.controllerLocks;
         if (m_office.disconnectAtDispatch > 0 &&
             m_office.dispatches.size() + 1 >= m_office.disconnectAtDispatch) {
             m_office.gone = true;

@@ -12,6 +12,8 @@ public:
     std::unique_ptr<OfficeController> getCurrentController() override;
     void storeToUrl(const QString& url, const QString& filterName) override;
     void close() override;
+    void lockControllers() override;
+    void unlockControllers() override;
 
 private:
     css::uno::Reference<css::frame::XModel> m_model;

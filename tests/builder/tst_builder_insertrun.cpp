@@ -4,6 +4,8 @@
 // suite. The real suite is driven in tst_office_e2e.
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
+#include "builder/InsertHost.h"
+#include "builder/InsertRun.h"
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
@@ -14,13 +16,16 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/RecordingReporter.h"
 
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -80,6 +85,51 @@ QStringList describe(const OfficeArguments& args) {
 
 const QString kPictureCommand = QStringLiteral(".uno:InsertGraphic");
 const QString kBreakCommand = QStringLiteral(".uno:InsertBreak");
+const QString kLock = QStringLiteral("document.lockControllers");
+const QString kUnlock = QStringLiteral("document.unlockControllers");
+
+// Where the lock and the dispatches stand in the recorded calls.
+struct LockTrace {
+    explicit LockTrace(const QStringList& calls) {
+        for (qsizetype i = 0; i < calls.size(); ++i) {
+            if (calls.at(i) == kLock) {
+                locks.append(i);
+            } else if (calls.at(i) == kUnlock) {
+                unlocks.append(i);
+            } else if (calls.at(i).startsWith(QLatin1String("dispatcher.executeDispatch"))) {
+                dispatches.append(i);
+            }
+        }
+    }
+    QList<qsizetype> locks, unlocks, dispatches;
+};
+
+// A host without a window whose list is fixed, and which fails in a way the run's steps do
+// not catch: telling it that a picture went in throws.
+class ThrowingHost : public InsertHost {
+public:
+    explicit ThrowingHost(QStringList pictures) : m_pictures(std::move(pictures)) {}
+    bool insertBusy() const override { return false; }
+    void setInsertBusy(bool) override {}
+    int pictureCount() override { return static_cast<int>(m_pictures.size()); }
+    QString pictureText(int i) override { return m_pictures.at(i - 1); }
+    void setMousePointer(int) override {}
+    void setProgressValue(int) override {}
+    void setProgressText(const QString&) override {}
+    void showMessage(const QString&) override {}
+    ErrorReporter& errorReporter() override { return reporter; }
+    void doEvents() override {}
+    void pictureInserted(int index, const QString&) override {
+        if (index == throwAt) {
+            throw std::runtime_error("host failed");
+        }
+    }
+    RecordingReporter reporter;
+    int throwAt = 2;
+
+private:
+    QStringList m_pictures;
+};
 
 } // namespace
 
@@ -97,6 +147,15 @@ private slots:
     void run_insertPause_isWaitedAfterEachPicture();
 
     void run_pictureNotInserted_isReportedAndRunGoesOn();
+
+    void run_controllersLockedOnceOverAllPictures_data();
+    void run_controllersLockedOnceOverAllPictures();
+    void run_lockOrUnlockFails_runGoesOnWithoutReport_data();
+    void run_lockOrUnlockFails_runGoesOnWithoutReport();
+    void run_documentNotOpened_nothingLocked();
+    void run_longPause_lockLetGoDuringEachPause();
+    void run_windowClosedMidRun_lockLetGoBeforeProgramEnds();
+    void run_exceptionOutOfRun_lockLetGo();
     void run_openingStepFails_reportsOnceAndEndsRun_data();
     void run_openingStepFails_reportsOnceAndEndsRun();
     void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data();
@@ -123,10 +182,12 @@ void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
         "document.getCurrentController",
         "document.getCurrentController",
         "controller.getFrame",
+        "document.lockControllers",
         "dispatcher.executeDispatch .uno:InsertGraphic",
         "dispatcher.executeDispatch .uno:SetAnchorToChar",
         "dispatcher.executeDispatch .uno:Escape",
         "controller.getSelection",
+        "document.unlockControllers",
     };
     QCOMPARE(w.office.calls, expectedCalls);
 
@@ -238,6 +299,11 @@ void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
     }
     QCOMPARE(w.office.selectionReadings, 3 * 4);
     QVERIFY(w.ui.errorReports().isEmpty());
+    // All of it under the one lock on the document's controllers.
+    for (const auto& dispatch : w.office.dispatches) {
+        QCOMPARE(dispatch.controllerLocks, 1);
+    }
+    QCOMPARE(w.office.controllerLocks, 0);
 }
 
 void TestInsertRun::run_insertPause_isWaitedAfterEachPicture() {
@@ -271,6 +337,175 @@ void TestInsertRun::run_pictureNotInserted_isReportedAndRunGoesOn() {
     QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
     QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
     w.verifyIdle();
+}
+
+void TestInsertRun::run_controllersLockedOnceOverAllPictures_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<bool>("pictureRefused");
+    QTest::addColumn<int>("goneAtDispatch");
+    QTest::newRow("success") << QString() << false << 0;
+    QTest::newRow("picture refused") << QString() << true << 0;
+    QTest::newRow("escape throws") << "dispatcher.executeDispatch .uno:Escape" << false << 0;
+    QTest::newRow("selection unreadable") << "controller.getSelection" << false << 0;
+    // Dispatches: 1-3 the first picture, 4 a break, 5-7 the second, 8, 9-11 the third.
+    QTest::newRow("office gone at second picture") << QString() << false << 5;
+    QTest::newRow("office gone at last escape") << QString() << false << 11;
+}
+
+void TestInsertRun::run_controllersLockedOnceOverAllPictures() {
+    QFETCH(QString, failing);
+    QFETCH(bool, pictureRefused);
+    QFETCH(int, goneAtDispatch);
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    w.office.failingMember = failing;
+    w.office.disconnectAtDispatch = goneAtDispatch;
+    if (pictureRefused) {
+        w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+            return dispatch.command == kPictureCommand ? DispatchState::Failure
+                                                       : DispatchState::Success;
+        };
+    }
+    w.form.PushButton2_Click();
+
+    // Taken once, after the document was opened and before the first command; let go of
+    // once, after the last command, whichever way the run ended.
+    const LockTrace trace(w.office.calls);
+    QCOMPARE(trace.locks.size(), 1);
+    QCOMPARE(trace.unlocks.size(), 1);
+    QVERIFY(!trace.dispatches.isEmpty());
+    QCOMPARE(w.office.calls.at(trace.locks.at(0) - 1), QStringLiteral("controller.getFrame"));
+    QVERIFY(trace.locks.at(0) < trace.dispatches.constFirst());
+    QVERIFY(trace.unlocks.at(0) > trace.dispatches.constLast());
+    for (const auto& dispatch : w.office.dispatches) {
+        QCOMPARE(dispatch.controllerLocks, 1);
+    }
+    // A suite that is gone could not be unlocked; any other is left without a lock.
+    QCOMPARE(w.office.controllerLocks, goneAtDispatch > 0 ? 1 : 0);
+    // The lock reports nothing of its own: every report names a numbered picture step.
+    const bool failed = !failing.isEmpty() || pictureRefused || goneAtDispatch > 0;
+    QCOMPARE(w.ui.errorReports().isEmpty(), !failed);
+    QCOMPARE(w.boxTexts().contains(QStringLiteral("Done.")), goneAtDispatch == 0);
+    w.verifyIdle();
+}
+
+void TestInsertRun::run_lockOrUnlockFails_runGoesOnWithoutReport_data() {
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<int>("unlocks");
+    QTest::newRow("lock") << kLock << 0;
+    QTest::newRow("unlock") << kUnlock << 1;
+}
+
+void TestInsertRun::run_lockOrUnlockFails_runGoesOnWithoutReport() {
+    QFETCH(QString, failing);
+    QFETCH(int, unlocks);
+    Window w({"/pics/one.png", "/pics/two.png"});
+    w.office.failingMember = failing;
+    w.form.PushButton2_Click();
+
+    QVERIFY2(w.ui.errorReports().isEmpty(), qPrintable(w.boxTexts().join(" | ")));
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 1);
+    for (const auto& dispatch : w.office.dispatches) {
+        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+    }
+    // A lock that was never taken is not released; a failed unlock is not tried again.
+    QCOMPARE(w.office.calls.count(kLock), 1);
+    QCOMPARE(w.office.calls.count(kUnlock), unlocks);
+    w.verifyIdle();
+}
+
+void TestInsertRun::run_documentNotOpened_nothingLocked() {
+    Window w({"/pics/one.png"});
+    w.office.failingMember = QStringLiteral("controller.getFrame");
+    w.form.PushButton2_Click();
+    QCOMPARE(w.ui.errorReports().size(), 1);
+    QCOMPARE(w.office.calls.count(kLock), 0);
+    QCOMPARE(w.office.calls.count(kUnlock), 0);
+}
+
+void TestInsertRun::run_longPause_lockLetGoDuringEachPause() {
+    // Long enough a pause for the user to watch the document grow.
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.5"));
+    Window w({"/pics/one.png", "/pics/two.png"});
+    // The run waits in the event loop; the watch sees where in the calls the waiting is.
+    int samplesAfterUnlock = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (w.form.InsertBusy && w.office.calls.constLast() == kUnlock) {
+            ++samplesAfterUnlock;
+        }
+    });
+    watch.start(50);
+    w.form.PushButton2_Click();
+    watch.stop();
+
+    // Locked for each picture and its escape, unlocked in each pause, locked again for the
+    // break and the next picture, and let go of at the end.
+    for (const auto& dispatch : w.office.dispatches) {
+        QCOMPARE(dispatch.controllerLocks, 1);
+    }
+    // Two pauses of 0.5 s, spent between the unlock and the next lock.
+    QVERIFY2(samplesAfterUnlock >= 10, qPrintable(QString::number(samplesAfterUnlock)));
+    const QString selection = QStringLiteral("controller.getSelection");
+    const QStringList expectedTail{kLock,
+                                   "dispatcher.executeDispatch .uno:InsertGraphic",
+                                   "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                                   "dispatcher.executeDispatch .uno:Escape",
+                                   selection,
+                                   kUnlock,
+                                   kLock,
+                                   "dispatcher.executeDispatch .uno:InsertBreak",
+                                   "dispatcher.executeDispatch .uno:InsertGraphic",
+                                   "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                                   "dispatcher.executeDispatch .uno:Escape",
+                                   selection,
+                                   kUnlock,
+                                   kLock,
+                                   kUnlock};
+    QCOMPARE(w.office.calls.mid(w.office.calls.size() - expectedTail.size()), expectedTail);
+    QCOMPARE(w.office.controllerLocks, 0);
+}
+
+void TestInsertRun::run_windowClosedMidRun_lockLetGoBeforeProgramEnds() {
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    const auto record = w.office.onDispatch;
+    int locksAtEnd = -1;
+    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+        record(dispatch);
+        if (dispatch.command == kPictureCommand && locksAtEnd < 0) {
+            // The program ends at once: whatever the run would do later never happens.
+            QCloseEvent close;
+            QCoreApplication::sendEvent(&w.form, &close);
+            locksAtEnd = w.office.controllerLocks;
+        }
+    };
+    w.form.PushButton2_Click();
+
+    QVERIFY(w.ui.ended);
+    QCOMPARE(locksAtEnd, 0);
+    QCOMPARE(w.office.calls.at(w.office.calls.indexOf(kUnlock) - 1),
+             QStringLiteral("dispatcher.executeDispatch .uno:InsertGraphic"));
+    // Here the program went on: the lock was not let go of a second time.
+    QCOMPARE(w.office.calls.count(kUnlock), 1);
+    QCOMPARE(w.office.controllerLocks, 0);
+}
+
+void TestInsertRun::run_exceptionOutOfRun_lockLetGo() {
+    RecordingOfficeBridge office;
+    ThrowingHost host({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    FakeClock clock;
+    {
+        InsertRun run(host, &office, clock);
+        run.setPauseSeconds(0);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, run.run());
+        // Let go of as the exception left the loop, not only when the run goes away.
+        QCOMPARE(office.controllerLocks, 0);
+    }
+    QCOMPARE(office.dispatchesOf(kPictureCommand).size(), 2);
+    QCOMPARE(office.calls.count(kLock), 1);
+    QCOMPARE(office.calls.count(kUnlock), 1);
+    QCOMPARE(office.calls.constLast(), kUnlock);
 }
 
 void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun_data() {
@@ -323,8 +558,13 @@ void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
              qPrintable(reports.at(0).text));
     QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
              qPrintable(reports.at(0).text));
-    // Nothing more was asked of the dead suite after the failing call.
-    QVERIFY(w.office.calls.constLast().startsWith(QStringLiteral("dispatcher.executeDispatch")));
+    // Nothing more was asked of the dead suite after the failing call than to let go of
+    // the lock on the document (which a suite that is still there would otherwise keep).
+    QCOMPARE(w.office.calls.constLast(), QStringLiteral("document.unlockControllers"));
+    QVERIFY(w.office.calls.at(w.office.calls.size() - 2)
+                .startsWith(QStringLiteral("dispatcher.executeDispatch")));
+    QCOMPARE(w.office.calls.count(QStringLiteral("document.lockControllers")), 1);
+    QCOMPARE(w.office.calls.count(QStringLiteral("document.unlockControllers")), 1);
     QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
     w.verifyIdle();
 

@@ -114,6 +114,8 @@ struct Result {
     bool ok = false;
     QString note;
     Memory memory;
+    // Readings of the selection in the reference loop, until it was text.
+    int selectionReadings = 0;
 };
 
 // Milliseconds per picture over the first and the last tenth of the pictures.
@@ -229,7 +231,7 @@ Result runBatchExecutable(const QString& name, const QString& folder, int count,
     return r;
 }
 
-enum class Lock { None, Held, ReleasedAfterEachPicture };
+enum class Lock { None, Held, ReleasedAfterEachPicture, ReleasedForSelection };
 
 // The tightest loop that gets every picture in, one per page, over the same bridge.
 // `relockEvery` > 0 releases and retakes a held lock after that many pictures.
@@ -268,7 +270,15 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
             dispatcher->executeDispatch(*frame, QStringLiteral(".uno:SetAnchorToChar"), QString(),
                                         0, none);
             dispatcher->executeDispatch(*frame, QStringLiteral(".uno:Escape"), QString(), 0, none);
+            if (lock == Lock::ReleasedForSelection) {
+                document->unlockControllers();
+            }
+            ++r.selectionReadings;
             while (!controller->selectionIsText()) {
+                ++r.selectionReadings;
+            }
+            if (lock == Lock::ReleasedForSelection) {
+                document->lockControllers();
             }
             const bool relock =
                 (lock == Lock::ReleasedAfterEachPicture) ||
@@ -379,11 +389,14 @@ int pause(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
     for (const auto& [name, lock] :
          {std::pair{"locked", Lock::Held},
           std::pair{"lock released and retaken after each picture", Lock::ReleasedAfterEachPicture},
+          std::pair{"lock released for each selection check", Lock::ReleasedForSelection},
           std::pair{"unlocked", Lock::None}}) {
         Result r = referenceLoop(QString::fromLatin1(name), suite.connection(), pictures, lock);
         checkStored(r, suite.connection(), work.filePath(QStringLiteral("p%1.odt").arg(++stored)));
         r.memory = readMemory(suite.processId());
         print(r);
+        std::printf("    %.2f selection readings per picture\n",
+                    double(r.selectionReadings) / r.pictures);
         const int n = static_cast<int>(r.starts.size()) - 1;
         for (const int at : {100, 500, 1000, 2000, 5000}) {
             if (at + 10 <= n) {

@@ -26,6 +26,9 @@ public:
     bool selectionIsText() override {
         m_office.enter(QStringLiteral("controller.getSelection"));
         ++m_office.selectionReadings;
+        if (m_office.controllerLocks > 0) {
+            ++m_office.selectionReadingsUnderLock;
+        }
         if (m_office.escapePending) {
             if (m_office.readingsUntilEscaped > 0) {
                 --m_office.readingsUntilEscaped;

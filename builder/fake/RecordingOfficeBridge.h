@@ -27,6 +27,8 @@ public:
         bool carriedOut = true;
         // How many locks were held on the document's controllers when the command arrived.
         int controllerLocks = 0;
+        // Readings of the selection while a lock was held: the real suite can abort on them.
+        int selectionReadingsUnderLock = 0;
     };
 
     std::unique_ptr<OfficeSession> createServiceManager() override;
@@ -62,6 +64,8 @@ public:
     // fails counts as not carried out). The selection and the escape behave the same either
     // way, as in the suite.
     int controllerLocks = 0;
+    // Readings of the selection while a lock was held: the real suite can abort on them.
+    int selectionReadingsUnderLock = 0;
 
     // Throws when the member is set to fail or the suite is gone.
     void enter(const QString& member, const QString& argument = QString());

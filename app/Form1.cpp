@@ -2,7 +2,6 @@
 
 #include "app/CaptionProgressBar.h"
 #include "app/WrapButton.h"
-#include "builder/InsertRun.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
@@ -283,11 +282,6 @@ void Form1::doEvents() {
 
 void Form1::endProgram(int exitCode) {
     m_ended = true;
-    // The program ends at once, with no unwinding: a run in progress lets go of its lock on
-    // the document first, which stays open in the suite.
-    if (m_insertRun != nullptr) {
-        m_insertRun->releaseControllerLock();
-    }
     m_services.ui.endProgram(exitCode);
 }
 

@@ -13,7 +13,6 @@
 
 class CaptionProgressBar;
 class FileSystem;
-class InsertRun;
 class PictureListModel;
 class PictureListView;
 class QMimeData;
@@ -100,8 +99,6 @@ private:
     int m_mousePointer = MousePointer::Default;
     std::optional<QCursor> m_handCursor;
     bool m_ended = false;
-    // The insert run in progress, if any.
-    InsertRun* m_insertRun = nullptr;
 
     // Drag reordering within the list.
     bool m_buttonDown = false;

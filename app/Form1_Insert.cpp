@@ -11,10 +11,7 @@
 #include "core/UiServices.h"
 #include "piclist/PictureListModel.h"
 
-#include <QScopeGuard>
 #include <QUrl>
-
-#include <utility>
 
 namespace {
 
@@ -59,8 +56,6 @@ QString officeMissingMessage() {
 void Form1::PushButton2_Click() {
     Form1InsertHost host(*this);
     InsertRun run(host, m_services.office, m_services.clock);
-    InsertRun* const outer = std::exchange(m_insertRun, &run);
-    const auto forget = qScopeGuard([&] { m_insertRun = outer; });
     run.run();
 }
 

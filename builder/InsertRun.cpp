@@ -16,7 +16,6 @@
 #include "core/Settings.h"
 
 #include <QDeadlineTimer>
-#include <QScopeGuard>
 
 #include <cmath>
 
@@ -117,14 +116,6 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     // Entries appended while the run yields are counted below but not inserted.
     int last = 0;
     trap(120, [&] { last = m_host.pictureCount(); });
-    // Unlocked, the suite lays the document out again after every command, and a picture
-    // costs more the longer the document is (10 ms for the first hundred, 47 ms past 800,
-    // 77 ms past 1,750). The lock is held over each picture's commands and its break and
-    // let go of for the selection check and the pause: one layout per picture instead of
-    // four (1,000 pictures: 27.8 s instead of 33.9 s, last tenth 44 instead of 79 ms per
-    // picture, measured side by side). It is released on every way out of the loop.
-    m_controllerLock.acquire(m_document.get());
-    const auto unlock = qScopeGuard([this] { m_controllerLock.release(); });
     for (int i = 1; i <= last && !m_officeGone; ++i) {
         insertPicture(trap, i);
     }
@@ -235,10 +226,6 @@ void InsertRun::insertGraphic(const QString& path) {
 
 void InsertRun::leavePictureSelection() {
     m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:Escape"), QString(), 0, m_noArgs);
-    // Read while the controllers are locked, the selection can bring the whole suite down
-    // (LibreOffice 7.4 aborts in SwXTextRange::SetPositions: seen at the 1st, 8th, 20th
-    // and 60th picture of locked runs, never in 600 unlocked ones), so it is read unlocked.
-    m_controllerLock.release();
     // The suite may carry out the escape later; while the picture is still selected, the
     // next break or picture would silently do nothing.
     const QDeadlineTimer deadline(kSelectionWaitMs);
@@ -253,10 +240,6 @@ void InsertRun::leavePictureSelection() {
 
 void InsertRun::pauseAfterPicture() {
     PauseSeconds(m_pauseOverride ? *m_pauseOverride : insertPauseSeconds(), m_clock);
-    // Locked again for the break and the next picture. Unlocked from the selection check
-    // through the pause, the suite lays out and shows each new picture, so that a user
-    // watching the document sees it grow at any pause length.
-    m_controllerLock.acquire(m_document.get());
 }
 
 void InsertRun::releaseOffice() {

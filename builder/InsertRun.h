@@ -1,6 +1,5 @@
 #pragma once
 
-#include "builder/ControllerLock.h"
 #include "builder/OfficeArguments.h"
 
 #include <QString>
@@ -46,10 +45,6 @@ public:
     OfficeDesktop* desktop() const { return m_desktop.get(); }
     // True when the run reached its end with the office still there.
     bool completed() const { return m_completed; }
-    // Lets go of the lock on the document's controllers at once, for a host that ends the
-    // program in the middle of a run: the document stays open in the suite, and must not
-    // stay frozen there.
-    void releaseControllerLock() { m_controllerLock.release(); }
 
     // The longest wait for the suite to leave the picture selection after ".uno:Escape".
     static constexpr int kSelectionWaitMs = 5000;
@@ -78,8 +73,6 @@ private:
     std::unique_ptr<OfficeDispatcher> m_dispatcher;
     std::unique_ptr<OfficeController> m_controller;
     std::unique_ptr<OfficeFrame> m_frame;
-    // Held over the pictures (after the document it locks, so let go of before it).
-    ControllerLock m_controllerLock;
 
     // The fixed argument lists, filled anew for each picture.
     OfficeArguments m_pictureArgs = OfficeArguments(4);

@@ -4,8 +4,6 @@
 // suite. The real suite is driven in tst_office_e2e.
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
-#include "builder/InsertHost.h"
-#include "builder/InsertRun.h"
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
@@ -16,16 +14,13 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
-#include "tests/support/RecordingReporter.h"
 
-#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
-#include <stdexcept>
 
 namespace {
 
@@ -85,62 +80,6 @@ QStringList describe(const OfficeArguments& args) {
 
 const QString kPictureCommand = QStringLiteral(".uno:InsertGraphic");
 const QString kBreakCommand = QStringLiteral(".uno:InsertBreak");
-const QString kLock = QStringLiteral("document.lockControllers");
-const QString kUnlock = QStringLiteral("document.unlockControllers");
-
-// Where the lock and the dispatches stand in the recorded calls.
-struct LockTrace {
-    explicit LockTrace(const QStringList& calls) {
-        for (qsizetype i = 0; i < calls.size(); ++i) {
-            if (calls.at(i) == kLock) {
-                locks.append(i);
-            } else if (calls.at(i) == kUnlock) {
-                unlocks.append(i);
-            } else if (calls.at(i).startsWith(QLatin1String("dispatcher.executeDispatch"))) {
-                dispatches.append(i);
-            }
-        }
-    }
-    // Locks and unlocks alternate, starting with a lock: never nested, never released twice.
-    bool alternates(const QStringList& calls) const {
-        int held = 0;
-        for (const QString& call : calls) {
-            held += call == kLock ? 1 : call == kUnlock ? -1 : 0;
-            if (held < 0 || held > 1) {
-                return false;
-            }
-        }
-        return true;
-    }
-    QList<qsizetype> locks, unlocks, dispatches;
-};
-
-// A host without a window whose list is fixed, and which fails in a way the run's steps do
-// not catch: telling it that a picture failed throws.
-class ThrowingHost : public InsertHost {
-public:
-    explicit ThrowingHost(QStringList pictures) : m_pictures(std::move(pictures)) {}
-    bool insertBusy() const override { return false; }
-    void setInsertBusy(bool) override {}
-    int pictureCount() override { return static_cast<int>(m_pictures.size()); }
-    QString pictureText(int i) override { return m_pictures.at(i - 1); }
-    void setMousePointer(int) override {}
-    void setProgressValue(int) override {}
-    void setProgressText(const QString&) override {}
-    void showMessage(const QString&) override {}
-    ErrorReporter& errorReporter() override { return reporter; }
-    void doEvents() override {}
-    void pictureFailed(int index, const QString&, const QString&) override {
-        if (index == throwAt) {
-            throw std::runtime_error("host failed");
-        }
-    }
-    RecordingReporter reporter;
-    int throwAt = 2;
-
-private:
-    QStringList m_pictures;
-};
 
 } // namespace
 
@@ -158,15 +97,6 @@ private slots:
     void run_insertPause_isWaitedAfterEachPicture();
 
     void run_pictureNotInserted_isReportedAndRunGoesOn();
-
-    void run_controllersLockedOverCommandsOnEveryWayOut_data();
-    void run_controllersLockedOverCommandsOnEveryWayOut();
-    void run_lockOrUnlockFails_runGoesOnWithoutReport_data();
-    void run_lockOrUnlockFails_runGoesOnWithoutReport();
-    void run_documentNotOpened_nothingLocked();
-    void run_pause_spentUnlocked();
-    void run_windowClosedMidRun_lockLetGoBeforeProgramEnds();
-    void run_exceptionOutOfRun_lockLetGo();
     void run_openingStepFails_reportsOnceAndEndsRun_data();
     void run_openingStepFails_reportsOnceAndEndsRun();
     void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data();
@@ -193,14 +123,10 @@ void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
         "document.getCurrentController",
         "document.getCurrentController",
         "controller.getFrame",
-        "document.lockControllers",
         "dispatcher.executeDispatch .uno:InsertGraphic",
         "dispatcher.executeDispatch .uno:SetAnchorToChar",
         "dispatcher.executeDispatch .uno:Escape",
-        "document.unlockControllers",
         "controller.getSelection",
-        "document.lockControllers",
-        "document.unlockControllers",
     };
     QCOMPARE(w.office.calls, expectedCalls);
 
@@ -312,13 +238,6 @@ void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
     }
     QCOMPARE(w.office.selectionReadings, 3 * 4);
     QVERIFY(w.ui.errorReports().isEmpty());
-    // Every command under the lock on the document's controllers, every reading of the
-    // selection without it.
-    for (const auto& dispatch : w.office.dispatches) {
-        QCOMPARE(dispatch.controllerLocks, 1);
-    }
-    QCOMPARE(w.office.selectionReadingsUnderLock, 0);
-    QCOMPARE(w.office.controllerLocks, 0);
 }
 
 void TestInsertRun::run_insertPause_isWaitedAfterEachPicture() {
@@ -352,180 +271,6 @@ void TestInsertRun::run_pictureNotInserted_isReportedAndRunGoesOn() {
     QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
     QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
     w.verifyIdle();
-}
-
-void TestInsertRun::run_controllersLockedOverCommandsOnEveryWayOut_data() {
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<bool>("pictureRefused");
-    QTest::addColumn<int>("goneAtDispatch");
-    QTest::newRow("success") << QString() << false << 0;
-    QTest::newRow("picture refused") << QString() << true << 0;
-    QTest::newRow("escape throws") << "dispatcher.executeDispatch .uno:Escape" << false << 0;
-    QTest::newRow("selection unreadable") << "controller.getSelection" << false << 0;
-    // Dispatches: 1-3 the first picture, 4 a break, 5-7 the second, 8, 9-11 the third.
-    QTest::newRow("office gone at second picture") << QString() << false << 5;
-    QTest::newRow("office gone at last escape") << QString() << false << 11;
-}
-
-void TestInsertRun::run_controllersLockedOverCommandsOnEveryWayOut() {
-    QFETCH(QString, failing);
-    QFETCH(bool, pictureRefused);
-    QFETCH(int, goneAtDispatch);
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    w.office.failingMember = failing;
-    w.office.disconnectAtDispatch = goneAtDispatch;
-    if (pictureRefused) {
-        w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-            return dispatch.command == kPictureCommand ? DispatchState::Failure
-                                                       : DispatchState::Success;
-        };
-    }
-    w.form.PushButton2_Click();
-
-    // Taken after the document was opened and before the first command, held over every
-    // command, let go of for every reading of the selection and after the last command,
-    // whichever way the run ended.
-    const LockTrace trace(w.office.calls);
-    QVERIFY(!trace.locks.isEmpty());
-    QCOMPARE(trace.locks.size(), trace.unlocks.size());
-    QVERIFY(trace.alternates(w.office.calls));
-    QVERIFY(!trace.dispatches.isEmpty());
-    QCOMPARE(w.office.calls.at(trace.locks.at(0) - 1), QStringLiteral("controller.getFrame"));
-    QVERIFY(trace.locks.at(0) < trace.dispatches.constFirst());
-    QVERIFY(trace.unlocks.constLast() > trace.dispatches.constLast());
-    QCOMPARE(w.office.calls.constLast(), kUnlock);
-    for (const auto& dispatch : w.office.dispatches) {
-        QCOMPARE(dispatch.controllerLocks, 1);
-    }
-    QCOMPARE(w.office.selectionReadingsUnderLock, 0);
-    // A suite that is gone could not be unlocked; any other is left without a lock.
-    QCOMPARE(w.office.controllerLocks, goneAtDispatch > 0 ? 1 : 0);
-    // The lock reports nothing of its own: every report names a numbered picture step.
-    const bool failed = !failing.isEmpty() || pictureRefused || goneAtDispatch > 0;
-    QCOMPARE(w.ui.errorReports().isEmpty(), !failed);
-    QCOMPARE(w.boxTexts().contains(QStringLiteral("Done.")), goneAtDispatch == 0);
-    w.verifyIdle();
-}
-
-void TestInsertRun::run_lockOrUnlockFails_runGoesOnWithoutReport_data() {
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<int>("unlocks");
-    QTest::newRow("lock") << kLock << 0;
-    QTest::newRow("unlock") << kUnlock << 1;
-}
-
-void TestInsertRun::run_lockOrUnlockFails_runGoesOnWithoutReport() {
-    QFETCH(QString, failing);
-    QFETCH(int, unlocks);
-    Window w({"/pics/one.png", "/pics/two.png"});
-    w.office.failingMember = failing;
-    w.form.PushButton2_Click();
-
-    QVERIFY2(w.ui.errorReports().isEmpty(), qPrintable(w.boxTexts().join(" | ")));
-    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
-    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 1);
-    for (const auto& dispatch : w.office.dispatches) {
-        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
-    }
-    // A lock that was never taken is not released; a failed unlock is not tried again.
-    QCOMPARE(w.office.calls.count(kUnlock), unlocks * w.office.calls.count(kLock));
-    QVERIFY(w.office.calls.count(kLock) >= 2);
-    w.verifyIdle();
-}
-
-void TestInsertRun::run_documentNotOpened_nothingLocked() {
-    Window w({"/pics/one.png"});
-    w.office.failingMember = QStringLiteral("controller.getFrame");
-    w.form.PushButton2_Click();
-    QCOMPARE(w.ui.errorReports().size(), 1);
-    QCOMPARE(w.office.calls.count(kLock), 0);
-    QCOMPARE(w.office.calls.count(kUnlock), 0);
-}
-
-void TestInsertRun::run_pause_spentUnlocked() {
-    // A pause long enough for the user to watch the document grow.
-    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.5"));
-    Window w({"/pics/one.png", "/pics/two.png"});
-    // The run waits in the event loop; the watch sees where in the calls the waiting is.
-    int samplesInPause = 0;
-    int samplesLocked = 0;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (w.form.InsertBusy && w.office.calls.constLast() == "controller.getSelection") {
-            ++samplesInPause;
-            samplesLocked += w.office.controllerLocks;
-        }
-    });
-    watch.start(50);
-    w.form.PushButton2_Click();
-    watch.stop();
-
-    // Locked for each picture and its escape, unlocked for the selection and the pause,
-    // locked again for the break and the next picture, and let go of at the end.
-    QVERIFY2(samplesInPause >= 10, qPrintable(QString::number(samplesInPause)));
-    QCOMPARE(samplesLocked, 0);
-    const QString selection = QStringLiteral("controller.getSelection");
-    const QStringList expectedTail{kLock,
-                                   "dispatcher.executeDispatch .uno:InsertGraphic",
-                                   "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                                   "dispatcher.executeDispatch .uno:Escape",
-                                   kUnlock,
-                                   selection,
-                                   kLock,
-                                   "dispatcher.executeDispatch .uno:InsertBreak",
-                                   "dispatcher.executeDispatch .uno:InsertGraphic",
-                                   "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                                   "dispatcher.executeDispatch .uno:Escape",
-                                   kUnlock,
-                                   selection,
-                                   kLock,
-                                   kUnlock};
-    QCOMPARE(w.office.calls.mid(w.office.calls.size() - expectedTail.size()), expectedTail);
-    QCOMPARE(w.office.controllerLocks, 0);
-}
-
-void TestInsertRun::run_windowClosedMidRun_lockLetGoBeforeProgramEnds() {
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    const auto record = w.office.onDispatch;
-    int locksAtEnd = -1;
-    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        record(dispatch);
-        if (dispatch.command == kPictureCommand && locksAtEnd < 0) {
-            // The program ends at once: whatever the run would do later never happens.
-            QCloseEvent close;
-            QCoreApplication::sendEvent(&w.form, &close);
-            locksAtEnd = w.office.controllerLocks;
-        }
-    };
-    w.form.PushButton2_Click();
-
-    QVERIFY(w.ui.ended);
-    QCOMPARE(locksAtEnd, 0);
-    QCOMPARE(w.office.calls.at(w.office.calls.indexOf(kUnlock) - 1),
-             QStringLiteral("dispatcher.executeDispatch .uno:InsertGraphic"));
-    // Here the program went on: the lock was not let go of a second time.
-    QVERIFY(LockTrace(w.office.calls).alternates(w.office.calls));
-    QCOMPARE(w.office.controllerLocks, 0);
-}
-
-void TestInsertRun::run_exceptionOutOfRun_lockLetGo() {
-    RecordingOfficeBridge office;
-    // The escape fails before the lock is let go of for the selection check.
-    office.failingMember = QStringLiteral("dispatcher.executeDispatch .uno:Escape");
-    ThrowingHost host({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    FakeClock clock;
-    {
-        InsertRun run(host, &office, clock);
-        run.setPauseSeconds(0);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, run.run());
-        // Let go of as the exception left the loop, not only when the run goes away.
-        QCOMPARE(office.controllerLocks, 0);
-    }
-    QCOMPARE(office.dispatchesOf(kPictureCommand).size(), 2);
-    QCOMPARE(office.calls.count(kLock), office.calls.count(kUnlock));
-    QVERIFY(LockTrace(office.calls).alternates(office.calls));
-    QCOMPARE(office.calls.constLast(), kUnlock);
 }
 
 void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun_data() {
@@ -578,13 +323,8 @@ void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
              qPrintable(reports.at(0).text));
     QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
              qPrintable(reports.at(0).text));
-    // Nothing more was asked of the dead suite after the failing call than to let go of
-    // the lock on the document (which a suite that is still there would otherwise keep).
-    QCOMPARE(w.office.calls.constLast(), QStringLiteral("document.unlockControllers"));
-    QVERIFY(w.office.calls.at(w.office.calls.size() - 2)
-                .startsWith(QStringLiteral("dispatcher.executeDispatch")));
-    QCOMPARE(w.office.calls.count(QStringLiteral("document.lockControllers")),
-             w.office.calls.count(QStringLiteral("document.unlockControllers")));
+    // Nothing more was asked of the dead suite after the failing call.
+    QVERIFY(w.office.calls.constLast().startsWith(QStringLiteral("dispatcher.executeDispatch")));
     QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
     w.verifyIdle();
 

@@ -20,4 +20,10 @@ public:
                             const OfficeArguments& filterData = {}) = 0;
     // Closes the document without saving it.
     virtual void close() = 0;
+    // While the document's controllers are locked the suite neither lays the document out
+    // again nor repaints its views after each change; it catches up when the last lock is
+    // released. Locks count: every lock must be released exactly once, or the document's
+    // view stays frozen in the suite.
+    virtual void lockControllers() = 0;
+    virtual void unlockControllers() = 0;
 };

@@ -26,6 +26,9 @@ public:
     bool selectionIsText() override {
         m_office.enter(QStringLiteral("controller.getSelection"));
         ++m_office.selectionReadings;
+        if (m_office.controllerLocks > 0) {
+            ++m_office.selectionReadingsUnderLock;
+        }
         if (m_office.escapePending) {
             if (m_office.readingsUntilEscaped > 0) {
                 --m_office.readingsUntilEscaped;
@@ -60,6 +63,14 @@ public:
         }
     }
     void close() override { m_office.enter(QStringLiteral("document.close")); }
+    void lockControllers() override {
+        m_office.enter(QStringLiteral("document.lockControllers"));
+        ++m_office.controllerLocks;
+    }
+    void unlockControllers() override {
+        m_office.enter(QStringLiteral("document.unlockControllers"));
+        --m_office.controllerLocks;
+    }
 
 private:
     RecordingOfficeBridge& m_office;
@@ -95,6 +106,7 @@ public:
         dispatch.searchFlags = searchFlags;
         dispatch.args = args;
         dispatch.frame = static_cast<RecordingFrame&>(frame).id;
+        dispatch.controllerLocks = m_office.controllerLocks;
         if (m_office.disconnectAtDispatch > 0 &&
             m_office.dispatches.size() + 1 >= m_office.disconnectAtDispatch) {
             m_office.gone = true;

@@ -25,6 +25,10 @@ public:
         int frame = 0;
         // False when the suite ignored the command because a picture was still selected.
         bool carriedOut = true;
+        // How many locks were held on the document's controllers when the command arrived.
+        int controllerLocks = 0;
+        // Readings of the selection while a lock was held: the real suite can abort on them.
+        int selectionReadingsUnderLock = 0;
     };
 
     std::unique_ptr<OfficeSession> createServiceManager() override;
@@ -58,6 +62,12 @@ public:
     int readingsUntilEscaped = 0;
     bool gone = false;
     int framesCreated = 0;
+    // Locks taken on the document's controllers and not yet released (a lock or unlock that
+    // fails counts as not carried out). The selection and the escape behave the same either
+    // way, as in the suite.
+    int controllerLocks = 0;
+    // Readings of the selection while a lock was held: the real suite can abort on them.
+    int selectionReadingsUnderLock = 0;
 
     // Throws when the member is set to fail or the suite is gone.
     void enter(const QString& member, const QString& argument = QString());

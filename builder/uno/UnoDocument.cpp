@@ -46,3 +46,11 @@ void UnoDocument::close() {
         closeable->close(true);
     });
 }
+
+void UnoDocument::lockControllers() {
+    callOffice([&] { m_model->lockControllers(); });
+}
+
+void UnoDocument::unlockControllers() {
+    callOffice([&] { m_model->unlockControllers(); });
+}

@@ -18,6 +18,8 @@ public:
     void storeToUrl(const QString& url, const QString& filterName,
                     const OfficeArguments& filterData) override;
     void close() override;
+    void lockControllers() override;
+    void unlockControllers() override;
 
 private:
     std::shared_ptr<UnoLink> m_link;

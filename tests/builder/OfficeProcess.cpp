@@ -41,6 +41,10 @@ bool OfficeProcess::isRunning() const {
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
+qint64 OfficeProcess::processId() const {
+    return isRunning() ? m_process->processId() : 0;
+}
+
 bool OfficeProcess::launch(QString* error) {
     m_process = std::make_unique<QProcess>();
     m_process->setProgram(kOfficeBinary);

@@ -22,6 +22,8 @@ public:
     // Kills the suite at once, the way a crash would end it, and waits until it is gone.
     void kill();
     bool isRunning() const;
+    // The suite's process (soffice.bin), or 0 when it is not running.
+    qint64 processId() const;
 
     // The connection for the setting OfficeConnection.
     QString connection() const;

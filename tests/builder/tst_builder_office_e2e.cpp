@@ -4,6 +4,7 @@
 // suite killed in the middle of a run ends that run cleanly.
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
+#include "batch/BatchCommand.h"
 #include "builder/OfficeSession.h"
 #include "builder/uno/UnoOfficeBridge.h"
 #include "core/AppError.h"
@@ -22,6 +23,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -86,6 +88,7 @@ private slots:
 
     void run_fourPicturesWithAwkwardNames_embeddedOnePerPage();
     void run_fiftyPicturesWithoutPause_allArrive();
+    void run_severalRunsWithDocumentsLeftOpen_eachOnePerPage();
     void checkOfficeSuite_reachable_windowShows();
     void checkOfficeSuite_connectionToNothing_offersDownloadAndEnds();
     void checkOfficeSuite_noOfficeInstalled_offersDownloadAndEnds();
@@ -188,6 +191,39 @@ void TestOfficeE2E::run_fiftyPicturesWithoutPause_allArrive() {
     QCOMPARE(stored.pictures(), 50);
     QCOMPARE(stored.pageBreaks(), 49);
     QCOMPARE(stored.layout, QStringLiteral("P") + QStringLiteral("BP").repeated(49));
+}
+
+void TestOfficeE2E::run_severalRunsWithDocumentsLeftOpen_eachOnePerPage() {
+    // One office for every run, each run's document left open in it: the lock on the
+    // controllers must neither break the layout nor bring the office down.
+    const int runs = 6;
+    for (int run = 1; run <= runs; ++run) {
+        QStringList names;
+        for (int i = 1; i <= 4 + 3 * run; ++i) {
+            names.append(QStringLiteral("open-%1-%2.png").arg(run).arg(i, 2, 10, QLatin1Char('0')));
+        }
+        const QStringList pictures = makePictures(names);
+        const QString out = m_dir.filePath(QStringLiteral("open-%1.odt").arg(run));
+        QString text;
+        QTextStream log(&text);
+        const int status =
+            runBatch(QStringList{"lumigrove-batch", "--office", m_office.connection(),
+                                 "--keep-open", "-o", out} +
+                         pictures,
+                     log, log, [](const OfficeChoice& choice) {
+                         return makeUnoOfficeBridge(choice.connection, choice.profileFolder);
+                     });
+        QVERIFY2(status == 0, qPrintable(QStringLiteral("run %1: %2").arg(run).arg(text)));
+        QVERIFY(m_office.isRunning());
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {"-p", out, "content.xml"});
+        QVERIFY(unzip.waitForFinished(30000));
+        StoredDocument stored;
+        stored.analyse(QString::fromUtf8(unzip.readAllStandardOutput()));
+        QCOMPARE(stored.layout,
+                 QStringLiteral("P") + QStringLiteral("BP").repeated(names.size() - 1));
+    }
+    // The documents stay open; the tests after this one store none of them.
 }
 
 void TestOfficeE2E::checkOfficeSuite_reachable_windowShows() {

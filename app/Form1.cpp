@@ -2,6 +2,7 @@
 
 #include "app/CaptionProgressBar.h"
 #include "app/WrapButton.h"
+#include "builder/OfficeBridge.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
@@ -282,6 +283,14 @@ void Form1::doEvents() {
 
 void Form1::endProgram(int exitCode) {
     m_ended = true;
+    // An office that the program started itself and that holds no document would stay
+    // behind, invisible, after the program; one holding a built document stays with it.
+    if (m_services.office != nullptr) {
+        try {
+            m_services.office->endStartedOffice(true);
+        } catch (...) {
+        }
+    }
     m_services.ui.endProgram(exitCode);
 }
 

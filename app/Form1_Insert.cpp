@@ -6,6 +6,7 @@
 #include "builder/InsertRun.h"
 #include "builder/OfficeBridge.h"
 #include "builder/OfficeSession.h"
+#include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
 #include "core/UiServices.h"
@@ -62,14 +63,34 @@ void Form1::PushButton2_Click() {
 void Form1::CheckOfficeSuite() {
     // Every failure in here is ignored: the check either finds the suite or ends the program.
     bool present = false;
+    QString startFailure;
     try {
         if (m_services.office != nullptr) {
-            // Created and let go again at once; a suite it started stays running.
+            // Created and let go again at once; an office it started stays running for the
+            // runs to come and is ended with the window when it holds no document.
             present = m_services.office->createServiceManager() != nullptr;
+        }
+    } catch (const AppError& e) {
+        if (e.number() == OfficeError::StartFailed) {
+            startFailure = e.description();
         }
     } catch (...) {
     }
     if (present) {
+        return;
+    }
+    if (!startFailure.isEmpty()) {
+        // The office is there but would not start: saying it is not installed would send
+        // the user to download what they have.
+        try {
+            m_services.ui.messageBox(
+                QStringLiteral("LibreOffice is installed but could not be started, so this "
+                               "software cannot work.\r\n\r\n") +
+                    startFailure,
+                MsgStyle::Exclamation, applicationTitle());
+        } catch (...) {
+        }
+        endProgram(0);
         return;
     }
     MsgAnswer answer = MsgAnswer::No;

@@ -191,6 +191,6 @@ void RecordingOfficeBridge::enter(const QString& member, const QString& argument
     }
     if (!failingMember.isEmpty() &&
         (member == failingMember || calls.constLast() == failingMember)) {
-        throw AppError(QStringLiteral("%1 failed").arg(member), OfficeError::Automation);
+        throw AppError(QStringLiteral("%1 failed").arg(member), failingNumber);
     }
 }

@@ -40,8 +40,15 @@ public:
     QList<Dispatch> dispatchesOf(const QString& command) const;
     int sessionsCreated = 0;
 
-    // The member (as in `calls`, with or without its argument) whose every call fails.
+    // The member (as in `calls`, with or without its argument) whose every call fails, and
+    // the error number it fails with.
     QString failingMember;
+    int failingNumber = OfficeError::Automation;
+    // What endStartedOffice() was asked, in order ("idle only" or "always").
+    QStringList officeEnds;
+    void endStartedOffice(bool onlyIfIdle) override {
+        officeEnds.append(onlyIfIdle ? QStringLiteral("idle only") : QStringLiteral("always"));
+    }
     // Answers per command; a command not listed gets Success. The real suite answers FAILURE
     // for breaks and anchoring even when it carried them out, so that is the default here.
     std::function<DispatchState(const Dispatch&)> answer;

@@ -38,6 +38,8 @@ constexpr int kDefaultCallTimeoutSeconds = 60;
 // How long an office asked to end may take before it is killed.
 constexpr int kEndWaitMs = 10000;
 constexpr int kEndPollMs = 50;
+// How long a program that is closing waits for its office to say whether it holds a document.
+constexpr int kIdleCheckTimeoutMs = 5000;
 
 int callTimeoutSettingMs() {
     QString text = GetSetting(Setting::OfficeTimeout).trimmed();
@@ -284,7 +286,10 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
         return;
     }
     try {
-        const auto link = UnoLink::connect(pipeConnection(m_startedPipe), callTimeoutMs());
+        // A program that is closing does not wait long for an answer.
+        const int limit =
+            onlyIfIdle ? std::min(callTimeoutMs(), kIdleCheckTimeoutMs) : callTimeoutMs();
+        const auto link = UnoLink::connect(pipeConnection(m_startedPipe), limit);
         const bool idle = link->call([&] {
             const auto desktop = css::frame::Desktop::create(link->context());
             const bool holdsDocument =

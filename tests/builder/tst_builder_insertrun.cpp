@@ -115,6 +115,8 @@ private slots:
     void checkOfficeSuite_present_showsNothing();
     void checkOfficeSuite_missing_offersDownloadAndEnds_data();
     void checkOfficeSuite_missing_offersDownloadAndEnds();
+    void checkOfficeSuite_wouldNotStart_saysWhyOffersNoDownload();
+    void closingWindow_endsOnlyAnIdleOfficeOfItsOwn();
 };
 
 void TestInsertRun::init() {
@@ -488,6 +490,29 @@ void TestInsertRun::checkOfficeSuite_missing_offersDownloadAndEnds() {
     }
     QVERIFY(w.ui.ended);
     QVERIFY(!w.form.isVisible());
+}
+
+void TestInsertRun::checkOfficeSuite_wouldNotStart_saysWhyOffersNoDownload() {
+    Window w({});
+    w.office.failingMember = QStringLiteral("bridge.createServiceManager");
+    w.office.failingNumber = OfficeError::StartFailed;
+    QVERIFY(!w.form.Form_Load());
+    QCOMPARE(w.ui.boxes.size(), 1);
+    QVERIFY(w.ui.boxes.at(0).text.startsWith(
+        QStringLiteral("LibreOffice is installed but could not be started")));
+    QVERIFY(w.ui.boxes.at(0).text.endsWith(QStringLiteral("bridge.createServiceManager failed")));
+    QCOMPARE(w.ui.boxes.at(0).style, 48);
+    QVERIFY(w.ui.openedUrls.isEmpty());
+    QVERIFY(w.ui.ended);
+}
+
+void TestInsertRun::closingWindow_endsOnlyAnIdleOfficeOfItsOwn() {
+    Window w({"/pics/one.png"});
+    w.form.PushButton2_Click();
+    QVERIFY(w.office.officeEnds.isEmpty());
+    w.form.close();
+    QCOMPARE(w.office.officeEnds, QStringList({"idle only"}));
+    QVERIFY(w.ui.ended);
 }
 
 QTEST_MAIN(TestInsertRun)

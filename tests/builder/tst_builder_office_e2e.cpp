@@ -87,6 +87,7 @@ private slots:
     void cleanupTestCase();
 
     void run_fourPicturesWithAwkwardNames_embeddedOnePerPage();
+    void run_lastPictureFails_noEmptyLastPage();
     void run_fiftyPicturesWithoutPause_allArrive();
     void run_severalRunsWithDocumentsLeftOpen_eachOnePerPage();
     void checkOfficeSuite_reachable_windowShows();
@@ -94,6 +95,9 @@ private slots:
     void checkOfficeSuite_noOfficeInstalled_offersDownloadAndEnds();
     void bridge_officeThatNeverAnswers_failsAfterTheBound();
     void bridge_startsInstalledOffice();
+    void bridge_officeThatEndsAtOnce_noticedAtOnceAndSaidSo();
+    void window_closed_endsItsOwnIdleOfficeKeepsOneWithADocument();
+    void run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable();
     // Kills the suite: runs last.
     void run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects();
 
@@ -309,6 +313,130 @@ void TestOfficeE2E::bridge_startsInstalledOffice() {
     killListedProcess(pidFile);
     QVERIFY2(shown, qPrintable(w.boxTexts().join(" | ")));
     QVERIFY(w.ui.boxes.isEmpty());
+}
+
+void TestOfficeE2E::bridge_officeThatEndsAtOnce_noticedAtOnceAndSaidSo() {
+    // As the office does when it cannot write its profile folder.
+    SaveSetting(QStringLiteral("OfficeConnection"), QString());
+    QTemporaryDir folder;
+    writeScript(folder.filePath(QStringLiteral("soffice")), QStringLiteral("exit 77"));
+    qputenv("UNO_PATH", folder.path().toUtf8());
+
+    Window w;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QVERIFY(!w.form.Form_Load());
+    QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString::number(elapsed.elapsed())));
+    QCOMPARE(w.ui.boxes.size(), 1);
+    const FakeUiServices::Box& box = w.ui.boxes.at(0);
+    QVERIFY2(box.text.contains(QStringLiteral("could not be started")), qPrintable(box.text));
+    QVERIFY2(box.text.contains(QStringLiteral("exit status 77")), qPrintable(box.text));
+    QCOMPARE(box.style, 48);
+    // Not "not installed": no download page is offered.
+    QVERIFY(w.ui.openedUrls.isEmpty());
+    QVERIFY(w.ui.ended);
+}
+
+void TestOfficeE2E::window_closed_endsItsOwnIdleOfficeKeepsOneWithADocument() {
+    SaveSetting(QStringLiteral("OfficeConnection"), QString());
+    QTemporaryDir profile;
+    {
+        // The start-up check starts an office; closing the window ends it again.
+        Window w;
+        w.office.setProfileFolder(profile.path());
+        QVERIFY(w.form.Form_Load());
+        const auto pid = static_cast<pid_t>(w.office.startedProcessId());
+        QVERIFY(pid > 0);
+        QCOMPARE(::kill(pid, 0), 0);
+        w.form.close();
+        QVERIFY(w.ui.ended);
+        QVERIFY2(::kill(pid, 0) != 0, "the office started for the start-up check still runs");
+    }
+    {
+        // The run uses the office the start-up check started; the document it built keeps
+        // that office when the window closes.
+        Window w;
+        w.office.setProfileFolder(profile.path());
+        QVERIFY(w.form.Form_Load());
+        const auto pid = static_cast<pid_t>(w.office.startedProcessId());
+        w.form.pictureList().append(makePictures({"kept.png"}).constFirst());
+        w.form.PushButton2_Click();
+        QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+        QCOMPARE(static_cast<pid_t>(w.office.startedProcessId()), pid);
+        w.form.close();
+        const bool stays = ::kill(pid, 0) == 0;
+        w.office.endStartedOffice(false);
+        QVERIFY2(stays, "the office holding the built document was ended");
+        QVERIFY(::kill(pid, 0) != 0);
+    }
+}
+
+void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable() {
+    SaveSetting(QStringLiteral("OfficeTimeout"), QStringLiteral("2"));
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.2"));
+    QStringList names;
+    for (int i = 1; i <= 12; ++i) {
+        names.append(QStringLiteral("stop-%1.png").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    const QStringList pictures = makePictures(names);
+    Window w;
+    for (const QString& picture : pictures) {
+        w.form.pictureList().append(picture);
+    }
+    const auto office = static_cast<pid_t>(m_office.processId());
+    QVERIFY(office > 0);
+    // During the pause after the third picture the office stops answering (SIGSTOP).
+    QTimer stopper;
+    bool stopped = false;
+    connect(&stopper, &QTimer::timeout, [&] {
+        if (!stopped &&
+            w.form.ProgressBar1->caption() == QLatin1String("Processing: stop-03.png")) {
+            stopped = true;
+            ::kill(office, SIGSTOP);
+        }
+    });
+    stopper.start(20);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    w.form.PushButton2_Click();
+    const qint64 ms = elapsed.elapsed();
+    ::kill(office, SIGCONT);
+    SaveSetting(QStringLiteral("OfficeTimeout"), QString());
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+
+    QVERIFY(stopped);
+    const auto reports = w.ui.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).text.contains(QStringLiteral("did not answer within 2 seconds")),
+             qPrintable(reports.at(0).text));
+    QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+    QVERIFY2(ms < 15000, qPrintable(QString::number(ms)));
+    // The window is usable again: idle, and a new run can start.
+    QVERIFY(!w.form.InsertBusy);
+    QCOMPARE(w.form.mousePointer(), 0);
+    QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("Progress Bar"));
+}
+
+void TestOfficeE2E::run_lastPictureFails_noEmptyLastPage() {
+    // Two that are no pictures: one between two good ones, one at the end.
+    const QStringList good = makePictures({"good-1.png", "good-2.png"});
+    const QString bad1 = m_dir.filePath(QStringLiteral("bad-1.png"));
+    const QString bad2 = m_dir.filePath(QStringLiteral("bad-2.png"));
+    for (const QString& bad : {bad1, bad2}) {
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("no picture");
+    }
+    Window w;
+    for (const QString& picture : {good.at(0), bad1, good.at(1), bad2}) {
+        w.form.pictureList().append(picture);
+    }
+    w.form.PushButton2_Click();
+    QCOMPARE(w.ui.errorReports().size(), 2);
+    const StoredDocument stored = storeDocument(QStringLiteral("failed.odt"));
+    QCOMPARE(stored.pictures(), 2);
+    // Picture, break, picture: no page for a failed one, no empty last page.
+    QCOMPARE(stored.layout, QStringLiteral("PBP"));
 }
 
 void TestOfficeE2E::run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects() {

@@ -105,6 +105,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         return 2;
     }
     BatchOptions& options = parsed.options;
+    // Messages name OUT as the caller wrote it.
+    const QString outAsGiven = options.outPath;
     // Everything named on the command line is the caller's, relative to the caller's folder;
     // the office has a working folder of its own.
     resolvePaths(options, callerWorkingFolder());
@@ -181,7 +183,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     bool written = false;
     OfficeDocument* document = run.document();
     if (interrupted()) {
-        err << kProgram << ": interrupted; " << options.outPath << " not written" << Qt::endl;
+        err << kProgram << ": interrupted; " << displayFileName(outAsGiven) << " not written"
+            << Qt::endl;
     } else if (host.documentFailed() || document == nullptr) {
         err << kProgram << ": no office suite could be reached"
             << (options.officeConnection.isEmpty()
@@ -189,10 +192,10 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
                     : QStringLiteral(" at %1").arg(options.officeConnection))
             << Qt::endl;
     } else if (!run.completed()) {
-        err << kProgram << ": the office suite went away; " << options.outPath << " not written"
-            << Qt::endl;
+        err << kProgram << ": the office suite went away; " << displayFileName(outAsGiven)
+            << " not written" << Qt::endl;
     } else if (inserted == 0) {
-        err << kProgram << ": no picture went in; " << options.outPath << " not written"
+        err << kProgram << ": no picture went in; " << displayFileName(outAsGiven) << " not written"
             << Qt::endl;
     } else {
         const QFileInfo target(options.outPath);
@@ -210,8 +213,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             }
             written = true;
         } catch (const AppError& e) {
-            err << kProgram << ": " << options.outPath << " not written: " << e.description()
-                << Qt::endl;
+            err << kProgram << ": " << displayFileName(outAsGiven)
+                << " not written: " << e.description() << Qt::endl;
         }
         QFile::remove(temporary);
     }
@@ -241,7 +244,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     }
     err << "Inserted " << inserted << " of " << total << " pictures";
     if (written) {
-        err << " into " << options.outPath;
+        err << " into " << displayFileName(outAsGiven);
     }
     err << " in " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s" << Qt::endl;
     if (!failed.isEmpty()) {

@@ -224,6 +224,7 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
         // that do not tell need one.
         bool link = entry.type == DT_LNK;
         bool regular = entry.type == DT_REG;
+        bool folder = entry.type == DT_DIR;
         bool dangling = false;
         if (entry.type == DT_UNKNOWN) {
             struct stat own {};
@@ -232,16 +233,20 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
             }
             link = S_ISLNK(own.st_mode);
             regular = S_ISREG(own.st_mode);
+            folder = S_ISDIR(own.st_mode);
         }
         if (link) {
             struct stat target {};
             if (::fstatat(dir.fd(), entry.name, &target, 0) == 0) {
                 regular = S_ISREG(target.st_mode);
+                folder = S_ISDIR(target.st_mode);
             } else {
                 dangling = true;
             }
         }
-        if (!regular && !dangling) {
+        // Folders are no files. A fifo, a socket or a device is listed but never openable:
+        // the scan passes it over, and can say so.
+        if (folder) {
             continue;
         }
         FileEntry file;
@@ -251,7 +256,7 @@ QList<FileSystem::FileEntry> PosixFileSystem::files(const QString& folder, const
         }
         const bool hidden = isHiddenName(entry.name);
         file.attributes = FileAttribute::ReparsePoint | (hidden ? FileAttribute::Hidden : 0);
-        if (!dangling) {
+        if (regular) {
             const int fd =
                 ::openat(dir.fd(), entry.name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
             if (fd >= 0 && regular && !link && !hidden) {

@@ -190,8 +190,31 @@ void UnoOfficeBridge::startOffice() {
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
+    // An office with a profile of ours keeps its temporary files there too, so that
+    // removing the profile leaves nothing of it behind, even after it had to be killed.
+    std::vector<QByteArray> environment;
+    QByteArray ownTemp;
+    if (!m_profileFolder.isEmpty()) {
+        const QString temp = m_profileFolder + QStringLiteral("/tmp");
+        QDir().mkpath(temp);
+        ownTemp = "TMPDIR=" + QFile::encodeName(temp);
+    }
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (ownTemp.isEmpty() || std::strncmp(*entry, "TMPDIR=", 7) != 0) {
+            environment.emplace_back(*entry);
+        }
+    }
+    if (!ownTemp.isEmpty()) {
+        environment.push_back(ownTemp);
+    }
+    std::vector<char*> envp;
+    for (QByteArray& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
@@ -309,6 +332,9 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
             // Whether it holds a document cannot be told: leave it be.
             return;
         }
+        // It does not answer: asking it again would only wait again.
+        killStartedOffice();
+        return;
     }
     const QDeadlineTimer deadline(kEndWaitMs);
     while (startedOfficeRuns() && !deadline.hasExpired()) {

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -58,6 +60,7 @@ private slots:
     void recordingOffice_nothingInserted_existingOutUntouched();
     void recordingOffice_pdf_keepsPicturesWhole();
     void relativePaths_resolvedAgainstCallersFolder();
+    void recordingOffice_folderSearchPassesOver_listedWithReasons();
 
 private:
     QTemporaryDir m_dir;
@@ -271,6 +274,26 @@ void TestBatchUsage::relativePaths_resolvedAgainstCallersFolder() {
                           "/home/user/pics/-z.png", "/home/user/pics/http:w.png",
                           "/home/user/pics/sub/v.png", "/home/user/pics/../u.png", "/abs/t.png"}));
     QCOMPARE(options.outPath, QStringLiteral("/home/user/pics/s.pdf"));
+}
+
+// A folder search passes over what cannot be a picture, and the summary says what and why.
+void TestBatchUsage::recordingOffice_folderSearchPassesOver_listedWithReasons() {
+    const QString folder = m_dir.filePath(QStringLiteral("tree"));
+    QVERIFY(QDir().mkpath(folder));
+    touch(folder + "/good.png");
+    QVERIFY(QFile::link(folder + "/nowhere.png", folder + "/broken.png"));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder + "/pipe.png").constData(), 0644), 0);
+    RecordingOfficeBridge office;
+    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    const Outcome outcome =
+        runWith({"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("t.odt")), folder},
+                &office);
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertGraphic")).size(), 1);
+    QVERIFY2(outcome.err.contains(QStringLiteral("Passed over in the folders:\n  ") + folder +
+                                  "/broken.png (broken symbolic link)\n  " + folder +
+                                  "/pipe.png (not a regular file (a fifo))"),
+             qPrintable(outcome.err));
 }
 
 QTEST_GUILESS_MAIN(TestBatchUsage)

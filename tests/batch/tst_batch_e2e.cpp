@@ -254,9 +254,15 @@ void TestBatchE2E::unreachableOffice_status1WithMessage() {
 
 void TestBatchE2E::ownOffice_startedHeadlessAndEnded() {
     // The real program, without --office: it starts a headless office with a private
-    // profile and ends it before it exits.
+    // profile and ends it before it exits. Its profile goes into a temporary folder of this
+    // test's own, which tells its office apart from any other office on the machine.
     const QString out = m_dir.filePath(QStringLiteral("own.odt"));
+    const QString temp = m_dir.filePath(QStringLiteral("own-tmp"));
+    QVERIFY(QDir().mkpath(temp));
     QProcess batch;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temp);
+    batch.setProcessEnvironment(environment);
     batch.start(QStringLiteral(LUMIGROVE_BATCH_PROGRAM),
                 {"-o", out, m_expected.at(0), m_expected.at(1)});
     QVERIFY(batch.waitForFinished(120000));
@@ -266,9 +272,11 @@ void TestBatchE2E::ownOffice_startedHeadlessAndEnded() {
     StoredDocument stored;
     stored.analyse(QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"})));
     QCOMPARE(stored.layout, QStringLiteral("PBP"));
-    // No office with a batch profile is left running.
+    // No office of this run is left running, and its profile is gone.
     const QString running = QString::fromUtf8(commandOutput("ps", {"-eo", "args"}));
-    QVERIFY2(!running.contains(QStringLiteral("lumigrove-batch-office-")), qPrintable(running));
+    QVERIFY2(!running.contains(temp), qPrintable(running));
+    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
 }
 
 void TestBatchE2E::notUtf8Names_scannedAndNamedOnCommandLineInserted() {

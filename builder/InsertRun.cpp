@@ -18,22 +18,13 @@
 
 #include <QDeadlineTimer>
 
-#include <cmath>
+#include <algorithm>
 
 namespace {
 
 // How long the run waits after each picture, in seconds; users and tests may shorten it.
 double insertPauseSeconds() {
-    QString text = GetSetting(Setting::InsertPause).trimmed();
-    bool ok = false;
-    double seconds = text.toDouble(&ok);
-    if (!ok) {
-        seconds = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    }
-    if (!ok || !std::isfinite(seconds)) {
-        return QString::fromLatin1(Setting::InsertPause.defaultValue).toDouble();
-    }
-    return seconds < 0 ? 0 : seconds;
+    return std::max(0.0, GetSecondsSetting(Setting::InsertPause));
 }
 
 constexpr int kSelectionPollMs = 2;

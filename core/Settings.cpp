@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QSettings>
 
+#include <cmath>
+
 namespace {
 
 // Each call opens the store afresh: another copy of the program may have written meanwhile,
@@ -78,4 +80,17 @@ QString GetSetting(const SettingKey& key) {
 
 void SaveSetting(const SettingKey& key, const QString& value) {
     SaveSetting(QString::fromLatin1(key.name), value);
+}
+
+double GetSecondsSetting(const SettingKey& key) {
+    QString text = GetSetting(key).trimmed();
+    bool ok = false;
+    double seconds = text.toDouble(&ok);
+    if (!ok) {
+        seconds = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    }
+    if (!ok || !std::isfinite(seconds)) {
+        return QString::fromLatin1(key.defaultValue).toDouble();
+    }
+    return seconds;
 }

@@ -12,4 +12,8 @@ void SaveSetting(const QString& key, const QString& value);
 
 // The same for the program's own keys, with their declared defaults.
 QString GetSetting(const SettingKey& key);
+
+// A setting that holds a number of seconds, as a person writes it ("2", "0.5", "0,5"); the
+// declared default when the text is no finite number.
+double GetSecondsSetting(const SettingKey& key);
 void SaveSetting(const SettingKey& key, const QString& value);

@@ -42,13 +42,8 @@ constexpr int kEndPollMs = 50;
 constexpr int kIdleCheckTimeoutMs = 5000;
 
 int callTimeoutSettingMs() {
-    QString text = GetSetting(Setting::OfficeTimeout).trimmed();
-    bool ok = false;
-    double seconds = text.toDouble(&ok);
-    if (!ok) {
-        seconds = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    }
-    if (!ok || !std::isfinite(seconds) || seconds <= 0) {
+    double seconds = GetSecondsSetting(Setting::OfficeTimeout);
+    if (!(seconds > 0)) {
         seconds = kDefaultCallTimeoutSeconds;
     }
     return static_cast<int>(std::min(seconds, 86400.0) * 1000);

@@ -6,6 +6,7 @@
 #include "core/FileNames.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
+#include "tests/support/RemoveTreeByBytes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -94,18 +95,6 @@ QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// Removes a tree by its bytes when it goes out of scope, also when a check fails:
-// QTemporaryDir cannot remove names that are not UTF-8.
-struct RemoveTreeByBytes {
-    QByteArray path;
-    ~RemoveTreeByBytes() {
-        ::nftw(
-            path.constData(),
-            [](const char* entry, const struct stat*, int, struct FTW*) { return ::remove(entry); },
-            16, FTW_DEPTH | FTW_PHYS);
-    }
-};
 
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/RemoveTreeByBytes.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -131,18 +132,6 @@ private:
 const QString kPrompt = QStringLiteral(
     "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
     "files, etc.)");
-
-// Removes a tree by its bytes when it goes out of scope, also when a check fails:
-// QTemporaryDir cannot remove names that are not UTF-8.
-struct RemoveTreeByBytes {
-    QByteArray path;
-    ~RemoveTreeByBytes() {
-        ::nftw(
-            path.constData(),
-            [](const char* entry, const struct stat*, int, struct FTW*) { return ::remove(entry); },
-            16, FTW_DEPTH | FTW_PHYS);
-    }
-};
 
 } // namespace
 

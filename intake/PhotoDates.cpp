@@ -75,8 +75,8 @@ struct ExifLoaderFree {
     void operator()(ExifLoader* loader) const { exif_loader_unref(loader); }
 };
 
-// Parses an EXIF block ("Exif\0\0" and the TIFF structure) as it is: without the option that
-// fills in missing mandatory tags, which would invent a date where the file has none.
+// Parses an EXIF block ("Exif\0\0" and the TIFF structure) as it is: the option that makes
+// libexif add missing mandatory tags (with made-up values) is turned off, the block is only read.
 std::unique_ptr<ExifData, ExifDataFree> parseExif(const unsigned char* bytes, unsigned int size) {
     std::unique_ptr<ExifData, ExifDataFree> data(exif_data_new());
     if (!data) {

@@ -160,6 +160,7 @@ void Form1::buildLayout() {
     connect(ListView1, &PictureListView::mouseMoved, this, &Form1::ListView1_MouseMove);
     connect(ListView1, &PictureListView::mouseReleased, this, &Form1::ListView1_MouseUp);
     connect(ListView1, &PictureListView::filesDropped, this, &Form1::ListView1_OLEDragDrop);
+    connect(ListView1, &PictureListView::contextMenuRequested, this, &Form1::ListView1_ContextMenu);
     ListView1->setDropFilter([this](const QMimeData* data) { return ListView1_OLEDragOver(data); });
 
     // Centred on the screen; the frame is not known before the window is first shown, so the

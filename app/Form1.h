@@ -52,6 +52,8 @@ public:
     void ListView1_MouseUp(Qt::MouseButton button);
     bool ListView1_OLEDragOver(const QMimeData* data) const;
     void ListView1_OLEDragDrop(const QMimeData* data);
+    // The list's context menu: "Sort by Name", "Sort by Date Taken", "Reverse Order".
+    void ListView1_ContextMenu(const QPoint& screenPos);
 
     // The pointer value that every Part of the window shares; 11 means busy.
     int mousePointer() const { return m_mousePointer; }
@@ -90,6 +92,8 @@ private:
     void buildLayout();
     void endProgram(int exitCode);
     void removeCurrentEntry();
+    // Puts the list in a new order (positions from 0); the current entry moves with its row.
+    void reorderList(const QList<qsizetype>& order);
     void showPointer();
     // The disk behind every file test; throws when the program was given none.
     FileSystem& disk() const;

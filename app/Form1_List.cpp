@@ -1,10 +1,13 @@
-// Editing the picture list from the main window: removal, "Clear List", the move buttons
-// and drag reordering with the mouse.
+// Editing the picture list from the main window: removal, "Clear List", the move buttons,
+// drag reordering with the mouse and the sort commands of the context menu.
 #include "app/Form1.h"
 
 #include "core/HandlerTrap.h"
+#include "core/UiServices.h"
+#include "intake/PhotoDates.h"
 #include "piclist/PictureListModel.h"
 #include "piclist/PictureListView.h"
+#include "piclist/PictureOrder.h"
 
 #include <QHeaderView>
 #include <QPixmap>
@@ -15,6 +18,10 @@ namespace {
 const QString kMoveUp = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton5_Click ");
 const QString kMoveDown = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton6_Click ");
 const QString kClearList = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton10_Click ");
+const QString kContextMenu = QStringLiteral("in Sheafwork2021/08/31.Form1.ListView1_ContextMenu ");
+
+// The commands of the list's context menu, in the order shown.
+enum ListCommand { SortByName, SortByDateTaken, ReverseOrder };
 
 // 1-based position of the list's current entry, or 0 when there is none.
 int currentPosition(const PictureListView* list) {
@@ -111,6 +118,49 @@ void Form1::PushButton6_Click() {
     trap(112, [&] { selectEntry(ListView1, p + 1); });
     trap(114, [&] { ensureVisible(ListView1, p + 1); });
     trap(116, [&] { ListView1->setFocus(); });
+}
+
+void Form1::ListView1_ContextMenu(const QPoint& screenPos) {
+    HandlerTrap trap(m_services.reporter, kContextMenu);
+    // While the list is busy the commands are shown but cannot be chosen.
+    const bool enabled = !isBusy() && m_pictureList->count() > 0;
+    int chosen = -1;
+    trap(100, [&] {
+        chosen = m_services.ui.contextMenu({{QStringLiteral("Sort by Name"), enabled},
+                                            {QStringLiteral("Sort by Date Taken"), enabled},
+                                            {QStringLiteral("Reverse Order"), enabled}},
+                                           screenPos);
+    });
+    // The menu took the button's release: no drag goes on from the press that opened it.
+    trap(102, [&] { ListView1_MouseUp(Qt::RightButton); });
+    // The menu ran the event loop; the list may have become busy meanwhile.
+    if (chosen < 0 || isBusy()) {
+        return;
+    }
+    trap(104, [&] {
+        const QStringList paths = m_pictureList->entries();
+        switch (chosen) {
+        case SortByName:
+            reorderList(nameOrder(paths));
+            break;
+        case SortByDateTaken:
+            reorderList(dateTakenOrder(paths));
+            break;
+        case ReverseOrder:
+            reorderList(reverseOrder(paths.size()));
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void Form1::reorderList(const QList<qsizetype>& order) {
+    m_pictureList->reorder(order);
+    const QModelIndex current = ListView1->currentIndex();
+    if (current.isValid()) {
+        ListView1->scrollTo(current, QAbstractItemView::EnsureVisible);
+    }
 }
 
 void Form1::ListView1_ItemClick(int position) {

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -61,6 +62,18 @@ QString QtUiServices::browseForFolder(const QString& prompt, const QString& star
         folder.chop(1);
     }
     return folder;
+}
+
+int QtUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) {
+    QMenu menu(owner());
+    QList<QAction*> actions;
+    for (const MenuCommand& command : commands) {
+        QAction* action = menu.addAction(command.text);
+        action->setEnabled(command.enabled);
+        actions.append(action);
+    }
+    QAction* chosen = menu.exec(screenPos);
+    return chosen ? static_cast<int>(actions.indexOf(chosen)) : -1;
 }
 
 void QtUiServices::openUrl(const QUrl& url) {

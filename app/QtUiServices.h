@@ -2,7 +2,7 @@
 
 #include "core/UiServices.h"
 
-// The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QDesktopServices.
+// The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QMenu, QDesktopServices.
 class QtUiServices : public UiServices {
 public:
     MsgAnswer messageBox(const QString& text, int style, const QString& title) override;
@@ -11,6 +11,7 @@ public:
     OpenFileResult getOpenFileNames(const QString& title, const QString& filter,
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
+    int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
     void openUrl(const QUrl& url) override;
     [[noreturn]] void endProgram(int exitCode) override;
 };

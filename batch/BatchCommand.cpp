@@ -137,6 +137,9 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             list.remove(i);
         }
     }
+    if (options.sort != PictureSort::None) {
+        list.reorder(pictureOrder(list.entries(), options.sort));
+    }
     const int total = list.count();
     auto printSkipped = [&] {
         if (skipped.isEmpty()) {

@@ -3,6 +3,8 @@
 #include "core/FileNames.h"
 #include "intake/AddFolder.h"
 #include "intake/FileSystem.h"
+#include "intake/PhotoDates.h"
+#include "piclist/PictureOrder.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,8 +29,9 @@ bool outputFormatFor(const QString& outPath, OutputFormat* format) {
 
 QString batchHelpText() {
     return QStringLiteral(
-        "Usage: lumigrove-batch [--ext EXT] [--pause SECONDS] [--office CONNECTION]\n"
-        "                       [--timeout SECONDS] [--keep-open] -o OUT PATH...\n"
+        "Usage: lumigrove-batch [--ext EXT] [--sort ORDER] [--pause SECONDS]\n"
+        "                       [--office CONNECTION] [--timeout SECONDS] [--keep-open]\n"
+        "                       -o OUT PATH...\n"
         "\n"
         "Builds one word-processor document with one embedded picture per page, in the\n"
         "order given, and stores it at OUT.\n"
@@ -49,6 +52,11 @@ QString batchHelpText() {
         "                        JPEGs byte for byte.\n"
         "  --ext EXT             extension searched for in folders (default \"*\": every file;\n"
         "                        matched without regard to case).\n"
+        "  --sort ORDER          the order the pictures go in: \"none\" (default) as named\n"
+        "                        and found; \"name\" by file name, numbers by their value\n"
+        "                        (img2 before img10) and without regard to case; \"date\" by\n"
+        "                        the date taken (EXIF DateTimeOriginal of JPEG and TIFF\n"
+        "                        files, else the modification time), files with neither last.\n"
         "  --pause SECONDS       pause after each picture, in seconds (default 0).\n"
         "  --office CONNECTION   use a running office suite at this UNO connection, such as\n"
         "                        \"pipe,name=lumigrove;urp\"; it is left running. Without it a\n"
@@ -107,8 +115,9 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
             inlineValue = true;
         }
         const bool known = name == QLatin1String("-o") || name == QLatin1String("--output") ||
-                           name == QLatin1String("--ext") || name == QLatin1String("--pause") ||
-                           name == QLatin1String("--office") || name == QLatin1String("--timeout");
+                           name == QLatin1String("--ext") || name == QLatin1String("--sort") ||
+                           name == QLatin1String("--pause") || name == QLatin1String("--office") ||
+                           name == QLatin1String("--timeout");
         if (!known) {
             return refuse(QStringLiteral("unknown option %1").arg(arg));
         }
@@ -129,6 +138,17 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
                 return refuse(QStringLiteral("--ext needs an extension, such as jpg or *"));
             }
             options.extension = value;
+        } else if (name == QLatin1String("--sort")) {
+            if (value == QLatin1String("none")) {
+                options.sort = PictureSort::None;
+            } else if (value == QLatin1String("name")) {
+                options.sort = PictureSort::Name;
+            } else if (value == QLatin1String("date")) {
+                options.sort = PictureSort::Date;
+            } else {
+                return refuse(
+                    QStringLiteral("--sort needs name, date or none, not \"%1\"").arg(value));
+            }
         } else if (name == QLatin1String("--pause")) {
             bool ok = false;
             const double seconds = value.toDouble(&ok);
@@ -168,6 +188,22 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     }
     parsed.action = ParsedCommandLine::Action::Run;
     return parsed;
+}
+
+QList<qsizetype> pictureOrder(const QStringList& paths, PictureSort sort) {
+    switch (sort) {
+    case PictureSort::Name:
+        return nameOrder(paths);
+    case PictureSort::Date:
+        return dateTakenOrder(paths);
+    case PictureSort::None:
+        break;
+    }
+    QList<qsizetype> order(paths.size());
+    for (qsizetype k = 0; k < order.size(); ++k) {
+        order[k] = k;
+    }
+    return order;
 }
 
 namespace {

@@ -15,8 +15,13 @@ struct OutputFormat {
 // Finds the format that an output path's extension names; false when there is none.
 bool outputFormatFor(const QString& outPath, OutputFormat* format);
 
+// The order the pictures go in: as collected, by natural order of their names, or by the
+// date they were taken.
+enum class PictureSort { None, Name, Date };
+
 struct BatchOptions {
     QString extension = QStringLiteral("*");
+    PictureSort sort = PictureSort::None;
     double pauseSeconds = 0.0;
     // The time limit of each call to the office.
     double timeoutSeconds = 60.0;
@@ -37,6 +42,9 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine parseBatchCommandLine(const QStringList& arguments);
+
+// The positions (from 0) of the collected `paths` in the order `sort` names.
+QList<qsizetype> pictureOrder(const QStringList& paths, PictureSort sort);
 
 QString batchHelpText();
 

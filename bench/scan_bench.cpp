@@ -51,6 +51,7 @@ public:
     }
     OpenFileResult getOpenFileNames(const QString&, const QString&, int) override { return {}; }
     QString browseForFolder(const QString&, const QString&) override { return m_folder; }
+    int contextMenu(const QList<MenuCommand>&, const QPoint&) override { return -1; }
     void openUrl(const QUrl&) override {}
     void endProgram(int) override {}
     int boxes = 0;

@@ -23,6 +23,7 @@ private:
 
 // The runtime's error numbers that the program raises or tests for.
 namespace ErrorNumber {
+inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int DivisionByZero = 11;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccessError = 75;

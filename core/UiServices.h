@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -22,6 +24,12 @@ struct OpenFileResult {
     bool tooMany = false;
 };
 
+// One command of a context menu; a disabled one is shown greyed out and cannot be chosen.
+struct MenuCommand {
+    QString text;
+    bool enabled = true;
+};
+
 // Everything a handler asks of the desktop: modal boxes, dialogs, the shell, ending the program.
 // The Qt implementation is thin; tests drive the real window with a scripted fake.
 class UiServices {
@@ -38,6 +46,9 @@ public:
                                             int budget) = 0;
     // Folder browser; returns "" when cancelled.
     virtual QString browseForFolder(const QString& prompt, const QString& startFolder) = 0;
+    // Shows a context menu at a point of the screen and waits for the choice; returns the
+    // position of the chosen command in `commands`, or -1 when none was chosen.
+    virtual int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) = 0;
     // Hands a web page or a folder to the desktop; the result is not waited for.
     virtual void openUrl(const QUrl& url) = 0;
     // Ends the program at once; nothing after this call runs.

@@ -35,6 +35,39 @@ void PictureListModel::setText(int i, const QString& s) {
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
+void PictureListModel::reorder(const QList<qsizetype>& order) {
+    const qsizetype n = m_entries.size();
+    QList<qsizetype> newRow(n, -1);
+    if (order.size() != n) {
+        throw AppError(QStringLiteral("Invalid procedure call or argument"),
+                       ErrorNumber::InvalidProcedureCall);
+    }
+    for (qsizetype k = 0; k < n; ++k) {
+        const qsizetype from = order.at(k);
+        if (from < 0 || from >= n || newRow.at(from) != -1) {
+            throw AppError(QStringLiteral("Invalid procedure call or argument"),
+                           ErrorNumber::InvalidProcedureCall);
+        }
+        newRow[from] = k;
+    }
+    announcePending();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<QString> entries;
+    entries.reserve(n);
+    for (const qsizetype from : order) {
+        entries.append(m_entries.at(from));
+    }
+    m_entries = std::move(entries);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        after.append(index(static_cast<int>(newRow.at(old.row())), old.column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 void PictureListModel::append(const QString& path) {
     m_entries.append(path);
     if (!m_announceQueued) {

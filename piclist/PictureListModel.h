@@ -38,6 +38,10 @@ public:
     void insert(int i, const QString& s);
     void remove(int i);
     void clear();
+    // Puts the entries in a new order: `order` holds every 0-based position once, the entry
+    // that comes first at the front. Views keep their current and selected entries, which
+    // move along with their rows. Throws when `order` is no such permutation.
+    void reorder(const QList<qsizetype>& order);
     bool contains(const QString& path) const { return m_entries.contains(path); }
     const QList<QString>& entries() const { return m_entries; }
 

@@ -1,5 +1,6 @@
 #include "piclist/PictureListView.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -112,4 +113,9 @@ void PictureListView::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     emit filesDropped(event->mimeData());
+}
+
+void PictureListView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    emit contextMenuRequested(event->globalPos());
 }

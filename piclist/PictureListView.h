@@ -34,6 +34,8 @@ signals:
     void doubleClickedAnywhere();
     void keyPressed(int key);
     void filesDropped(const QMimeData* data);
+    // The context menu was asked for (right button, menu key) at a point of the screen.
+    void contextMenuRequested(const QPoint& screenPos);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -45,6 +47,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void fitRowHeightToFont();

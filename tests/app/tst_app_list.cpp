@@ -1,7 +1,11 @@
 // Editing the picture list in the real main window: removal, "Clear List", the move
 // buttons, drag reordering with real mouse events on the list, the edge scrolling of a drag,
-// and the busy pointer that keeps every edit away while a long operation works.
+// the sort commands of the list's context menu, and the busy pointer that keeps every edit
+// away while a long operation works.
+#include "tests/support/ExifPictures.h"
 #include "tests/support/Form1Harness.h"
+
+#include <QContextMenuEvent>
 
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,6 +42,20 @@ void doubleClick(Form1Harness& h, QPoint pos) {
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, pos);
 }
 
+// A right-button press on the list, the context menu it asks for, and the release, in the
+// order an X11 or Wayland desktop delivers them.
+void rightClick(Form1Harness& h, QPoint pos) {
+    QWidget* viewport = h.view()->viewport();
+    QTest::mousePress(viewport, Qt::RightButton, {}, pos);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QCoreApplication::sendEvent(viewport, &menu);
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, pos);
+}
+
+QString currentText(Form1Harness& h) {
+    return h.current() > 0 ? h.list().text(h.current()) : QString();
+}
+
 int topRow(Form1Harness& h) {
     return h.view()->indexAt(QPoint(5, 1)).row() + 1;
 }
@@ -60,6 +78,13 @@ private slots:
     void remove_otherKeysDoNothing();
     void clear_emptiesAtOnceKeepingTheColumn();
     void busy_hourglassKeepsEveryEditAway();
+
+    void sort_menuOffersTheThreeCommandsAtThePointer();
+    void sort_byNameReordersAndTheCurrentEntryFollows();
+    void sort_byDateTakenUsesExifThenModificationTime();
+    void sort_reverseKeepsTheCurrentOfTwoEqualEntries();
+    void sort_busyOrEmptyDoesNothing();
+    void sort_menuLeavesNoDragBehind();
 
     void move_examples_data();
     void move_examples();
@@ -189,6 +214,146 @@ void Form1ListTest::busy_hourglassKeepsEveryEditAway() {
     h().form.setMousePointer(MousePointer::Default);
     h().form.PushButton5->click();
     QCOMPARE(h().texts(), (QStringList{"Q", "P", "R"}));
+}
+
+void Form1ListTest::sort_menuOffersTheThreeCommandsAtThePointer() {
+    h().fill(kPQR);
+    const QPoint pos = h().rowRect(2).center();
+    rightClick(h(), pos);
+    QCOMPARE(h().ui.menus.size(), 1);
+    const auto& menu = h().ui.menus.first();
+    QCOMPARE(menu.screenPos, h().view()->viewport()->mapToGlobal(pos));
+    QStringList texts;
+    for (const MenuCommand& command : menu.commands) {
+        texts.append(command.text);
+        QVERIFY(command.enabled);
+    }
+    QCOMPARE(texts, (QStringList{"Sort by Name", "Sort by Date Taken", "Reverse Order"}));
+    // Nothing chosen: nothing changes.
+    QCOMPARE(h().texts(), kPQR);
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::sort_byNameReordersAndTheCurrentEntryFollows() {
+    const QStringList start = {"/pics/p10.jpg", "/pics/P3.jpg", "/pics/p1.jpg", "/other/p2.jpg"};
+    h().fill(start);
+    h().makeCurrent(2);
+    h().ui.menuAnswers = {QStringLiteral("Sort by Name")};
+    // The right button pressed on another row makes that row current first, as a left
+    // press would; the current entry is then followed to its new place.
+    rightClick(h(), h().rowRect(1).center());
+    QCOMPARE(h().texts(),
+             (QStringList{"/pics/p1.jpg", "/other/p2.jpg", "/pics/P3.jpg", "/pics/p10.jpg"}));
+    QCOMPARE(currentText(h()), QStringLiteral("/pics/p10.jpg"));
+    QCOMPARE(h().current(), 4);
+    QVERIFY(inView(h(), 4));
+    // The view shows the new order, not just the list.
+    QCOMPARE(h().view()->model()->index(0, 0).data().toString(), QStringLiteral("/pics/p1.jpg"));
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::sort_byDateTakenUsesExifThenModificationTime() {
+    using namespace ExifPictures;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString a = dir.filePath("a1.jpg");
+    const QString b = dir.filePath("a2.jpg");
+    const QString c = dir.filePath("a3.jpg");
+    const QString gone = dir.filePath("a0.jpg");
+    // The names say a1, a2, a3; the EXIF says a3 (2018) before a1 (2022); a2 has no EXIF and
+    // was last modified in 2020; a0 does not exist and goes last.
+    QVERIFY(writeFile(a, jpegWithExif("2022:03:04 05:06:07")));
+    QVERIFY(writeFile(b, plainJpeg()));
+    QVERIFY(writeFile(c, jpegWithExif("2018:03:04 05:06:07")));
+    QVERIFY(setModified(a, QDateTime(QDate(2000, 1, 1), QTime(0, 0))));
+    QVERIFY(setModified(b, QDateTime(QDate(2020, 1, 1), QTime(0, 0))));
+    QVERIFY(setModified(c, QDateTime(QDate(2030, 1, 1), QTime(0, 0))));
+    // Entries appended and not yet shown by the view are sorted as well.
+    h().fill({gone, a});
+    h().list().append(b);
+    h().list().append(c);
+    h().makeCurrent(2);
+    h().ui.menuAnswers = {QStringLiteral("Sort by Date Taken")};
+    h().form.ListView1_ContextMenu(QPoint(10, 10));
+    QCOMPARE(h().texts(), (QStringList{c, b, a, gone}));
+    QCOMPARE(currentText(h()), a);
+    QCOMPARE(h().view()->model()->rowCount(), 4);
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::sort_reverseKeepsTheCurrentOfTwoEqualEntries() {
+    h().fill({"A", "B", "A", "C"});
+    h().makeCurrent(3);
+    h().ui.menuAnswers = {QStringLiteral("Reverse Order")};
+    rightClick(h(), h().rowRect(3).center());
+    QCOMPARE(h().texts(), (QStringList{"C", "A", "B", "A"}));
+    // The entry that was third is now second, not the other "A".
+    QCOMPARE(h().current(), 2);
+    // Reversing twice gives back the start.
+    h().ui.menuAnswers = {QStringLiteral("Reverse Order")};
+    rightClick(h(), h().rowRect(2).center());
+    QCOMPARE(h().texts(), (QStringList{"A", "B", "A", "C"}));
+    QCOMPARE(h().current(), 3);
+}
+
+void Form1ListTest::sort_busyOrEmptyDoesNothing() {
+    // Busy: the commands are shown greyed out and none can be chosen.
+    h().fill({"p3", "p1", "p2"});
+    h().makeCurrent(1);
+    h().form.setMousePointer(MousePointer::Hourglass);
+    h().ui.menuAnswers = {QStringLiteral("Sort by Name")};
+    rightClick(h(), h().rowRect(1).center());
+    QCOMPARE(h().ui.menus.size(), 1);
+    for (const MenuCommand& command : h().ui.menus.last().commands) {
+        QVERIFY(!command.enabled);
+    }
+    QCOMPARE(h().texts(), (QStringList{"p3", "p1", "p2"}));
+    QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
+
+    // Busy from the moment the menu was open: the choice is dropped.
+    h().form.setMousePointer(MousePointer::Default);
+    h().ui.onMenu = [&](const FakeUiServices::Menu&) {
+        h().form.setMousePointer(MousePointer::Hourglass);
+    };
+    h().ui.menuAnswers = {QStringLiteral("Reverse Order")};
+    rightClick(h(), h().rowRect(1).center());
+    QCOMPARE(h().ui.menus.size(), 2);
+    QCOMPARE(h().texts(), (QStringList{"p3", "p1", "p2"}));
+
+    // Not busy again: the same command works.
+    h().ui.onMenu = nullptr;
+    h().form.setMousePointer(MousePointer::Default);
+    h().ui.menuAnswers = {QStringLiteral("Reverse Order")};
+    rightClick(h(), h().rowRect(1).center());
+    QCOMPARE(h().texts(), (QStringList{"p2", "p1", "p3"}));
+
+    // An empty list: the commands are greyed out too.
+    h().form.PushButton10->click();
+    h().ui.menuAnswers = {QStringLiteral("Sort by Name")};
+    rightClick(h(), QPoint(50, 30));
+    for (const MenuCommand& command : h().ui.menus.last().commands) {
+        QVERIFY(!command.enabled);
+    }
+    QCOMPARE(h().list().count(), 0);
+    QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::sort_menuLeavesNoDragBehind() {
+    h().fill(kPQRS);
+    // A real menu takes the button's release; here it never reaches the list.
+    QWidget* viewport = h().view()->viewport();
+    const QPoint pos = h().rowRect(1).center();
+    QTest::mousePress(viewport, Qt::RightButton, {}, pos);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QCoreApplication::sendEvent(viewport, &menu);
+    // Moving over the other rows afterwards must not drag the pressed entry along.
+    moveTo(h(), h().rowRect(2).center());
+    moveTo(h(), h().rowRect(3).center());
+    QCOMPARE(h().texts(), kPQRS);
+    QCOMPARE(h().view()->viewport()->cursor().shape(), Qt::ArrowCursor);
+    // Lets go of the button, so that the next test starts with none held.
+    QTest::mouseRelease(viewport, Qt::RightButton, {}, h().rowRect(3).center());
+    QCOMPARE(h().texts(), kPQRS);
 }
 
 void Form1ListTest::move_examples_data() {

@@ -4,6 +4,7 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchOptions.h"
 #include "builder/fake/RecordingOfficeBridge.h"
+#include "tests/support/ExifPictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,8 @@ private slots:
     void recordingOffice_pdf_keepsPicturesWhole();
     void relativePaths_resolvedAgainstCallersFolder();
     void recordingOffice_folderSearchPassesOver_listedWithReasons();
+    void recordingOffice_sortOrdersTheInsertedPictures_data();
+    void recordingOffice_sortOrdersTheInsertedPictures();
 
 private:
     QTemporaryDir m_dir;
@@ -94,6 +97,8 @@ void TestBatchUsage::badUsage_refusedWithStatus2_data() {
     QTest::newRow("OUT is one of the pictures")
         << QStringList{"-o", QDir::tempPath() + "/same.pdf", QDir::tempPath() + "/./same.pdf"}
         << "the output is also one of the pictures";
+    QTest::newRow("unknown sort") << QStringList{"--sort", "size", "-o", out, "x"}
+                                  << "--sort needs name, date or none";
     QTest::newRow("timeout not positive")
         << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
     QTest::newRow("output folder missing")
@@ -117,8 +122,8 @@ void TestBatchUsage::badUsage_refusedWithStatus2() {
 void TestBatchUsage::help_documentsEveryOption() {
     const Outcome outcome = runWith({QStringLiteral("--help")});
     QCOMPARE(outcome.status, 0);
-    for (const char* option : {"--ext", "--pause", "--office", "--keep-open", "-o", ".odt", ".docx",
-                               ".pdf", "Exit status"}) {
+    for (const char* option : {"--ext", "--sort", "--pause", "--office", "--keep-open", "-o",
+                               ".odt", ".docx", ".pdf", "Exit status"}) {
         QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
     }
     QVERIFY(outcome.err.isEmpty());
@@ -294,6 +299,47 @@ void TestBatchUsage::recordingOffice_folderSearchPassesOver_listedWithReasons() 
                                   "/broken.png (broken symbolic link)\n  " + folder +
                                   "/pipe.png (not a regular file (a fifo))"),
              qPrintable(outcome.err));
+}
+
+void TestBatchUsage::recordingOffice_sortOrdersTheInsertedPictures_data() {
+    QTest::addColumn<QStringList>("sortArgs");
+    QTest::addColumn<QStringList>("expected");
+    // Named in the order p10, the folder (holding p2 and P1), p3. The EXIF dates run against
+    // the names: p10 2019, p3 2020, p2 2021; P1 has no EXIF and the oldest modification time.
+    QTest::newRow("default: as named and found")
+        << QStringList{} << QStringList{"p10.jpg", "f/P1.jpg", "f/p2.jpg", "p3.jpg"};
+    QTest::newRow("none") << QStringList{"--sort", "none"}
+                          << QStringList{"p10.jpg", "f/P1.jpg", "f/p2.jpg", "p3.jpg"};
+    QTest::newRow("name") << QStringList{"--sort=name"}
+                          << QStringList{"f/P1.jpg", "f/p2.jpg", "p3.jpg", "p10.jpg"};
+    QTest::newRow("date") << QStringList{"--sort", "date"}
+                          << QStringList{"f/P1.jpg", "p10.jpg", "p3.jpg", "f/p2.jpg"};
+}
+
+void TestBatchUsage::recordingOffice_sortOrdersTheInsertedPictures() {
+    QFETCH(QStringList, sortArgs);
+    QFETCH(QStringList, expected);
+    using namespace ExifPictures;
+    const QString folder = m_dir.filePath(QStringLiteral("sorted"));
+    QVERIFY(QDir().mkpath(folder + "/f"));
+    QVERIFY(writeFile(folder + "/p10.jpg", jpegWithExif("2019:01:01 12:00:00")));
+    QVERIFY(writeFile(folder + "/p3.jpg", jpegWithExif("2020:01:01 12:00:00")));
+    QVERIFY(writeFile(folder + "/f/p2.jpg", jpegWithExif("2021:01:01 12:00:00")));
+    QVERIFY(writeFile(folder + "/f/P1.jpg", QByteArray("not even a picture")));
+    QVERIFY(setModified(folder + "/f/P1.jpg", QDateTime(QDate(2005, 1, 1), QTime(0, 0))));
+
+    RecordingOfficeBridge office;
+    const Outcome outcome =
+        runWith(sortArgs + QStringList{"--office", "p,name=u;urp", "-o",
+                                       m_dir.filePath(QStringLiteral("sorted.odt")),
+                                       folder + "/p10.jpg", folder + "/f", folder + "/p3.jpg"},
+                &office);
+    QStringList inserted;
+    for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertGraphic"))) {
+        const QString url = std::get<QString>(dispatch.args.value(0).value);
+        inserted.append(url.mid(QStringLiteral("file://").size() + folder.size() + 1));
+    }
+    QVERIFY2(inserted == expected, qPrintable(inserted.join(' ') + "\n" + outcome.err));
 }
 
 QTEST_GUILESS_MAIN(TestBatchUsage)

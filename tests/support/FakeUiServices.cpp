@@ -25,6 +25,20 @@ QString FakeUiServices::browseForFolder(const QString& prompt, const QString& st
     return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
 }
 
+int FakeUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) {
+    menus.append({commands, screenPos});
+    if (onMenu) {
+        onMenu(menus.last());
+    }
+    const QString answer = menuAnswers.isEmpty() ? QString() : menuAnswers.takeFirst();
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        if (commands.at(i).text == answer && commands.at(i).enabled) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 void FakeUiServices::openUrl(const QUrl& url) {
     openedUrls.append(url);
 }

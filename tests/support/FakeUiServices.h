@@ -25,6 +25,7 @@ public:
     OpenFileResult getOpenFileNames(const QString& title, const QString& filter,
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
+    int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
     void openUrl(const QUrl& url) override;
     void endProgram(int exitCode) override;
 
@@ -34,6 +35,9 @@ public:
     QStringList inputAnswers;
     QList<OpenFileResult> openFileAnswers;
     QStringList folderAnswers;
+    // The text of the command to choose from each context menu ("" or an empty queue: none).
+    // A disabled command cannot be chosen: the menu then returns none, as a real one would.
+    QStringList menuAnswers;
     // Runs while a box is "shown", to act in the middle of a handler.
     std::function<void(const Box&)> onBox;
 
@@ -52,6 +56,13 @@ public:
         QString prompt, startFolder;
     };
     QList<Browse> browseRequests;
+    struct Menu {
+        QList<MenuCommand> commands;
+        QPoint screenPos;
+    };
+    QList<Menu> menus;
+    // Runs while a context menu is "open", to act in the middle of a handler.
+    std::function<void(const Menu&)> onMenu;
     QList<QUrl> openedUrls;
     bool ended = false;
     int exitCode = -1;

@@ -302,6 +302,7 @@ private:
     // Empty when no process of the sessions runs and no office profile of ours is left.
     QString ownOfficeLeftovers(const BatchRun& run);
     QStringList ownProfilesLeft() const;
+    QStringList tmpEntries() const;
     void stopProcess(qint64 pid);
     void continueProcess(qint64 pid);
 
@@ -389,6 +390,11 @@ QString TestAcceptanceBatch::userOfficeProblem() const {
 QStringList TestAcceptanceBatch::ownProfilesLeft() const {
     return QDir(m_tmp).entryList({kOwnProfilePrefix + QLatin1Char('*')},
                                  QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+QStringList TestAcceptanceBatch::tmpEntries() const {
+    return QDir(m_tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                 QDir::NoDotAndDotDot);
 }
 
 QString TestAcceptanceBatch::ownOfficeLeftovers(const BatchRun& run) {
@@ -629,6 +635,7 @@ void TestAcceptanceBatch::stoppedOwnOffice_endsAndLeavesNoOffice() {
     for (int i = 0; i < 20; ++i) {
         pictures << QStringLiteral("p.png");
     }
+    const QStringList tmpBefore = tmpEntries();
     auto run = start(
         QStringList{"--timeout", "3", "--pause", "0.2", "-o", "stopped.odt"} + pictures, work);
     QVERIFY2(run->waitForLines(QStringLiteral("["), 1, 120000), qPrintable(run->err()));
@@ -651,6 +658,12 @@ void TestAcceptanceBatch::stoppedOwnOffice_endsAndLeavesNoOffice() {
     QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
     for (const qint64 pid : office) {
         m_stopped.remove(pid);
+    }
+    // The killed office's own scratch folder may stay in $TMPDIR; told, not judged.
+    QStringList left = tmpEntries();
+    left.removeIf([&](const QString& entry) { return tmpBefore.contains(entry); });
+    if (!left.isEmpty()) {
+        qInfo("left in $TMPDIR: %s", qPrintable(left.join(QLatin1Char(' '))));
     }
     QVERIFY2(tookMs <= 15000, qPrintable(QString::number(tookMs)));
 }
@@ -678,6 +691,7 @@ void TestAcceptanceBatch::interrupted_leavesEverythingAsItWas() {
     }
     const QString out = work + QStringLiteral("/interrupted.odt");
     QVERIFY(writeBytes(out, "earlier document"));
+    const QStringList tmpBefore = tmpEntries();
     auto run = start(args, work);
     QVERIFY2(run->waitForLines(QStringLiteral("["), 2, 120000), qPrintable(run->err()));
     QCOMPARE(::kill(static_cast<pid_t>(run->pid()), signal), 0);
@@ -692,8 +706,7 @@ void TestAcceptanceBatch::interrupted_leavesEverythingAsItWas() {
     } else {
         QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
         // Nothing else of the run either.
-        QCOMPARE(QDir(m_tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList());
+        QCOMPARE(tmpEntries(), tmpBefore);
     }
 }
 

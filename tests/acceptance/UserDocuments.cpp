@@ -24,18 +24,24 @@ UserDocument describe(const css::uno::Reference<css::uno::XInterface>& component
     UserDocument document;
     css::uno::Reference<css::lang::XServiceInfo> info(component, css::uno::UNO_QUERY);
     document.isText = info.is() && info->supportsService("com.sun.star.text.TextDocument");
-    if (const css::uno::Reference<css::frame::XModel> model(component, css::uno::UNO_QUERY);
-        model.is()) {
-        document.url = fromOUString(model->getURL());
-    }
-    if (const css::uno::Reference<css::util::XModifiable> modifiable(component,
+    // A document still being built may refuse to tell; it is seen all the same.
+    try {
+        if (const css::uno::Reference<css::frame::XModel> model(component, css::uno::UNO_QUERY);
+            model.is()) {
+            document.url = fromOUString(model->getURL());
+        }
+        if (const css::uno::Reference<css::util::XModifiable> modifiable(component,
+                                                                         css::uno::UNO_QUERY);
+            modifiable.is()) {
+            document.modified = modifiable->isModified();
+        }
+        if (const css::uno::Reference<css::text::XTextDocument> text(component,
                                                                      css::uno::UNO_QUERY);
-        modifiable.is()) {
-        document.modified = modifiable->isModified();
-    }
-    if (const css::uno::Reference<css::text::XTextDocument> text(component, css::uno::UNO_QUERY);
-        text.is()) {
-        document.text = fromOUString(text->getText()->getString());
+            text.is()) {
+            document.text = fromOUString(text->getText()->getString());
+        }
+    } catch (const css::uno::RuntimeException& e) {
+        document.text = QStringLiteral("(unreadable: %1)").arg(fromOUString(e.Message));
     }
     return document;
 }

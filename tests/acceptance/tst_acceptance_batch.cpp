@@ -287,7 +287,8 @@ private slots:
     void interrupted_leavesEverythingAsItWas();
     void cameraPhotos_keptWholeInPdfOdtDocx();
     void outRules_neverAnInput_neverEmpty_neverPickedUp();
-    void passedOverFiles_named_brokenLinkOnCommandLineFails();
+    void passedOverFiles_namedWithTheirReasons();
+    void brokenLinkOnCommandLine_failsThatPicture();
     void failedPictures_leaveNoEmptyPage();
 
 private:
@@ -833,7 +834,7 @@ void TestAcceptanceBatch::outRules_neverAnInput_neverEmpty_neverPickedUp() {
     QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 }
 
-void TestAcceptanceBatch::passedOverFiles_named_brokenLinkOnCommandLineFails() {
+void TestAcceptanceBatch::passedOverFiles_namedWithTheirReasons() {
     ensureUserOffice();
     const QString work = folder(QStringLiteral("passed-over"));
     const QString mixed = work + QStringLiteral("/mixed");
@@ -869,7 +870,13 @@ void TestAcceptanceBatch::passedOverFiles_named_brokenLinkOnCommandLineFails() {
     QVERIFY2(lineWith(QStringLiteral("x.jpg"), QStringLiteral("broken symbolic link")),
              qPrintable(scanned->err()));
     QVERIFY2(lineWith(QStringLiteral("y.jpg"), QStringLiteral("fifo")), qPrintable(scanned->err()));
+}
 
+void TestAcceptanceBatch::brokenLinkOnCommandLine_failsThatPicture() {
+    ensureUserOffice();
+    const QString work = folder(QStringLiteral("named-link"));
+    QVERIFY(writePicture(work + QStringLiteral("/mixed/good.jpg"), 41, "JPEG"));
+    QVERIFY(QFile::link(QStringLiteral("gone.jpg"), work + QStringLiteral("/mixed/x.jpg")));
     // Named on the command line, a broken link is a picture that failed.
     auto named = start({"--office", m_office.connection(), "--timeout", "10", "-o", "named.odt",
                         "mixed/good.jpg", "mixed/x.jpg"},

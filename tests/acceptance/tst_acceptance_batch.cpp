@@ -720,7 +720,7 @@ void TestAcceptanceBatch::cameraPhotos_keptWholeInPdfOdtDocx() {
     for (int y = 0; y < photo.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
         for (int x = 0; x < photo.width(); ++x) {
-            const int noise = static_cast<int>(grain.bounded(48u));
+            const int noise = static_cast<int>(grain.bounded(20u));
             line[x] = qRgb((x / 16 + noise) % 256, (y / 12 + noise) % 256, (x + y) / 28 % 256);
         }
     }

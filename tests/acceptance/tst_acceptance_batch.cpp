@@ -204,7 +204,7 @@ public:
         return true;
     }
 
-    // The exit status as a shell shows it in $?: a crash counts as 128 + something else.
+    // The exit status; -1 for a crash, which no case expects.
     int status() const {
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
@@ -748,7 +748,7 @@ void TestAcceptanceBatch::cameraPhotos_keptWholeInPdfOdtDocx() {
     // The PDF: the photo at full size, its JPEG bytes as they were; the drawing lossless.
     const QString list =
         QString::fromUtf8(commandOutput("pdfimages", {"-list", "photos.pdf"}, work));
-    QStringList rows = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    const QStringList rows = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
     QCOMPARE(rows.size(), 2);
     const QStringList photoRow = rows.at(0).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QStringList drawingRow = rows.at(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);

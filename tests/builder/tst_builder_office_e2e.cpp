@@ -88,6 +88,7 @@ private slots:
 
     void run_fourPicturesWithAwkwardNames_embeddedOnePerPage();
     void run_lastPictureFails_noEmptyLastPage();
+    void run_listEditedDuringTheRun_documentGetsTheStartingEntries();
     void run_fiftyPicturesWithoutPause_allArrive();
     void run_severalRunsWithDocumentsLeftOpen_eachOnePerPage();
     void checkOfficeSuite_reachable_windowShows();
@@ -174,6 +175,49 @@ void TestOfficeE2E::run_fourPicturesWithAwkwardNames_embeddedOnePerPage() {
         distinct.insert(link);
     }
     QCOMPARE(distinct.size(), 4);
+}
+
+void TestOfficeE2E::run_listEditedDuringTheRun_documentGetsTheStartingEntries() {
+    // During the pauses the user drops a file, swaps two entries by dragging and clears the
+    // list: the document still gets the three pictures listed at the start, once each, one
+    // per page, and no empty page.
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.3"));
+    const QStringList pictures = makePictures({"edit-1.png", "edit-2.png", "edit-3.png"});
+    const QString late = makePictures({"edit-late.png"}).constFirst();
+    Window w;
+    for (const QString& picture : pictures) {
+        w.form.pictureList().append(picture);
+    }
+    QStringList seen;
+    QTimer editor;
+    connect(&editor, &QTimer::timeout, [&] {
+        const QString caption = w.form.ProgressBar1->caption();
+        if (seen.contains(caption) || !caption.startsWith(QLatin1String("Processing: "))) {
+            return;
+        }
+        seen.append(caption);
+        PictureListModel& list = w.form.pictureList();
+        if (seen.size() == 1) {
+            list.append(late);
+        } else if (seen.size() == 2) {
+            const QString first = list.text(1);
+            list.setText(1, list.text(3));
+            list.setText(3, first);
+        } else {
+            list.clear();
+        }
+    });
+    editor.start(10);
+    w.form.PushButton2_Click();
+    editor.stop();
+    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+
+    QCOMPARE(seen.size(), 3);
+    QVERIFY2(w.ui.errorReports().isEmpty(), qPrintable(w.boxTexts().join(" | ")));
+    const StoredDocument stored = storeDocument(QStringLiteral("edited.odt"));
+    QCOMPARE(stored.layout, QStringLiteral("PBPBP"));
+    // Three different pictures: none went in twice.
+    QCOMPARE(QSet<QString>(stored.imageLinks.begin(), stored.imageLinks.end()).size(), 3);
 }
 
 void TestOfficeE2E::run_fiftyPicturesWithoutPause_allArrive() {

@@ -75,14 +75,17 @@ struct ExifLoaderFree {
     void operator()(ExifLoader* loader) const { exif_loader_unref(loader); }
 };
 
-// Parses an EXIF block ("Exif\0\0" and the TIFF structure) as it is: the option that makes
-// libexif add missing mandatory tags (with made-up values) is turned off, the block is only read.
+// Parses an EXIF block ("Exif\0\0" and the TIFF structure) as it is. A new ExifData would
+// also add missing mandatory tags, with made-up values, while loading; every option is
+// cleared and only the one that leaves unknown tags out is set again, so the block is only read.
 std::unique_ptr<ExifData, ExifDataFree> parseExif(const unsigned char* bytes, unsigned int size) {
     std::unique_ptr<ExifData, ExifDataFree> data(exif_data_new());
     if (!data) {
         return data;
     }
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    // libexif's options are the bits 0 to 2 of the option word.
+    exif_data_unset_option(data.get(), static_cast<ExifDataOption>(0x7));
+    exif_data_set_option(data.get(), EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
     exif_data_load_data(data.get(), bytes, size);
     return data;
 }
@@ -174,7 +177,7 @@ std::optional<QDateTime> photoDate(const QString& path) {
     if (std::optional<QDateTime> taken = exifOf(file)) {
         return taken;
     }
-    const struct timespec& modified = file.info().st_mtim;
+    const auto& modified = file.info().st_mtim;
     return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(modified.tv_sec) * 1000 +
                                           modified.tv_nsec / 1000000);
 }

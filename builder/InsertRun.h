@@ -1,6 +1,7 @@
 #pragma once
 
 #include "builder/OfficeArguments.h"
+#include "core/AlbumLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,8 @@ public:
     // Keeps the document and the suite's objects after the run, for a caller that goes on
     // working with the document (storing it); they are let go with the run object.
     void setKeepDocument(bool keep) { m_keepDocument = keep; }
+    // How the pictures are laid out: captions, pictures per page, fitted to the page.
+    void setLayout(const AlbumLayout& layout) { m_layout = layout; }
     OfficeDocument* document() const { return m_document.get(); }
     OfficeDesktop* desktop() const { return m_desktop.get(); }
     // True when the run reached its end with the office still there.
@@ -98,4 +101,5 @@ private:
     bool m_completed = false;
     bool m_keepDocument = false;
     std::optional<double> m_pauseOverride;
+    AlbumLayout m_layout;
 };

@@ -20,4 +20,11 @@ inline constexpr SettingKey OfficeConnection{"OfficeConnection", ""};
 inline constexpr SettingKey OfficeTimeout{"OfficeTimeout", "60"};
 // Seconds to wait after each inserted picture.
 inline constexpr SettingKey InsertPause{"InsertPause", "2"};
+// The caption under each picture: "none", "name" (the file name) or "stem" (without the
+// extension).
+inline constexpr SettingKey Caption{"Caption", "none"};
+// Pictures on each page of the document: 1, 2 or 4.
+inline constexpr SettingKey PicturesPerPage{"PicturesPerPage", "1"};
+// "true" scales every picture to the largest size that fits its share of the page.
+inline constexpr SettingKey FitToPage{"FitToPage", "false"};
 } // namespace Setting

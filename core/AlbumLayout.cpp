@@ -1,0 +1,79 @@
+#include "core/AlbumLayout.h"
+
+#include "core/Settings.h"
+
+QString captionKindText(CaptionKind kind) {
+    switch (kind) {
+    case CaptionKind::Name:
+        return QStringLiteral("name");
+    case CaptionKind::Stem:
+        return QStringLiteral("stem");
+    case CaptionKind::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+std::optional<CaptionKind> captionKindFromText(const QString& text) {
+    const QString word = text.trimmed().toLower();
+    if (word == QLatin1String("none")) {
+        return CaptionKind::None;
+    }
+    if (word == QLatin1String("name")) {
+        return CaptionKind::Name;
+    }
+    if (word == QLatin1String("stem")) {
+        return CaptionKind::Stem;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> picturesPerPageFromText(const QString& text) {
+    bool ok = false;
+    const int count = text.trimmed().toInt(&ok);
+    if (ok && (count == 1 || count == 2 || count == 4)) {
+        return count;
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> switchFromText(const QString& text) {
+    const QString word = text.trimmed().toLower();
+    if (word == QLatin1String("true") || word == QLatin1String("yes") ||
+        word == QLatin1String("on") || word == QLatin1String("1")) {
+        return true;
+    }
+    if (word == QLatin1String("false") || word == QLatin1String("no") ||
+        word == QLatin1String("off") || word == QLatin1String("0")) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+QString captionFor(const QString& path, CaptionKind kind) {
+    if (kind == CaptionKind::None) {
+        return {};
+    }
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (kind == CaptionKind::Name) {
+        return name;
+    }
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+AlbumLayout albumLayoutFromSettings() {
+    AlbumLayout layout;
+    layout.caption = captionKindFromText(GetSetting(Setting::Caption)).value_or(layout.caption);
+    layout.picturesPerPage = picturesPerPageFromText(GetSetting(Setting::PicturesPerPage))
+                                 .value_or(layout.picturesPerPage);
+    layout.fitToPage = switchFromText(GetSetting(Setting::FitToPage)).value_or(layout.fitToPage);
+    return layout;
+}
+
+void saveAlbumLayout(const AlbumLayout& layout) {
+    SaveSetting(Setting::Caption, captionKindText(layout.caption));
+    SaveSetting(Setting::PicturesPerPage, QString::number(layout.picturesPerPage));
+    SaveSetting(Setting::FitToPage,
+                layout.fitToPage ? QStringLiteral("true") : QStringLiteral("false"));
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What each picture gets written under it: nothing, its file name, or its file name without
+// the extension.
+enum class CaptionKind { None, Name, Stem };
+
+// How the pictures are laid out in the document. The default is one picture per page at the
+// size the office gives it, with no caption.
+struct AlbumLayout {
+    CaptionKind caption = CaptionKind::None;
+    // 1, 2 (stacked) or 4 (two rows of two).
+    int picturesPerPage = 1;
+    // Every picture scaled, aspect kept, to the largest size that fits its share of the page.
+    bool fitToPage = false;
+
+    bool operator==(const AlbumLayout&) const = default;
+    bool isDefault() const { return *this == AlbumLayout(); }
+};
+
+// The words of the settings and of the command line: "none", "name", "stem".
+QString captionKindText(CaptionKind kind);
+std::optional<CaptionKind> captionKindFromText(const QString& text);
+// 1, 2 and 4 are the only counts; anything else is no count.
+std::optional<int> picturesPerPageFromText(const QString& text);
+// "true"/"false", "yes"/"no", "on"/"off", "1"/"0", in any letter case.
+std::optional<bool> switchFromText(const QString& text);
+
+// The caption for a picture path under `kind`: its file name after the last "/", without the
+// extension for `Stem` (a name that only starts with a dot keeps it: ".hidden").
+QString captionFor(const QString& path, CaptionKind kind);
+
+// The layout kept in the settings (`Caption`, `PicturesPerPage`, `FitToPage`); a value a
+// person wrote that is none of the words above counts as that setting's default.
+AlbumLayout albumLayoutFromSettings();
+// Writes all three settings; throws AppError when the store cannot be written.
+void saveAlbumLayout(const AlbumLayout& layout);

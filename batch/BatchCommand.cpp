@@ -177,6 +177,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     SystemClock clock;
     InsertRun run(host, office.get(), clock);
     run.setPauseSeconds(options.pauseSeconds);
+    run.setLayout(options.layout);
     run.setKeepDocument(true);
     if (!interrupted()) {
         run.run();

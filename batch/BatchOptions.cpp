@@ -29,12 +29,13 @@ bool outputFormatFor(const QString& outPath, OutputFormat* format) {
 
 QString batchHelpText() {
     return QStringLiteral(
-        "Usage: lumigrove-batch [--ext EXT] [--sort ORDER] [--pause SECONDS]\n"
+        "Usage: lumigrove-batch [--ext EXT] [--sort ORDER] [--caption KIND]\n"
+        "                       [--per-page N] [--fit] [--pause SECONDS]\n"
         "                       [--office CONNECTION] [--timeout SECONDS] [--keep-open]\n"
         "                       -o OUT PATH...\n"
         "\n"
-        "Builds one word-processor document with one embedded picture per page, in the\n"
-        "order given, and stores it at OUT.\n"
+        "Builds one word-processor document with one embedded picture per page (or 2 or 4),\n"
+        "in the order given, and stores it at OUT.\n"
         "\n"
         "Each PATH is taken as a drop on the list of the Lumigrove window: a file is\n"
         "inserted as it is named; a folder is searched with everything below it, level by\n"
@@ -57,6 +58,17 @@ QString batchHelpText() {
         "                        (img2 before img10) and without regard to case; \"date\" by\n"
         "                        the date taken (EXIF DateTimeOriginal of JPEG and TIFF\n"
         "                        files, else the modification time), files with neither last.\n"
+        "  --caption KIND        a caption under each picture, in the document's \"Caption\"\n"
+        "                        paragraph style: \"none\" (default), \"name\" (the file\n"
+        "                        name) or \"stem\" (the file name without its extension).\n"
+        "  --per-page N          pictures on each page: 1 (default), 2 (one above the\n"
+        "                        other) or 4 (two rows of two, in a table); each picture\n"
+        "                        is shrunk, aspect kept, to fit its share of the page.\n"
+        "  --fit                 scale every picture up or down, aspect kept, to the\n"
+        "                        largest size that fits the page (or its share of it).\n"
+        "                        Without it a picture keeps the size the office gives it.\n"
+        "                        The window's settings Caption, PicturesPerPage and\n"
+        "                        FitToPage are not read: the command line alone decides.\n"
         "  --pause SECONDS       pause after each picture, in seconds (default 0).\n"
         "  --office CONNECTION   use a running office suite at this UNO connection, such as\n"
         "                        \"pipe,name=lumigrove;urp\"; it is left running. Without it a\n"
@@ -104,6 +116,10 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
             options.keepOpen = true;
             continue;
         }
+        if (arg == QLatin1String("--fit")) {
+            options.layout.fitToPage = true;
+            continue;
+        }
         // Options with a value take it from the next argument or after "=".
         QString name = arg;
         QString value;
@@ -117,7 +133,9 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
         const bool known = name == QLatin1String("-o") || name == QLatin1String("--output") ||
                            name == QLatin1String("--ext") || name == QLatin1String("--sort") ||
                            name == QLatin1String("--pause") || name == QLatin1String("--office") ||
-                           name == QLatin1String("--timeout");
+                           name == QLatin1String("--timeout") ||
+                           name == QLatin1String("--caption") ||
+                           name == QLatin1String("--per-page");
         if (!known) {
             return refuse(QStringLiteral("unknown option %1").arg(arg));
         }
@@ -149,6 +167,19 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
                 return refuse(
                     QStringLiteral("--sort needs name, date or none, not \"%1\"").arg(value));
             }
+        } else if (name == QLatin1String("--caption")) {
+            const std::optional<CaptionKind> kind = captionKindFromText(value);
+            if (!kind || value != value.trimmed().toLower()) {
+                return refuse(
+                    QStringLiteral("--caption needs none, name or stem, not \"%1\"").arg(value));
+            }
+            options.layout.caption = *kind;
+        } else if (name == QLatin1String("--per-page")) {
+            const std::optional<int> count = picturesPerPageFromText(value);
+            if (!count || value != value.trimmed()) {
+                return refuse(QStringLiteral("--per-page needs 1, 2 or 4, not \"%1\"").arg(value));
+            }
+            options.layout.picturesPerPage = *count;
         } else if (name == QLatin1String("--pause")) {
             bool ok = false;
             const double seconds = value.toDouble(&ok);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AlbumLayout.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ enum class PictureSort { None, Name, Date };
 struct BatchOptions {
     QString extension = QStringLiteral("*");
     PictureSort sort = PictureSort::None;
+    AlbumLayout layout;
     double pauseSeconds = 0.0;
     // The time limit of each call to the office.
     double timeoutSeconds = 60.0;

@@ -23,7 +23,50 @@ double secondsBetween(double start, double now) {
     return now < start ? now + kSecondsPerDay - start : now - start;
 }
 
+// Room on the page besides the pictures themselves, in hundredths of a millimetre. The line
+// that holds a picture placed as a character is a little taller than the picture (the
+// text's descent below the base line); a caption in the "Caption" style as the suite ships
+// it is 12 pt text with 0.21 cm above and below; a table cell has padding on both sides.
+// Each leaves some room to spare, so that a fitted picture never spills onto the next page.
+constexpr int kPictureLineAllowance = 600;
+constexpr int kCaptionAllowance = 1200;
+constexpr int kCellAllowance = 500;
+
 } // namespace
+
+QSize pictureBox(const QSize& textArea, const AlbumLayout& layout) {
+    const int perPage = layout.picturesPerPage;
+    const int columns = perPage == 4 ? 2 : 1;
+    const int rows = perPage == 1 ? 1 : 2;
+    int width = textArea.width() / columns;
+    int height = textArea.height();
+    if (perPage == 4) {
+        // The empty paragraph that follows each page's table.
+        height -= kPictureLineAllowance;
+        width -= kCellAllowance;
+    }
+    height = height / rows - kPictureLineAllowance;
+    if (perPage == 4) {
+        height -= kCellAllowance;
+    }
+    if (layout.caption != CaptionKind::None) {
+        height -= kCaptionAllowance;
+    }
+    return QSize(std::max(width, 100), std::max(height, 100));
+}
+
+QSize fittedPictureSize(const QSize& size, const QSize& box, bool grow) {
+    if (size.width() <= 0 || size.height() <= 0) {
+        return size;
+    }
+    double factor =
+        std::min(double(box.width()) / size.width(), double(box.height()) / size.height());
+    if (!grow) {
+        factor = std::min(factor, 1.0);
+    }
+    return QSize(std::max(1, int(std::floor(size.width() * factor))),
+                 std::max(1, int(std::floor(size.height() * factor))));
+}
 
 void PauseSeconds(double seconds, Clock& clock, const std::function<bool()>& stop) {
     const double start = clock.secondsSinceMidnight();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/AlbumLayout.h"
 #include "core/PathStyle.h"
 
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -32,3 +34,13 @@ QString FileNameFromPath(const QString& path, PathStyle style = kNativePathStyle
 // cut the URL at the other, and a byte of a name that is not UTF-8 (carried as an escape,
 // see core/FileNames.h) becomes "%XX" of that byte; every other character passes as it is.
 QString PictureFileUrl(const QString& path, PathStyle style = kNativePathStyle);
+
+// The box a picture may fill on a page whose text area is `textArea` (hundredths of a
+// millimetre) under `layout`: its share of the text area (a column of the page for 1 and 2
+// pictures, a quarter for 4) less the room that the line around it, its caption and, for 4
+// per page, the table's cells and the paragraph after the table take.
+QSize pictureBox(const QSize& textArea, const AlbumLayout& layout);
+
+// The size for a picture of `size` in `box`, aspect kept: the largest that fits when `grow`,
+// otherwise the size itself unless it is larger than the box. Never smaller than 1 x 1.
+QSize fittedPictureSize(const QSize& size, const QSize& box, bool grow);

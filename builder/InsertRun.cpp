@@ -118,6 +118,9 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
         }
     });
     m_breakPending = false;
+    m_slot = 0;
+    m_tableOpen = false;
+    m_pictureBox.reset();
     for (int i = 1; i <= m_pictures.size() && !m_officeGone; ++i) {
         if (m_host.stopRequested()) {
             m_stopped = true;
@@ -125,8 +128,8 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
         }
         insertPicture(trap, i);
     }
-    // A page break after the last picture that went in, with nothing after it, would
-    // leave an empty last page: take it back.
+    // A page break (or a new paragraph) after the last picture that went in, with nothing
+    // after it, would leave an empty last page (or paragraph): take it back.
     if (m_breakPending && !m_officeGone) {
         trap(156, [&] {
             officeCall([&] {
@@ -163,15 +166,37 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     pictureStep(trap, 138, [&] {
         m_pictureArgs[3] = {QStringLiteral("Style"), QStringLiteral("Graphics")};
     });
+    // Four pictures to a page stand in a table of two rows of two, made when the page's
+    // first picture is about to go in.
+    bool tableOpened = false;
+    if (ready && m_layout.picturesPerPage == 4 && !m_tableOpen) {
+        ready = pictureStep(trap, 170, [&] { officeCall([&] { openPageTable(); }); });
+        tableOpened = ready;
+    }
     const bool reachedOffice =
         ready && (pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) ||
                   !m_officeGone);
+    if (reachedOffice && !m_pictureFailed && !m_layout.isDefault()) {
+        // A picture that keeps a size that does not fit its place is still in the document:
+        // reported, but no failed picture.
+        trap(172, [&] { officeCall([&] { sizePicture(); }); });
+    }
     if (reachedOffice) {
         pictureStep(trap, 142, [&] { officeCall([&] { leavePictureSelection(); }); });
     }
     const bool inserted = !m_pictureFailed;
+    if (inserted && m_layout.caption != CaptionKind::None && !m_officeGone) {
+        trap(174, [&] { officeCall([&] { writeCaption(path); }); });
+    }
+    if (!inserted && tableOpened && !m_officeGone) {
+        // A table made for a picture that did not go in would stay empty, and on a page of
+        // its own if no picture follows.
+        trap(176, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:DeleteTable")); }); });
+        m_tableOpen = false;
+    }
     if (inserted) {
         m_breakPending = false;
+        ++m_slot;
         m_host.pictureInserted(i, path);
     } else {
         m_host.pictureFailed(i, path, m_pictureFailure);
@@ -188,6 +213,15 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     if (!more || !inserted || m_stopped) {
         return;
     }
+    if (m_slot < m_layout.picturesPerPage) {
+        trap(178, [&] { officeCall([&] { nextPlaceOnPage(); }); });
+        return;
+    }
+    m_slot = 0;
+    if (m_tableOpen) {
+        m_tableOpen = false;
+        trap(180, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:GoToEndOfDoc")); }); });
+    }
     trap(148, [&] { m_breakArgs[0] = {QStringLiteral("Kind"), short(3)}; });
     trap(150, [&] { m_breakArgs[1] = {QStringLiteral("TemplateName"), QString()}; });
     trap(152, [&] { m_breakArgs[2] = {QStringLiteral("PageNumber"), short(0)}; });
@@ -199,6 +233,57 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         });
         m_breakPending = true;
     });
+    if (m_layout.caption != CaptionKind::None) {
+        // The new page's paragraph would take the style that follows a caption.
+        trap(182, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:DefaultParaStyle")); }); });
+    }
+}
+
+void InsertRun::dispatch(const QString& command, const OfficeArguments& args) {
+    m_dispatcher->executeDispatch(*m_frame, command, QString(), 0, args);
+}
+
+void InsertRun::openPageTable() {
+    // No borders and no heading row: the table only places the pictures.
+    dispatch(QStringLiteral(".uno:InsertTable"), {{QStringLiteral("Columns"), short(2)},
+                                                  {QStringLiteral("Rows"), short(2)},
+                                                  {QStringLiteral("Flags"), short(0)}});
+    m_tableOpen = true;
+}
+
+void InsertRun::sizePicture() {
+    if (!m_pictureBox) {
+        m_pictureBox = pictureBox(m_controller->pageTextArea(), m_layout);
+    }
+    const QSize size = m_controller->selectedPictureSize();
+    const QSize wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);
+    if (wanted != size) {
+        m_controller->setSelectedPictureSize(wanted);
+    }
+}
+
+void InsertRun::writeCaption(const QString& path) {
+    // A paragraph of its own in the document's "Caption" style, so that restyling the style
+    // restyles every caption.
+    dispatch(QStringLiteral(".uno:InsertPara"));
+    dispatch(QStringLiteral(".uno:StyleApply"),
+             {{QStringLiteral("Style"), QStringLiteral("Caption")},
+              {QStringLiteral("FamilyName"), QStringLiteral("ParagraphStyles")}});
+    dispatch(QStringLiteral(".uno:InsertText"),
+             {{QStringLiteral("Text"), displayFileName(captionFor(path, m_layout.caption))}});
+}
+
+void InsertRun::nextPlaceOnPage() {
+    if (m_layout.picturesPerPage == 4) {
+        // From the end of one cell to the start of the next, row by row.
+        dispatch(QStringLiteral(".uno:GoRight"));
+        return;
+    }
+    dispatch(QStringLiteral(".uno:InsertPara"));
+    m_breakPending = true;
+    if (m_layout.caption != CaptionKind::None) {
+        dispatch(QStringLiteral(".uno:DefaultParaStyle"));
+    }
 }
 
 bool InsertRun::pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body) {
@@ -241,7 +326,14 @@ void InsertRun::insertGraphic(const QString& path) {
 }
 
 void InsertRun::leavePictureSelection() {
-    m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:Escape"), QString(), 0, m_noArgs);
+    if (m_layout.isDefault()) {
+        m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:Escape"), QString(), 0,
+                                      m_noArgs);
+    } else {
+        // In a table cell the suite keeps the picture selected after ".uno:Escape"; the
+        // cursor is put after the picture, at the end of its text, instead.
+        m_controller->selectEndOfPictureText();
+    }
     // The suite may carry out the escape later; while the picture is still selected, the
     // next break or picture would silently do nothing.
     const QDeadlineTimer deadline(kSelectionWaitMs);

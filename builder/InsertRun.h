@@ -3,6 +3,7 @@
 #include "builder/OfficeArguments.h"
 #include "core/AlbumLayout.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -68,6 +69,13 @@ private:
     void insertGraphic(const QString& path);
     void leavePictureSelection();
     void pauseAfterPicture();
+    // A dispatch whose answer says nothing: the suite answers FAILURE for many commands it
+    // carried out.
+    void dispatch(const QString& command, const OfficeArguments& args = {});
+    void openPageTable();
+    void sizePicture();
+    void writeCaption(const QString& path);
+    void nextPlaceOnPage();
     void releaseOffice();
 
     InsertHost& m_host;
@@ -89,8 +97,14 @@ private:
 
     // The list's entries when the run started: what the document gets.
     QStringList m_pictures;
-    // A page break stands after the last picture that went in, and no picture after it yet.
+    // A page break or a new paragraph stands after the last picture that went in, and no
+    // picture after it yet.
     bool m_breakPending = false;
+    // Pictures placed on the current page, and whether its table (four to a page) is open.
+    int m_slot = 0;
+    bool m_tableOpen = false;
+    // The box every picture is fitted into, from the first page's text area.
+    std::optional<QSize> m_pictureBox;
     bool m_stopped = false;
 
     // The first failure met while inserting the current picture, if any.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 #include <memory>
 
 class OfficeFrame;
@@ -12,4 +14,14 @@ public:
     // True when the view's selection is text (the service "com.sun.star.text.TextRanges"),
     // that is, no picture or other object is selected any more.
     virtual bool selectionIsText() = 0;
+    // Puts the cursor at the end of the text that holds the selected picture (the body, or
+    // the table cell); throws AppError when no picture is selected.
+    virtual void selectEndOfPictureText() = 0;
+    // The size of the selected picture, in hundredths of a millimetre; throws AppError when
+    // no picture is selected.
+    virtual QSize selectedPictureSize() = 0;
+    virtual void setSelectedPictureSize(const QSize& size) = 0;
+    // The text area of the page the view's cursor is on: the page less its margins, its
+    // header and its footer, in hundredths of a millimetre.
+    virtual QSize pageTextArea() = 0;
 };

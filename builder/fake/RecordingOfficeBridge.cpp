@@ -39,6 +39,33 @@ public:
         }
         return !m_office.pictureSelected;
     }
+    void selectEndOfPictureText() override {
+        m_office.enter(QStringLiteral("controller.select"), QStringLiteral("end of text"));
+        if (!m_office.pictureSelected) {
+            throw AppError(QStringLiteral("No picture is selected"), OfficeError::Automation);
+        }
+        m_office.pictureSelected = false;
+        m_office.escapePending = false;
+    }
+    QSize selectedPictureSize() override {
+        m_office.enter(QStringLiteral("controller.getSelection.Size"));
+        if (!m_office.pictureSelected) {
+            throw AppError(QStringLiteral("No picture is selected"), OfficeError::Automation);
+        }
+        return m_office.insertedPictureSize;
+    }
+    void setSelectedPictureSize(const QSize& size) override {
+        m_office.enter(QStringLiteral("controller.getSelection.setSize"),
+                       QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+        if (!m_office.pictureSelected) {
+            throw AppError(QStringLiteral("No picture is selected"), OfficeError::Automation);
+        }
+        m_office.pictureSizes.append(size);
+    }
+    QSize pageTextArea() override {
+        m_office.enter(QStringLiteral("controller.pageTextArea"));
+        return m_office.textArea;
+    }
 
 private:
     RecordingOfficeBridge& m_office;

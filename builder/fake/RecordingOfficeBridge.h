@@ -5,6 +5,7 @@
 #include "builder/OfficeDispatcher.h"
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -75,6 +76,13 @@ public:
     int controllerLocks = 0;
     // Readings of the selection while a lock was held: the real suite can abort on them.
     int selectionReadingsUnderLock = 0;
+
+    // The size the suite gives every inserted picture, and the text area of its pages, in
+    // hundredths of a millimetre (a Letter page with 2 cm margins).
+    QSize insertedPictureSize{4000, 3000};
+    QSize textArea{17590, 23940};
+    // The sizes the pictures were given, in order.
+    QList<QSize> pictureSizes;
 
     // Throws when the member is set to fail or the suite is gone.
     void enter(const QString& member, const QString& argument = QString());

@@ -5,8 +5,15 @@
 #include "builder/uno/UnoLink.h"
 #include "core/AppError.h"
 
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
 UnoController::UnoController(std::shared_ptr<UnoLink> link,
@@ -31,5 +38,78 @@ bool UnoController::selectionIsText() {
         const css::uno::Reference<css::lang::XServiceInfo> selection(supplier->getSelection(),
                                                                      css::uno::UNO_QUERY);
         return selection.is() && selection->supportsService("com.sun.star.text.TextRanges");
+    });
+}
+
+css::uno::Reference<css::beans::XPropertySet> UnoController::selectedPicture() {
+    const css::uno::Reference<css::view::XSelectionSupplier> supplier(m_controller,
+                                                                      css::uno::UNO_QUERY_THROW);
+    const css::uno::Reference<css::lang::XServiceInfo> selection(supplier->getSelection(),
+                                                                 css::uno::UNO_QUERY);
+    if (!selection.is() || !selection->supportsService("com.sun.star.text.TextGraphicObject")) {
+        throw AppError(QStringLiteral("No picture is selected in the document"),
+                       OfficeError::Automation);
+    }
+    return css::uno::Reference<css::beans::XPropertySet>(selection, css::uno::UNO_QUERY_THROW);
+}
+
+void UnoController::selectEndOfPictureText() {
+    m_link->call([&] {
+        const css::uno::Reference<css::text::XTextContent> picture(selectedPicture(),
+                                                                   css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::view::XSelectionSupplier> supplier(
+            m_controller, css::uno::UNO_QUERY_THROW);
+        supplier->select(css::uno::Any(picture->getAnchor()->getText()->getEnd()));
+    });
+}
+
+QSize UnoController::selectedPictureSize() {
+    return m_link->call([&] {
+        css::awt::Size size;
+        selectedPicture()->getPropertyValue("Size") >>= size;
+        return QSize(size.Width, size.Height);
+    });
+}
+
+void UnoController::setSelectedPictureSize(const QSize& size) {
+    m_link->call([&] {
+        selectedPicture()->setPropertyValue(
+            "Size", css::uno::Any(css::awt::Size(size.width(), size.height())));
+    });
+}
+
+QSize UnoController::pageTextArea() {
+    return m_link->call([&] {
+        const css::uno::Reference<css::text::XTextViewCursorSupplier> cursorSupplier(
+            m_controller, css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> cursor(cursorSupplier->getViewCursor(),
+                                                                   css::uno::UNO_QUERY_THROW);
+        rtl::OUString styleName;
+        cursor->getPropertyValue("PageStyleName") >>= styleName;
+        const css::uno::Reference<css::style::XStyleFamiliesSupplier> families(
+            m_controller->getModel(), css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::container::XNameAccess> pageStyles(
+            families->getStyleFamilies()->getByName("PageStyles"), css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> style(pageStyles->getByName(styleName),
+                                                                  css::uno::UNO_QUERY_THROW);
+        const auto length = [&](const char* name) {
+            sal_Int32 value = 0;
+            style->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
+            return value;
+        };
+        const auto isOn = [&](const char* name) {
+            bool on = false;
+            style->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= on;
+            return on;
+        };
+        sal_Int32 width = length("Width") - length("LeftMargin") - length("RightMargin");
+        sal_Int32 height = length("Height") - length("TopMargin") - length("BottomMargin");
+        if (isOn("HeaderIsOn")) {
+            height -= length("HeaderHeight") + length("HeaderBodyDistance");
+        }
+        if (isOn("FooterIsOn")) {
+            height -= length("FooterHeight") + length("FooterBodyDistance");
+        }
+        return QSize(width, height);
     });
 }

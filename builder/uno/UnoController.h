@@ -2,6 +2,7 @@
 
 #include "builder/OfficeController.h"
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XController.hpp>
 
 #include <memory>
@@ -16,8 +17,14 @@ public:
 
     std::unique_ptr<OfficeFrame> getFrame() override;
     bool selectionIsText() override;
+    void selectEndOfPictureText() override;
+    QSize selectedPictureSize() override;
+    void setSelectedPictureSize(const QSize& size) override;
+    QSize pageTextArea() override;
 
 private:
+    css::uno::Reference<css::beans::XPropertySet> selectedPicture();
+
     std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XController> m_controller;
 };

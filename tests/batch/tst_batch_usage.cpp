@@ -4,6 +4,7 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchOptions.h"
 #include "builder/fake/RecordingOfficeBridge.h"
+#include "core/Settings.h"
 #include "tests/support/ExifPictures.h"
 
 #include <QDir>
@@ -64,6 +65,7 @@ private slots:
     void recordingOffice_folderSearchPassesOver_listedWithReasons();
     void recordingOffice_sortOrdersTheInsertedPictures_data();
     void recordingOffice_sortOrdersTheInsertedPictures();
+    void recordingOffice_layoutOptionsReachTheDocument();
 
 private:
     QTemporaryDir m_dir;
@@ -99,6 +101,16 @@ void TestBatchUsage::badUsage_refusedWithStatus2_data() {
         << "the output is also one of the pictures";
     QTest::newRow("unknown sort") << QStringList{"--sort", "size", "-o", out, "x"}
                                   << "--sort needs name, date or none";
+    QTest::newRow("unknown caption") << QStringList{"--caption", "title", "-o", out, "x"}
+                                     << "--caption needs none, name or stem";
+    QTest::newRow("caption in capitals")
+        << QStringList{"--caption=NAME", "-o", out, "x"} << "--caption needs none, name or stem";
+    QTest::newRow("three per page") << QStringList{"--per-page", "3", "-o", out, "x"}
+                                    << "--per-page needs 1, 2 or 4, not \"3\"";
+    QTest::newRow("per page not a number")
+        << QStringList{"--per-page=two", "-o", out, "x"} << "--per-page needs 1, 2 or 4";
+    QTest::newRow("fit takes no value")
+        << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";
     QTest::newRow("timeout not positive")
         << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
     QTest::newRow("output folder missing")
@@ -122,8 +134,9 @@ void TestBatchUsage::badUsage_refusedWithStatus2() {
 void TestBatchUsage::help_documentsEveryOption() {
     const Outcome outcome = runWith({QStringLiteral("--help")});
     QCOMPARE(outcome.status, 0);
-    for (const char* option : {"--ext", "--sort", "--pause", "--office", "--keep-open", "-o",
-                               ".odt", ".docx", ".pdf", "Exit status"}) {
+    for (const char* option :
+         {"--ext", "--sort", "--caption", "--per-page", "--fit", "--pause", "--office",
+          "--keep-open", "-o", ".odt", ".docx", ".pdf", "Exit status"}) {
         QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
     }
     QVERIFY(outcome.err.isEmpty());
@@ -340,6 +353,40 @@ void TestBatchUsage::recordingOffice_sortOrdersTheInsertedPictures() {
         inserted.append(url.mid(QStringLiteral("file://").size() + folder.size() + 1));
     }
     QVERIFY2(inserted == expected, qPrintable(inserted.join(' ') + "\n" + outcome.err));
+}
+
+void TestBatchUsage::recordingOffice_layoutOptionsReachTheDocument() {
+    const QString second = m_dir.filePath(QStringLiteral("b.jpeg"));
+    touch(second);
+    const QString out = m_dir.filePath(QStringLiteral("album.pdf"));
+    const QStringList files{m_picture, second};
+    // Without the options the document is built as it always was, whatever the window's
+    // settings say.
+    SaveSetting(Setting::Caption, QStringLiteral("name"));
+    SaveSetting(Setting::PicturesPerPage, QStringLiteral("4"));
+    RecordingOfficeBridge plain;
+    plain.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    QCOMPARE(runWith(QStringList{"-o", out} + files, &plain).status, 0);
+    QCOMPARE(plain.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
+    QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
+    QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertTable")).isEmpty());
+    QVERIFY(plain.pictureSizes.isEmpty());
+
+    RecordingOfficeBridge office;
+    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    const Outcome outcome = runWith(
+        QStringList{"--caption", "stem", "--per-page=2", "--fit", "-o", out} + files, &office);
+    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+    QStringList captions;
+    for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertText"))) {
+        captions.append(std::get<QString>(dispatch.args.value(0).value));
+    }
+    QCOMPARE(captions, (QStringList{"a", "b"}));
+    // Two to a page: a new paragraph between them, no page break.
+    QVERIFY(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).isEmpty());
+    // Fitted: both grown to the same size in their half of the page.
+    QCOMPARE(office.pictureSizes.size(), 2);
+    QVERIFY(office.pictureSizes.at(0).width() > office.insertedPictureSize.width());
 }
 
 QTEST_GUILESS_MAIN(TestBatchUsage)

@@ -1,0 +1,305 @@
+// The insert run's album layouts against a recording office bridge: captions, two and four
+// pictures to a page, pictures fitted to their share of the page, and the default layout,
+// which must reach the suite exactly as it always did.
+#include "builder/InsertHost.h"
+#include "builder/InsertRoutines.h"
+#include "builder/InsertRun.h"
+#include "builder/fake/RecordingOfficeBridge.h"
+#include "core/AppError.h"
+#include "core/FileNames.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/RecordingReporter.h"
+
+#include <QTest>
+
+namespace {
+
+// A host that holds the list and records what the run says of each picture.
+class ListHost : public InsertHost {
+public:
+    explicit ListHost(QStringList pictures) : m_pictures(std::move(pictures)) {}
+    bool insertBusy() const override { return m_busy; }
+    void setInsertBusy(bool busy) override { m_busy = busy; }
+    int pictureCount() override { return static_cast<int>(m_pictures.size()); }
+    QString pictureText(int i) override { return m_pictures.at(i - 1); }
+    void setMousePointer(int) override {}
+    void setProgressValue(int) override {}
+    void setProgressText(const QString&) override {}
+    void showMessage(const QString& text) override { messages.append(text); }
+    ErrorReporter& errorReporter() override { return reporter; }
+    void doEvents() override {}
+    void pictureFailed(int index, const QString&, const QString&) override { failed.append(index); }
+
+    RecordingReporter reporter;
+    QStringList messages;
+    QList<int> failed;
+
+private:
+    QStringList m_pictures;
+    bool m_busy = false;
+};
+
+struct Album {
+    RecordingOfficeBridge office;
+    FakeClock clock;
+    std::unique_ptr<ListHost> host;
+
+    // Runs the pictures through the layout; a picture whose name holds "bad" is refused by
+    // the suite.
+    void run(const QStringList& pictures, const std::optional<AlbumLayout>& layout) {
+        host = std::make_unique<ListHost>(pictures);
+        office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+            if (dispatch.command == QLatin1String(".uno:InsertGraphic")) {
+                const QString url = std::get<QString>(dispatch.args.value(0).value);
+                return url.contains(QLatin1String("bad")) ? DispatchState::Failure
+                                                          : DispatchState::Success;
+            }
+            const bool saysFailure = dispatch.command == QLatin1String(".uno:InsertBreak") ||
+                                     dispatch.command == QLatin1String(".uno:SetAnchorToChar");
+            return saysFailure ? DispatchState::Failure : DispatchState::Success;
+        };
+        InsertRun insert(*host, &office, clock);
+        insert.setPauseSeconds(0);
+        if (layout) {
+            insert.setLayout(*layout);
+        }
+        insert.run();
+    }
+
+    // The commands that shape the document, shortened: "P" a picture that went in, "x" one
+    // that did not; the rest by name without ".uno:". Anchoring and escapes are left out.
+    QString shape() const {
+        QStringList parts;
+        for (const auto& dispatch : office.dispatches) {
+            const QString command = dispatch.command.mid(5);
+            if (command == QLatin1String("InsertGraphic")) {
+                const QString url = std::get<QString>(dispatch.args.value(0).value);
+                parts.append(url.contains(QLatin1String("bad")) ? QStringLiteral("x")
+                                                                : QStringLiteral("P"));
+            } else if (command != QLatin1String("SetAnchorToChar") &&
+                       command != QLatin1String("Escape")) {
+                parts.append(command);
+            }
+        }
+        return parts.join(QLatin1Char(' '));
+    }
+
+    QStringList textsOf(const QString& command) const {
+        QStringList texts;
+        for (const auto& dispatch : office.dispatchesOf(command)) {
+            texts.append(describeArgument(dispatch.args.value(0)));
+        }
+        return texts;
+    }
+};
+
+QStringList describe(const OfficeArguments& args) {
+    QStringList list;
+    for (const auto& argument : args) {
+        list.append(describeArgument(argument));
+    }
+    return list;
+}
+
+QStringList pictures(int count, int badAt = 0) {
+    QStringList list;
+    for (int i = 1; i <= count; ++i) {
+        list.append(QStringLiteral("/photos/%1%2.jpg").arg(i == badAt ? "bad" : "p").arg(i));
+    }
+    return list;
+}
+
+AlbumLayout layoutOf(int perPage, CaptionKind caption = CaptionKind::None, bool fit = false) {
+    AlbumLayout layout;
+    layout.picturesPerPage = perPage;
+    layout.caption = caption;
+    layout.fitToPage = fit;
+    return layout;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(AlbumLayout)
+
+class TestAlbum : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultLayout_reachesTheSuiteAsItAlwaysDid();
+    void captions_aParagraphInTheCaptionStyleUnderEachPicture_data();
+    void captions_aParagraphInTheCaptionStyleUnderEachPicture();
+    void twoPerPage_newParagraphBetweenBreakAfterEverySecond_data();
+    void twoPerPage_newParagraphBetweenBreakAfterEverySecond();
+    void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage_data();
+    void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage();
+    void fit_eachPictureScaledToItsShareOfThePage_data();
+    void fit_eachPictureScaledToItsShareOfThePage();
+    void fit_pictureThatCannotBeSized_reportedButCounted();
+};
+
+void TestAlbum::defaultLayout_reachesTheSuiteAsItAlwaysDid() {
+    Album unset;
+    unset.run(pictures(3), std::nullopt);
+    Album explicitDefault;
+    explicitDefault.run(pictures(3), AlbumLayout());
+    QCOMPARE(explicitDefault.office.calls, unset.office.calls);
+    QCOMPARE(unset.office.calls.filter(QStringLiteral("dispatcher.executeDispatch")),
+             (QStringList{
+                 "dispatcher.executeDispatch .uno:InsertGraphic",
+                 "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                 "dispatcher.executeDispatch .uno:Escape",
+                 "dispatcher.executeDispatch .uno:InsertBreak",
+                 "dispatcher.executeDispatch .uno:InsertGraphic",
+                 "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                 "dispatcher.executeDispatch .uno:Escape",
+                 "dispatcher.executeDispatch .uno:InsertBreak",
+                 "dispatcher.executeDispatch .uno:InsertGraphic",
+                 "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                 "dispatcher.executeDispatch .uno:Escape",
+             }));
+    // Nothing is measured, sized or selected through the API.
+    QCOMPARE(unset.office.calls.filter(QStringLiteral("controller.")),
+             (QStringList{"controller.getFrame", "controller.getSelection",
+                          "controller.getSelection", "controller.getSelection"}));
+}
+
+void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("captions");
+    const QStringList paths{"/a/p1.png", "/a/b/Holiday 2024.tar.jpeg", "/a/.hidden",
+                            decodeFileName(QByteArray("/a/caf\xe9.jpg"))};
+    QTest::newRow("name") << int(CaptionKind::Name) << paths
+                          << QStringList{"Text string p1.png", "Text string Holiday 2024.tar.jpeg",
+                                         "Text string .hidden", "Text string caf\\xE9.jpg"};
+    QTest::newRow("stem") << int(CaptionKind::Stem) << paths
+                          << QStringList{"Text string p1", "Text string Holiday 2024.tar",
+                                         "Text string .hidden", "Text string caf\\xE9"};
+}
+
+void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture() {
+    QFETCH(int, kind);
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, captions);
+    Album album;
+    album.run(paths, layoutOf(1, CaptionKind(kind)));
+    QCOMPARE(album.textsOf(QStringLiteral(".uno:InsertText")), captions);
+    // Each caption is a paragraph of its own after its picture, and each new page starts
+    // in the default paragraph style again.
+    const QString page = QStringLiteral("P InsertPara StyleApply InsertText");
+    QCOMPARE(album.shape(),
+             QStringList(4, page).join(QStringLiteral(" InsertBreak DefaultParaStyle ")));
+    for (const auto& style : album.office.dispatchesOf(QStringLiteral(".uno:StyleApply"))) {
+        QCOMPARE(describe(style.args),
+                 (QStringList{"Style string Caption", "FamilyName string ParagraphStyles"}));
+    }
+    QVERIFY(album.host->reporter.reports.isEmpty());
+}
+
+void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond_data() {
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QString>("shape");
+    QTest::newRow("five") << pictures(5)
+                          << "P InsertPara P InsertBreak P InsertPara P InsertBreak P";
+    QTest::newRow("four: no paragraph or break after the last")
+        << pictures(4) << "P InsertPara P InsertBreak P InsertPara P";
+    // A picture that did not go in takes no place: the next one takes it.
+    QTest::newRow("second fails") << pictures(4, 2) << "P InsertPara x P InsertBreak P";
+    // The paragraph waiting for the last picture, which did not go in, is taken back.
+    QTest::newRow("last fails") << pictures(3, 3) << "P InsertPara P InsertBreak x SwBackspace";
+}
+
+void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond() {
+    QFETCH(QStringList, paths);
+    QFETCH(QString, shape);
+    Album album;
+    album.run(paths, layoutOf(2));
+    QCOMPARE(album.shape(), shape);
+}
+
+void TestAlbum::fourPerPage_aTableOfTwoRowsOfTwoOnEachPage_data() {
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QString>("shape");
+    const QString page = QStringLiteral("InsertTable P GoRight P GoRight P GoRight P");
+    QTest::newRow("six") << pictures(6)
+                         << page + " GoToEndOfDoc InsertBreak InsertTable P GoRight P";
+    QTest::newRow("four") << pictures(4) << page;
+    // The table made for a picture that did not go in is taken back, and so is the break
+    // before it: no empty table on a page of its own.
+    QTest::newRow("fifth fails")
+        << pictures(5, 5)
+        << page + " GoToEndOfDoc InsertBreak InsertTable x DeleteTable SwBackspace";
+    // A failed picture in a table that holds others leaves its cell to the next one.
+    QTest::newRow("second fails") << pictures(4, 2) << "InsertTable P GoRight x P GoRight P";
+}
+
+void TestAlbum::fourPerPage_aTableOfTwoRowsOfTwoOnEachPage() {
+    QFETCH(QStringList, paths);
+    QFETCH(QString, shape);
+    Album album;
+    album.run(paths, layoutOf(4));
+    QCOMPARE(album.shape(), shape);
+    for (const auto& table : album.office.dispatchesOf(QStringLiteral(".uno:InsertTable"))) {
+        QCOMPARE(describe(table.args),
+                 (QStringList{"Columns short 2", "Rows short 2", "Flags short 0"}));
+    }
+}
+
+void TestAlbum::fit_eachPictureScaledToItsShareOfThePage_data() {
+    QTest::addColumn<AlbumLayout>("layout");
+    QTest::addColumn<QSize>("inserted");
+    QTest::addColumn<QSize>("expected");
+    // A text area of 170 x 240 mm; the size the suite gave the picture, and the size it
+    // must end with (the same when it is not to be touched).
+    QTest::newRow("fit: grown to the page's width")
+        << layoutOf(1, CaptionKind::None, true) << QSize(4000, 3000) << QSize(17000, 12750);
+    QTest::newRow("fit: tall picture grown to the page's height less its line")
+        << layoutOf(1, CaptionKind::None, true) << QSize(1000, 3000) << QSize(7800, 23400);
+    QTest::newRow("fit with caption: less the caption's room")
+        << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7400, 22200);
+    QTest::newRow("caption without fit: small picture kept")
+        << layoutOf(1, CaptionKind::Name) << QSize(4000, 3000) << QSize(4000, 3000);
+    QTest::newRow("caption without fit: page-high picture shrunk for its caption")
+        << layoutOf(1, CaptionKind::Name) << QSize(8000, 24000) << QSize(7400, 22200);
+    QTest::newRow("two per page: shrunk to half the page")
+        << layoutOf(2) << QSize(8000, 24000) << QSize(3800, 11400);
+    QTest::newRow("two per page, fit: grown to half the page")
+        << layoutOf(2, CaptionKind::None, true) << QSize(4000, 3000) << QSize(15200, 11400);
+    QTest::newRow("four per page, fit, caption: a quarter less cell, line and caption")
+        << layoutOf(4, CaptionKind::Stem, true) << QSize(4000, 3000) << QSize(8000, 6000);
+    QTest::newRow("four per page: wide picture shrunk to its cell")
+        << layoutOf(4) << QSize(16000, 2000) << QSize(8000, 1000);
+}
+
+void TestAlbum::fit_eachPictureScaledToItsShareOfThePage() {
+    QFETCH(AlbumLayout, layout);
+    QFETCH(QSize, inserted);
+    QFETCH(QSize, expected);
+    Album album;
+    album.office.textArea = QSize(17000, 24000);
+    album.office.insertedPictureSize = inserted;
+    album.run(pictures(3), layout);
+    if (expected == inserted) {
+        QVERIFY(album.office.pictureSizes.isEmpty());
+    } else {
+        QCOMPARE(album.office.pictureSizes, QList<QSize>(3, expected));
+    }
+    // The page is measured once for the run, and each picture is sized while selected,
+    // before the cursor leaves it.
+    QCOMPARE(album.office.calls.count(QStringLiteral("controller.pageTextArea")), 1);
+    QVERIFY(album.host->reporter.reports.isEmpty());
+}
+
+void TestAlbum::fit_pictureThatCannotBeSized_reportedButCounted() {
+    Album album;
+    album.office.failingMember = QStringLiteral("controller.getSelection.Size");
+    album.run(pictures(2), layoutOf(1, CaptionKind::None, true));
+    // Still in the document, one per page: reported, not failed.
+    QCOMPARE(album.shape(), QStringLiteral("P InsertBreak P"));
+    QVERIFY(album.host->failed.isEmpty());
+    QCOMPARE(album.host->reporter.reports.size(), 2);
+    QCOMPARE(album.host->reporter.reports.at(0).line, 172);
+    QCOMPARE(album.host->messages, QStringList{"Done."});
+}
+
+QTEST_GUILESS_MAIN(TestAlbum)
+#include "tst_builder_album.moc"

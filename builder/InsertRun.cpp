@@ -235,7 +235,7 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     });
     if (m_layout.caption != CaptionKind::None) {
         // The new page's paragraph would take the style that follows a caption.
-        trap(182, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:DefaultParaStyle")); }); });
+        trap(182, [&] { officeCall([&] { applyDefaultParagraphStyle(); }); });
     }
 }
 
@@ -282,8 +282,12 @@ void InsertRun::nextPlaceOnPage() {
     dispatch(QStringLiteral(".uno:InsertPara"));
     m_breakPending = true;
     if (m_layout.caption != CaptionKind::None) {
-        dispatch(QStringLiteral(".uno:DefaultParaStyle"));
+        applyDefaultParagraphStyle();
     }
+}
+
+void InsertRun::applyDefaultParagraphStyle() {
+    m_controller->setCursorParagraphStyle(QStringLiteral("Standard"));
 }
 
 bool InsertRun::pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body) {

@@ -76,6 +76,7 @@ private:
     void sizePicture();
     void writeCaption(const QString& path);
     void nextPlaceOnPage();
+    void applyDefaultParagraphStyle();
     void releaseOffice();
 
     InsertHost& m_host;

@@ -17,6 +17,9 @@ public:
     // Puts the cursor at the end of the text that holds the selected picture (the body, or
     // the table cell); throws AppError when no picture is selected.
     virtual void selectEndOfPictureText() = 0;
+    // Gives the paragraph at the view's cursor the paragraph style of that (programmatic)
+    // name, such as "Standard" for the default paragraph style.
+    virtual void setCursorParagraphStyle(const QString& styleName) = 0;
     // The size of the selected picture, in hundredths of a millimetre; throws AppError when
     // no picture is selected.
     virtual QSize selectedPictureSize() = 0;

@@ -47,6 +47,9 @@ public:
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }
+    void setCursorParagraphStyle(const QString& styleName) override {
+        m_office.enter(QStringLiteral("controller.setParaStyleName"), styleName);
+    }
     QSize selectedPictureSize() override {
         m_office.enter(QStringLiteral("controller.getSelection.Size"));
         if (!m_office.pictureSelected) {

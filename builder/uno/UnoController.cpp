@@ -3,6 +3,7 @@
 #include "builder/OfficeBridge.h"
 #include "builder/uno/UnoFrame.h"
 #include "builder/uno/UnoLink.h"
+#include "builder/uno/Writer1.h"
 #include "core/AppError.h"
 
 #include <com/sun/star/awt/Size.hpp>
@@ -60,6 +61,16 @@ void UnoController::selectEndOfPictureText() {
         const css::uno::Reference<css::view::XSelectionSupplier> supplier(
             m_controller, css::uno::UNO_QUERY_THROW);
         supplier->select(css::uno::Any(picture->getAnchor()->getText()->getEnd()));
+    });
+}
+
+void UnoController::setCursorParagraphStyle(const QString& styleName) {
+    m_link->call([&] {
+        const css::uno::Reference<css::text::XTextViewCursorSupplier> cursorSupplier(
+            m_controller, css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> cursor(
+            cursorSupplier->getViewCursor(), css::uno::UNO_QUERY_THROW);
+        cursor->setPropertyValue("ParaStyleName", css::uno::Any(toOUString(styleName)));
     });
 }
 

@@ -18,6 +18,7 @@ public:
     std::unique_ptr<OfficeFrame> getFrame() override;
     bool selectionIsText() override;
     void selectEndOfPictureText() override;
+    void setCursorParagraphStyle(const QString& styleName) override;
     QSize selectedPictureSize() override;
     void setSelectedPictureSize(const QSize& size) override;
     QSize pageTextArea() override;

@@ -52,8 +52,12 @@ public:
     void ListView1_MouseUp(Qt::MouseButton button);
     bool ListView1_OLEDragOver(const QMimeData* data) const;
     void ListView1_OLEDragDrop(const QMimeData* data);
-    // The list's context menu: "Sort by Name", "Sort by Date Taken", "Reverse Order".
+    // The list's context menu: "Sort by Name", "Sort by Date Taken", "Reverse Order" and
+    // "Document Options...".
     void ListView1_ContextMenu(const QPoint& screenPos);
+    // "Document Options...": shows the layout kept in the settings and stores the one
+    // confirmed with OK. The next run takes it; a run already going keeps its own.
+    void DocumentOptions_Click();
 
     // The pointer value that every Part of the window shares; 11 means busy.
     int mousePointer() const { return m_mousePointer; }

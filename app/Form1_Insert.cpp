@@ -1,4 +1,5 @@
-// Building the document: the insert run and the start-up check for the office suite.
+// Building the document: the insert run, the document options it is laid out by, and the
+// start-up check for the office suite.
 #include "app/Form1.h"
 
 #include "app/CaptionProgressBar.h"
@@ -6,9 +7,11 @@
 #include "builder/InsertRun.h"
 #include "builder/OfficeBridge.h"
 #include "builder/OfficeSession.h"
+#include "core/AlbumLayout.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
+#include "core/HandlerTrap.h"
 #include "core/UiServices.h"
 #include "piclist/PictureListModel.h"
 
@@ -17,6 +20,8 @@
 namespace {
 
 const QUrl kOfficeDownloadPage(QStringLiteral("https://www.libreoffice.org/download/"));
+const QString kDocumentOptions =
+    QStringLiteral("in Sheafwork2021/08/31.Form1.DocumentOptions_Click ");
 
 // The main window as the host of an insert run.
 class Form1InsertHost : public InsertHost {
@@ -57,7 +62,23 @@ QString officeMissingMessage() {
 void Form1::PushButton2_Click() {
     Form1InsertHost host(*this);
     InsertRun run(host, m_services.office, m_services.clock);
+    // Read once, as the settings stand now: changing them during the run changes the next one.
+    run.setLayout(albumLayoutFromSettings());
     run.run();
+}
+
+void Form1::DocumentOptions_Click() {
+    HandlerTrap trap(m_services.reporter, kDocumentOptions);
+    AlbumLayout current;
+    trap(100, [&] { current = albumLayoutFromSettings(); });
+    std::optional<AlbumLayout> chosen;
+    trap(102, [&] { chosen = m_services.ui.documentOptions(current); });
+    if (!chosen) {
+        return;
+    }
+    // OK stores all three, also when nothing changed: a value written by hand that the program
+    // could not read is replaced by the one the dialog showed.
+    trap(104, [&] { saveAlbumLayout(*chosen); });
 }
 
 void Form1::CheckOfficeSuite() {

@@ -1,5 +1,5 @@
 // Editing the picture list from the main window: removal, "Clear List", the move buttons,
-// drag reordering with the mouse and the sort commands of the context menu.
+// drag reordering with the mouse and the commands of the context menu.
 #include "app/Form1.h"
 
 #include "core/HandlerTrap.h"
@@ -21,7 +21,7 @@ const QString kClearList = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButt
 const QString kContextMenu = QStringLiteral("in Sheafwork2021/08/31.Form1.ListView1_ContextMenu ");
 
 // The commands of the list's context menu, in the order shown.
-enum ListCommand { SortByName, SortByDateTaken, ReverseOrder };
+enum ListCommand { SortByName, SortByDateTaken, ReverseOrder, DocumentOptions };
 
 // 1-based position of the list's current entry, or 0 when there is none.
 int currentPosition(const PictureListView* list) {
@@ -122,17 +122,24 @@ void Form1::PushButton6_Click() {
 
 void Form1::ListView1_ContextMenu(const QPoint& screenPos) {
     HandlerTrap trap(m_services.reporter, kContextMenu);
-    // While the list is busy the commands are shown but cannot be chosen.
-    const bool enabled = !isBusy() && m_pictureList->count() > 0;
+    // While the list is busy the sort commands are shown but cannot be chosen. The document
+    // options only edit the settings, so they stay open to the user at all times; a run
+    // already going keeps the layout it read when it started.
+    const bool sortEnabled = !isBusy() && m_pictureList->count() > 0;
     int chosen = -1;
     trap(100, [&] {
-        chosen = m_services.ui.contextMenu({{QStringLiteral("Sort by Name"), enabled},
-                                            {QStringLiteral("Sort by Date Taken"), enabled},
-                                            {QStringLiteral("Reverse Order"), enabled}},
+        chosen = m_services.ui.contextMenu({{QStringLiteral("Sort by Name"), sortEnabled},
+                                            {QStringLiteral("Sort by Date Taken"), sortEnabled},
+                                            {QStringLiteral("Reverse Order"), sortEnabled},
+                                            {QStringLiteral("Document Options..."), true, true}},
                                            screenPos);
     });
     // The menu took the button's release: no drag goes on from the press that opened it.
     trap(102, [&] { ListView1_MouseUp(Qt::RightButton); });
+    if (chosen == DocumentOptions) {
+        DocumentOptions_Click();
+        return;
+    }
     // The menu ran the event loop; the list may have become busy meanwhile.
     if (chosen < 0 || isBusy()) {
         return;

@@ -1,5 +1,6 @@
 #include "app/QtUiServices.h"
 
+#include "app/DocumentOptionsDialog.h"
 #include "intake/OpenFileSelection.h"
 
 #include <QDesktopServices>
@@ -68,12 +69,23 @@ int QtUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint& 
     QMenu menu(owner());
     QList<QAction*> actions;
     for (const MenuCommand& command : commands) {
+        if (command.separatorBefore && !menu.isEmpty()) {
+            menu.addSeparator();
+        }
         QAction* action = menu.addAction(command.text);
         action->setEnabled(command.enabled);
         actions.append(action);
     }
     QAction* chosen = menu.exec(screenPos);
     return chosen ? static_cast<int>(actions.indexOf(chosen)) : -1;
+}
+
+std::optional<AlbumLayout> QtUiServices::documentOptions(const AlbumLayout& current) {
+    DocumentOptionsDialog dialog(current, owner());
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.albumLayout();
 }
 
 void QtUiServices::openUrl(const QUrl& url) {

@@ -2,7 +2,8 @@
 
 #include "core/UiServices.h"
 
-// The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QMenu, QDesktopServices.
+// The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QMenu, the document
+// options dialog, QDesktopServices.
 class QtUiServices : public UiServices {
 public:
     MsgAnswer messageBox(const QString& text, int style, const QString& title) override;
@@ -12,6 +13,7 @@ public:
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
+    std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) override;
     void openUrl(const QUrl& url) override;
     [[noreturn]] void endProgram(int exitCode) override;
 };

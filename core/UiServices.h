@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/AlbumLayout.h"
+
 #include <QList>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <optional>
 
 class QWidget;
 
@@ -25,9 +29,11 @@ struct OpenFileResult {
 };
 
 // One command of a context menu; a disabled one is shown greyed out and cannot be chosen.
+// `separatorBefore` draws a line between it and the command above, to set a group apart.
 struct MenuCommand {
     QString text;
     bool enabled = true;
+    bool separatorBefore = false;
 };
 
 // Everything a handler asks of the desktop: modal boxes, dialogs, the shell, ending the program.
@@ -49,6 +55,9 @@ public:
     // Shows a context menu at a point of the screen and waits for the choice; returns the
     // position of the chosen command in `commands`, or -1 when none was chosen.
     virtual int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) = 0;
+    // The document options dialog, opened on `current`; returns the layout confirmed with OK,
+    // or nothing when cancelled.
+    virtual std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) = 0;
     // Hands a web page or a folder to the desktop; the result is not waited for.
     virtual void openUrl(const QUrl& url) = 0;
     // Ends the program at once; nothing after this call runs.

@@ -1,6 +1,6 @@
 // Editing the picture list in the real main window: removal, "Clear List", the move
 // buttons, drag reordering with real mouse events on the list, the edge scrolling of a drag,
-// the sort commands of the list's context menu, and the busy pointer that keeps every edit
+// the commands of the list's context menu, and the busy pointer that keeps every edit
 // away while a long operation works.
 #include "tests/support/ExifPictures.h"
 #include "tests/support/Form1Harness.h"
@@ -52,6 +52,14 @@ void rightClick(Form1Harness& h, QPoint pos) {
     QTest::mouseRelease(viewport, Qt::RightButton, {}, pos);
 }
 
+// The sort commands greyed out; the document options, which only edit the settings, not.
+void verifyOnlyDocumentOptionsEnabled(const FakeUiServices::Menu& menu) {
+    QCOMPARE(menu.commands.size(), 4);
+    for (const MenuCommand& command : menu.commands) {
+        QCOMPARE(command.enabled, command.text == QLatin1String("Document Options..."));
+    }
+}
+
 QString currentText(Form1Harness& h) {
     return h.current() > 0 ? h.list().text(h.current()) : QString();
 }
@@ -79,7 +87,7 @@ private slots:
     void clear_emptiesAtOnceKeepingTheColumn();
     void busy_hourglassKeepsEveryEditAway();
 
-    void sort_menuOffersTheThreeCommandsAtThePointer();
+    void sort_menuOffersTheSortCommandsAndDocumentOptionsAtThePointer();
     void sort_byNameReordersAndTheCurrentEntryFollows();
     void sort_byDateTakenUsesExifThenModificationTime();
     void sort_reverseKeepsTheCurrentOfTwoEqualEntries();
@@ -216,7 +224,7 @@ void Form1ListTest::busy_hourglassKeepsEveryEditAway() {
     QCOMPARE(h().texts(), (QStringList{"Q", "P", "R"}));
 }
 
-void Form1ListTest::sort_menuOffersTheThreeCommandsAtThePointer() {
+void Form1ListTest::sort_menuOffersTheSortCommandsAndDocumentOptionsAtThePointer() {
     h().fill(kPQR);
     const QPoint pos = h().rowRect(2).center();
     rightClick(h(), pos);
@@ -224,14 +232,22 @@ void Form1ListTest::sort_menuOffersTheThreeCommandsAtThePointer() {
     const auto& menu = h().ui.menus.first();
     QCOMPARE(menu.screenPos, h().view()->viewport()->mapToGlobal(pos));
     QStringList texts;
+    QStringList startingGroups;
     for (const MenuCommand& command : menu.commands) {
         texts.append(command.text);
         QVERIFY(command.enabled);
+        if (command.separatorBefore) {
+            startingGroups.append(command.text);
+        }
     }
-    QCOMPARE(texts, (QStringList{"Sort by Name", "Sort by Date Taken", "Reverse Order"}));
-    // Nothing chosen: nothing changes.
+    QCOMPARE(texts, (QStringList{"Sort by Name", "Sort by Date Taken", "Reverse Order",
+                                 "Document Options..."}));
+    // The document options stand apart from the sort commands.
+    QCOMPARE(startingGroups, QStringList{"Document Options..."});
+    // Nothing chosen: nothing changes and no dialog opens.
     QCOMPARE(h().texts(), kPQR);
     QVERIFY(h().ui.boxes.isEmpty());
+    QVERIFY(h().ui.optionsShown.isEmpty());
 }
 
 void Form1ListTest::sort_byNameReordersAndTheCurrentEntryFollows() {
@@ -297,16 +313,14 @@ void Form1ListTest::sort_reverseKeepsTheCurrentOfTwoEqualEntries() {
 }
 
 void Form1ListTest::sort_busyOrEmptyDoesNothing() {
-    // Busy: the commands are shown greyed out and none can be chosen.
+    // Busy: the sort commands are shown greyed out and none can be chosen.
     h().fill({"p3", "p1", "p2"});
     h().makeCurrent(1);
     h().form.setMousePointer(MousePointer::Hourglass);
     h().ui.menuAnswers = {QStringLiteral("Sort by Name")};
     rightClick(h(), h().rowRect(1).center());
     QCOMPARE(h().ui.menus.size(), 1);
-    for (const MenuCommand& command : h().ui.menus.last().commands) {
-        QVERIFY(!command.enabled);
-    }
+    verifyOnlyDocumentOptionsEnabled(h().ui.menus.last());
     QCOMPARE(h().texts(), (QStringList{"p3", "p1", "p2"}));
     QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
 
@@ -327,13 +341,11 @@ void Form1ListTest::sort_busyOrEmptyDoesNothing() {
     rightClick(h(), h().rowRect(1).center());
     QCOMPARE(h().texts(), (QStringList{"p2", "p1", "p3"}));
 
-    // An empty list: the commands are greyed out too.
+    // An empty list: the sort commands are greyed out too.
     h().form.PushButton10->click();
     h().ui.menuAnswers = {QStringLiteral("Sort by Name")};
     rightClick(h(), QPoint(50, 30));
-    for (const MenuCommand& command : h().ui.menus.last().commands) {
-        QVERIFY(!command.enabled);
-    }
+    verifyOnlyDocumentOptionsEnabled(h().ui.menus.last());
     QCOMPARE(h().list().count(), 0);
     QVERIFY(h().ui.boxes.isEmpty());
 }

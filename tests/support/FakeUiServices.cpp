@@ -39,6 +39,14 @@ int FakeUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint
     return -1;
 }
 
+std::optional<AlbumLayout> FakeUiServices::documentOptions(const AlbumLayout& current) {
+    optionsShown.append(current);
+    if (onOptions) {
+        onOptions(current);
+    }
+    return optionsAnswers.isEmpty() ? std::nullopt : optionsAnswers.takeFirst();
+}
+
 void FakeUiServices::openUrl(const QUrl& url) {
     openedUrls.append(url);
 }

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 // A scripted desktop for tests: records every box and shell request, answers from queues
 // (or with a default), and never blocks.
@@ -26,6 +27,7 @@ public:
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
+    std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) override;
     void openUrl(const QUrl& url) override;
     void endProgram(int exitCode) override;
 
@@ -63,6 +65,13 @@ public:
     QList<Menu> menus;
     // Runs while a context menu is "open", to act in the middle of a handler.
     std::function<void(const Menu&)> onMenu;
+    // The layout confirmed in each document options dialog; nothing (or an empty queue)
+    // cancels it.
+    QList<std::optional<AlbumLayout>> optionsAnswers;
+    // The layout each document options dialog opened on.
+    QList<AlbumLayout> optionsShown;
+    // Runs while the document options dialog is "open", to act in the middle of a handler.
+    std::function<void(const AlbumLayout&)> onOptions;
     QList<QUrl> openedUrls;
     bool ended = false;
     int exitCode = -1;

@@ -87,6 +87,7 @@ private slots:
     void options_okReplacesAValueThatCouldNotBeReadByTheOneShown();
     void options_failedWriteIsReportedAndTheNextOneWorks();
     void options_availableWhileTheListIsBusyOrEmpty();
+    void run_laysOutTheDocumentByTheSettingsAsTheyStandAtItsStart();
 
     void dialog_showsTheLayoutItOpensOn_data();
     void dialog_showsTheLayoutItOpensOn();
@@ -197,6 +198,38 @@ void DocumentOptionsTest::options_okStoresTheConfirmedLayoutAndKeepsTheOtherSett
     QCOMPARE(h().ui.optionsShown.size(), 2);
     QVERIFY(h().ui.optionsShown.last() == chosen);
     QCOMPARE(readStore(), stored);
+}
+
+void DocumentOptionsTest::run_laysOutTheDocumentByTheSettingsAsTheyStandAtItsStart() {
+    QVERIFY(writeStore("[Lumigrove]\nInsertPause=0\nCaption = stem\nPicturesPerPage=2\n"));
+    h().form.pictureList().append(QStringLiteral("/photos/p1.png"));
+    h().form.pictureList().append(QStringLiteral("/photos/p2.jpeg"));
+    h().form.pictureList().append(QStringLiteral("/photos/p3.png"));
+    // Changed by the dialog while the run goes on: the run keeps what it started with.
+    bool changed = false;
+    h().office.onDispatch = [&](const RecordingOfficeBridge::Dispatch&) {
+        if (!changed) {
+            changed = true;
+            h().ui.optionsAnswers = {layoutOf(CaptionKind::None, 1, false)};
+            chooseOptions();
+        }
+    };
+    h().form.PushButton2_Click();
+    QVERIFY(changed);
+    QStringList captions;
+    for (const auto& dispatch : h().office.dispatchesOf(QStringLiteral(".uno:InsertText"))) {
+        captions.append(std::get<QString>(dispatch.args.value(0).value));
+    }
+    QCOMPARE(captions, (QStringList{"p1", "p2", "p3"}));
+    QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
+
+    // The next run lays out by what the dialog stored: one per page, no captions.
+    h().office.onDispatch = nullptr;
+    h().office.dispatches.clear();
+    h().form.PushButton2_Click();
+    QVERIFY(h().office.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
+    QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 2);
+    QVERIFY(h().ui.boxes.size() == 2); // "Done." after each run, nothing else
 }
 
 void DocumentOptionsTest::options_okReplacesAValueThatCouldNotBeReadByTheOneShown() {

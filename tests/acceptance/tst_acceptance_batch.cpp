@@ -277,6 +277,7 @@ class TestAcceptanceBatch : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void readmeWorkedExample_asWritten_data();
     void readmeWorkedExample_asWritten();
     void relativePaths_takenFromTheCallersFolder();
     void usersOffice_neverTouchedWithoutOffice_leftRunningWithOffice();
@@ -435,7 +436,15 @@ void TestAcceptanceBatch::continueProcess(qint64 pid) {
     m_stopped.remove(pid);
 }
 
+void TestAcceptanceBatch::readmeWorkedExample_asWritten_data() {
+    QTest::addColumn<QString>("marker");
+    QTest::newRow("one per page") << QStringLiteral("lumigrove-batch --ext jpg -o samples.pdf");
+    QTest::newRow("album") << QStringLiteral(
+        "lumigrove-batch --ext jpg --sort name --caption stem --per-page 2 --fit -o album.pdf");
+}
+
 void TestAcceptanceBatch::readmeWorkedExample_asWritten() {
+    QFETCH(QString, marker);
     // The example as README.md tells it: the commands after "$ " and what they print.
     const QString readme = QString::fromUtf8(fileBytes(LUMIGROVE_SOURCE_DIR "/README.md"));
     QVERIFY(!readme.isEmpty());
@@ -444,7 +453,7 @@ void TestAcceptanceBatch::readmeWorkedExample_asWritten() {
     QString example;
     for (auto match = blocks.globalMatch(readme); match.hasNext();) {
         const QString block = match.next().captured(1);
-        if (block.contains(QLatin1String("lumigrove-batch --ext jpg -o samples.pdf"))) {
+        if (block.contains(marker)) {
             example = block;
         }
     }
@@ -472,7 +481,8 @@ void TestAcceptanceBatch::readmeWorkedExample_asWritten() {
 
     // The repository's layout after scripts/run: the program and its samples in
     // build/release/bin, the command given from the top.
-    const QString top = folder(QStringLiteral("readme"));
+    const QString top =
+        folder(QStringLiteral("readme-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
     const QString bin = top + QStringLiteral("/build/release/bin");
     QVERIFY(QDir().mkpath(bin));
     QVERIFY(QFile::link(kBatchProgram, bin + QStringLiteral("/lumigrove-batch")));

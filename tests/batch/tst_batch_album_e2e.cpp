@@ -332,6 +332,14 @@ void TestBatchAlbumE2E::fourPerPage_twoRowsOfTwoInATableOnEachPage() {
     const QString pdf = m_dir.filePath(QStringLiteral("four.pdf"));
     QCOMPARE(runInProcess(args({"--per-page", "4", "--caption", "stem"}, pdf)).status, 0);
     QCOMPARE(pdfPages(pdf), 2);
+    // The same document in Word's format: two tables, six pictures, six captions.
+    const QString docx = m_dir.filePath(QStringLiteral("four.docx"));
+    QCOMPARE(runInProcess(args({"--per-page", "4", "--caption", "stem"}, docx)).status, 0);
+    const QString body =
+        QString::fromUtf8(commandOutput("unzip", {"-p", docx, "word/document.xml"}));
+    QCOMPARE(body.count(QStringLiteral("<w:tbl>")), 2);
+    QCOMPARE(body.count(QStringLiteral("<w:drawing>")), 6);
+    QCOMPARE(body.count(QStringLiteral("<w:pStyle w:val=\"Caption\"/>")), 6);
 }
 
 void TestBatchAlbumE2E::fit_everyPictureAsLargeAsItsShareAllows_data() {

@@ -98,6 +98,7 @@ private:
     void removeCurrentEntry();
     // Puts the list in a new order (positions from 0); the current entry moves with its row.
     void reorderList(const QList<qsizetype>& order);
+    void sortByDateTaken(const QStringList& paths);
     void showPointer();
     // The disk behind every file test; throws when the program was given none.
     FileSystem& disk() const;

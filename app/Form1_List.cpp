@@ -2,7 +2,10 @@
 // drag reordering with the mouse and the commands of the context menu.
 #include "app/Form1.h"
 
+#include "core/AppTitle.h"
+#include "core/EventLoopWait.h"
 #include "core/HandlerTrap.h"
+#include "core/MousePointer.h"
 #include "core/UiServices.h"
 #include "intake/PhotoDates.h"
 #include "piclist/PictureListModel.h"
@@ -13,12 +16,18 @@
 #include <QPixmap>
 #include <QScrollBar>
 
+#include <chrono>
+#include <future>
+
 namespace {
 
 const QString kMoveUp = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton5_Click ");
 const QString kMoveDown = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton6_Click ");
 const QString kClearList = QStringLiteral("in Sheafwork2021/08/31.Form1.PushButton10_Click ");
 const QString kContextMenu = QStringLiteral("in Sheafwork2021/08/31.Form1.ListView1_ContextMenu ");
+
+// How often the window looks whether the dates of a sort by date have all been read.
+constexpr int kDateReadingLookMs = 10;
 
 // The commands of the list's context menu, in the order shown.
 enum ListCommand { SortByName, SortByDateTaken, ReverseOrder, DocumentOptions };
@@ -151,7 +160,7 @@ void Form1::ListView1_ContextMenu(const QPoint& screenPos) {
             reorderList(nameOrder(paths));
             break;
         case SortByDateTaken:
-            reorderList(dateTakenOrder(paths));
+            sortByDateTaken(paths);
             break;
         case ReverseOrder:
             reorderList(reverseOrder(paths.size()));
@@ -160,6 +169,34 @@ void Form1::ListView1_ContextMenu(const QPoint& screenPos) {
             break;
         }
     });
+}
+
+void Form1::sortByDateTaken(const QStringList& paths) {
+    // Reading the dates opens every file: on a long list or a slow disk that takes seconds,
+    // so it runs beside the event loop, which goes on sleeping in between looks, and the
+    // list is busy meanwhile.
+    const int pointerBefore = m_mousePointer;
+    setMousePointer(MousePointer::Hourglass);
+    std::future<QList<DatedPath>> reading =
+        std::async(std::launch::async, [paths] { return datedPaths(paths); });
+    do {
+        sleepInEventLoop(kDateReadingLookMs);
+    } while (reading.wait_for(std::chrono::seconds(0)) != std::future_status::ready);
+    const QList<DatedPath> dated = reading.get();
+    if (m_ended) {
+        return;
+    }
+    setMousePointer(pointerBefore);
+    // The order is one of the entries as they were read: after a change meanwhile it would
+    // move the wrong entries, or lose some.
+    if (m_pictureList->entries() != paths) {
+        m_services.ui.messageBox(
+            QStringLiteral("The list changed while the dates were being read; it was not "
+                           "sorted. Choose Sort by Date Taken again."),
+            MsgStyle::OkOnly, applicationTitle());
+        return;
+    }
+    reorderList(dateOrder(dated));
 }
 
 void Form1::reorderList(const QList<qsizetype>& order) {

@@ -9,6 +9,8 @@
 
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -90,6 +92,8 @@ private slots:
     void sort_menuOffersTheSortCommandsAndDocumentOptionsAtThePointer();
     void sort_byNameReordersAndTheCurrentEntryFollows();
     void sort_byDateTakenUsesExifThenModificationTime();
+    void sort_byDateTakenReadsBesideALiveWindow_data();
+    void sort_byDateTakenReadsBesideALiveWindow();
     void sort_reverseKeepsTheCurrentOfTwoEqualEntries();
     void sort_busyOrEmptyDoesNothing();
     void sort_menuLeavesNoDragBehind();
@@ -295,6 +299,55 @@ void Form1ListTest::sort_byDateTakenUsesExifThenModificationTime() {
     QCOMPARE(currentText(h()), a);
     QCOMPARE(h().view()->model()->rowCount(), 4);
     QVERIFY(h().ui.boxes.isEmpty());
+}
+
+void Form1ListTest::sort_byDateTakenReadsBesideALiveWindow_data() {
+    QTest::addColumn<bool>("changeMeanwhile");
+    QTest::newRow("list left alone") << false;
+    QTest::newRow("entry appended meanwhile") << true;
+}
+
+void Form1ListTest::sort_byDateTakenReadsBesideALiveWindow() {
+    QFETCH(bool, changeMeanwhile);
+    using namespace ExifPictures;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // 300 pictures whose EXIF dates run against their names.
+    QStringList named;
+    for (int i = 0; i < 300; ++i) {
+        named.append(dir.filePath(QStringLiteral("p%1.jpg").arg(i)));
+        const QString taken = QStringLiteral("2020:01:01 00:%1:%2")
+                                  .arg((299 - i) / 60, 2, 10, QLatin1Char('0'))
+                                  .arg((299 - i) % 60, 2, 10, QLatin1Char('0'));
+        QVERIFY(writeFile(named.last(), jpegWithExif(taken)));
+    }
+    h().fill(named);
+    // The event loop runs while the dates are read, with the list busy.
+    bool ranMeanwhile = false;
+    bool busyMeanwhile = false;
+    QTimer::singleShot(0, [&] {
+        ranMeanwhile = true;
+        busyMeanwhile = h().form.isBusy();
+        if (changeMeanwhile) {
+            h().list().append(dir.filePath(QStringLiteral("late.jpg")));
+        }
+    });
+    h().ui.menuAnswers = {QStringLiteral("Sort by Date Taken")};
+    h().form.ListView1_ContextMenu(QPoint(10, 10));
+    QVERIFY(ranMeanwhile);
+    QVERIFY(busyMeanwhile);
+    QVERIFY(!h().form.isBusy());
+    if (changeMeanwhile) {
+        // Sorting by what was read would move the wrong entries: nothing moves, and the
+        // user is told.
+        QCOMPARE(h().texts(), named + QStringList{dir.filePath(QStringLiteral("late.jpg"))});
+        QCOMPARE(h().ui.boxes.size(), 1);
+        QVERIFY(h().ui.boxes.first().text.contains(QLatin1String("The list changed")));
+    } else {
+        QStringList reversed(named.rbegin(), named.rend());
+        QCOMPARE(h().texts(), reversed);
+        QVERIFY(h().ui.boxes.isEmpty());
+    }
 }
 
 void Form1ListTest::sort_reverseKeepsTheCurrentOfTwoEqualEntries() {

@@ -177,9 +177,26 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         ready && (pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) ||
                   !m_officeGone);
     if (reachedOffice && !m_pictureFailed && !m_layout.isDefault()) {
-        // A picture that keeps a size that does not fit its place is still in the document:
-        // reported, but no failed picture.
-        trap(172, [&] { officeCall([&] { sizePicture(); }); });
+        // The office may answer a picture it could not read without a failure; then no
+        // picture is selected, and the picture did not go in.
+        QSize size;
+        QSize wanted;
+        if (pictureStep(trap, 172,
+                        [&] {
+                            officeCall([&] {
+                                if (!m_pictureBox) {
+                                    m_pictureBox =
+                                        pictureBox(m_controller->pageTextArea(), m_layout);
+                                }
+                                size = m_controller->selectedPictureSize();
+                                wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);
+                            });
+                        }) &&
+            wanted != size) {
+            // A picture that keeps a size that does not fit its place is still in the
+            // document: reported, but no failed picture.
+            trap(184, [&] { officeCall([&] { m_controller->setSelectedPictureSize(wanted); }); });
+        }
     }
     if (reachedOffice) {
         pictureStep(trap, 142, [&] { officeCall([&] { leavePictureSelection(); }); });
@@ -249,17 +266,6 @@ void InsertRun::openPageTable() {
                                                   {QStringLiteral("Rows"), short(2)},
                                                   {QStringLiteral("Flags"), short(0)}});
     m_tableOpen = true;
-}
-
-void InsertRun::sizePicture() {
-    if (!m_pictureBox) {
-        m_pictureBox = pictureBox(m_controller->pageTextArea(), m_layout);
-    }
-    const QSize size = m_controller->selectedPictureSize();
-    const QSize wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);
-    if (wanted != size) {
-        m_controller->setSelectedPictureSize(wanted);
-    }
 }
 
 void InsertRun::writeCaption(const QString& path) {

@@ -73,7 +73,6 @@ private:
     // carried out.
     void dispatch(const QString& command, const OfficeArguments& args = {});
     void openPageTable();
-    void sizePicture();
     void writeCaption(const QString& path);
     void nextPlaceOnPage();
     void applyDefaultParagraphStyle();

@@ -15,7 +15,7 @@ public:
     // that is, no picture or other object is selected any more.
     virtual bool selectionIsText() = 0;
     // Puts the cursor at the end of the text that holds the selected picture (the body, or
-    // the table cell); throws AppError when no picture is selected.
+    // the table cell); does nothing when no picture is selected.
     virtual void selectEndOfPictureText() = 0;
     // Gives the paragraph at the view's cursor the paragraph style of that (programmatic)
     // name, such as "Standard" for the default paragraph style.

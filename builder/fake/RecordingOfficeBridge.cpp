@@ -41,9 +41,6 @@ public:
     }
     void selectEndOfPictureText() override {
         m_office.enter(QStringLiteral("controller.select"), QStringLiteral("end of text"));
-        if (!m_office.pictureSelected) {
-            throw AppError(QStringLiteral("No picture is selected"), OfficeError::Automation);
-        }
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }

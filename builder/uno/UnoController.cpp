@@ -56,10 +56,14 @@ css::uno::Reference<css::beans::XPropertySet> UnoController::selectedPicture() {
 
 void UnoController::selectEndOfPictureText() {
     m_link->call([&] {
-        const css::uno::Reference<css::text::XTextContent> picture(selectedPicture(),
-                                                                   css::uno::UNO_QUERY_THROW);
         const css::uno::Reference<css::view::XSelectionSupplier> supplier(
             m_controller, css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::text::XTextContent> picture(supplier->getSelection(),
+                                                                   css::uno::UNO_QUERY);
+        const css::uno::Reference<css::lang::XServiceInfo> info(picture, css::uno::UNO_QUERY);
+        if (!info.is() || !info->supportsService("com.sun.star.text.TextGraphicObject")) {
+            return; // no picture selected: nothing to leave
+        }
         supplier->select(css::uno::Any(picture->getAnchor()->getText()->getEnd()));
     });
 }
@@ -68,8 +72,8 @@ void UnoController::setCursorParagraphStyle(const QString& styleName) {
     m_link->call([&] {
         const css::uno::Reference<css::text::XTextViewCursorSupplier> cursorSupplier(
             m_controller, css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::beans::XPropertySet> cursor(
-            cursorSupplier->getViewCursor(), css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> cursor(cursorSupplier->getViewCursor(),
+                                                                   css::uno::UNO_QUERY_THROW);
         cursor->setPropertyValue("ParaStyleName", css::uno::Any(toOUString(styleName)));
     });
 }

@@ -86,6 +86,7 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
 
 void StoredDocument::analyse(const QString& contentXml) {
     QSet<QString> breakStyles;
+    QSet<QString> captionStyles{QStringLiteral("Caption")};
     {
         QXmlStreamReader xml(contentXml);
         QString style;
@@ -95,6 +96,10 @@ void StoredDocument::analyse(const QString& contentXml) {
             }
             if (xml.qualifiedName() == QLatin1String("style:style")) {
                 style = xml.attributes().value(QStringLiteral("style:name")).toString();
+                if (xml.attributes().value(QStringLiteral("style:parent-style-name")) ==
+                    QLatin1String("Caption")) {
+                    captionStyles.insert(style);
+                }
             } else if (xml.qualifiedName() == QLatin1String("style:paragraph-properties") &&
                        xml.attributes().value(QStringLiteral("fo:break-before")) ==
                            QLatin1String("page")) {
@@ -112,9 +117,13 @@ void StoredDocument::analyse(const QString& contentXml) {
         if (name == QLatin1String("office:text")) {
             inBody = true;
         } else if (inBody && (name == QLatin1String("text:p") || name == QLatin1String("text:h"))) {
-            if (breakStyles.contains(
-                    xml.attributes().value(QStringLiteral("text:style-name")).toString())) {
+            const QString style =
+                xml.attributes().value(QStringLiteral("text:style-name")).toString();
+            if (breakStyles.contains(style)) {
                 layout.append(QLatin1Char('B'));
+            }
+            if (captionStyles.contains(style)) {
+                captions.append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
             }
         } else if (inBody && name == QLatin1String("draw:image")) {
             layout.append(QLatin1Char('P'));

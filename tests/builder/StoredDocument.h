@@ -19,6 +19,8 @@ struct StoredDocument {
     QString layout;
     // The link of every picture, in order.
     QStringList imageLinks;
+    // The texts of the paragraphs in the "Caption" style (or a style based on it), in order.
+    QStringList captions;
     int openDocuments = 0;
 
     int pictures() const { return static_cast<int>(layout.count(QLatin1Char('P'))); }

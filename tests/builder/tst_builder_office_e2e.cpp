@@ -7,6 +7,7 @@
 #include "batch/BatchCommand.h"
 #include "builder/OfficeSession.h"
 #include "builder/uno/UnoOfficeBridge.h"
+#include "core/AlbumLayout.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
@@ -88,6 +89,7 @@ private slots:
 
     void run_fourPicturesWithAwkwardNames_embeddedOnePerPage();
     void run_lastPictureFails_noEmptyLastPage();
+    void run_documentOptionsFromTheSettings_captionsTwoToAPage();
     void run_listEditedDuringTheRun_documentGetsTheStartingEntries();
     void run_fiftyPicturesWithoutPause_allArrive();
     void run_severalRunsWithDocumentsLeftOpen_eachOnePerPage();
@@ -130,6 +132,7 @@ void TestOfficeE2E::cleanupTestCase() {
 void TestOfficeE2E::useFixtureOffice() {
     SaveSetting(QStringLiteral("OfficeConnection"), m_office.connection());
     SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+    saveAlbumLayout(AlbumLayout());
 }
 
 QStringList TestOfficeE2E::makePictures(const QStringList& names) {
@@ -481,6 +484,22 @@ void TestOfficeE2E::run_lastPictureFails_noEmptyLastPage() {
     QCOMPARE(stored.pictures(), 2);
     // Picture, break, picture: no page for a failed one, no empty last page.
     QCOMPARE(stored.layout, QStringLiteral("PBP"));
+}
+
+void TestOfficeE2E::run_documentOptionsFromTheSettings_captionsTwoToAPage() {
+    const QStringList pictures = makePictures({"one.png", "two.png", "three.png"});
+    SaveSetting(Setting::Caption, QStringLiteral("stem"));
+    SaveSetting(Setting::PicturesPerPage, QStringLiteral("2"));
+    Window w;
+    for (const QString& picture : pictures) {
+        w.form.pictureList().append(picture);
+    }
+    w.form.PushButton2_Click();
+    QVERIFY(w.ui.errorReports().isEmpty());
+    const StoredDocument stored = storeDocument(QStringLiteral("options.odt"));
+    // Two pictures on the first page, one on the second, each with its caption under it.
+    QCOMPARE(stored.layout, QStringLiteral("PPBP"));
+    QCOMPARE(stored.captions, (QStringList{"one", "two", "three"}));
 }
 
 void TestOfficeE2E::run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects() {

@@ -54,12 +54,20 @@ QString captionFor(const QString& path, CaptionKind kind) {
     if (kind == CaptionKind::None) {
         return {};
     }
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    if (kind == CaptionKind::Name) {
-        return name;
+    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (kind == CaptionKind::Stem) {
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot > 0) {
+            name.truncate(dot);
+        }
     }
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
+    // A caption is one line: a newline or a tab in a file name would break it up.
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return name;
 }
 
 AlbumLayout albumLayoutFromSettings() {

@@ -30,7 +30,8 @@ std::optional<int> picturesPerPageFromText(const QString& text);
 std::optional<bool> switchFromText(const QString& text);
 
 // The caption for a picture path under `kind`: its file name after the last "/", without the
-// extension for `Stem` (a name that only starts with a dot keeps it: ".hidden").
+// extension for `Stem` (a name that only starts with a dot keeps it: ".hidden"), with every
+// control character (a newline, a tab) turned into a space.
 QString captionFor(const QString& path, CaptionKind kind);
 
 // The layout kept in the settings (`Caption`, `PicturesPerPage`, `FitToPage`); a value a

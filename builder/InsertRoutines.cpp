@@ -25,16 +25,14 @@ double secondsBetween(double start, double now) {
 
 // Room on the page besides the pictures themselves, in hundredths of a millimetre. The line
 // that holds a picture placed as a character is a little taller than the picture (the
-// text's descent below the base line); a caption in the "Caption" style as the suite ships
-// it is 12 pt text with 0.21 cm above and below; a table cell has padding on both sides.
-// Each leaves some room to spare, so that a fitted picture never spills onto the next page.
+// text's descent below the base line); a table cell has padding on both sides. Each leaves
+// some room to spare, so that a fitted picture never spills onto the next page.
 constexpr int kPictureLineAllowance = 600;
-constexpr int kCaptionAllowance = 1200;
 constexpr int kCellAllowance = 500;
 
 } // namespace
 
-QSize pictureBox(const QSize& textArea, const AlbumLayout& layout) {
+QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight) {
     const int perPage = layout.picturesPerPage;
     const int columns = perPage == 4 ? 2 : 1;
     const int rows = perPage == 1 ? 1 : 2;
@@ -50,7 +48,7 @@ QSize pictureBox(const QSize& textArea, const AlbumLayout& layout) {
         height -= kCellAllowance;
     }
     if (layout.caption != CaptionKind::None) {
-        height -= kCaptionAllowance;
+        height -= captionHeight;
     }
     return QSize(std::max(width, 100), std::max(height, 100));
 }

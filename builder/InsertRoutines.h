@@ -37,9 +37,10 @@ QString PictureFileUrl(const QString& path, PathStyle style = kNativePathStyle);
 
 // The box a picture may fill on a page whose text area is `textArea` (hundredths of a
 // millimetre) under `layout`: its share of the text area (a column of the page for 1 and 2
-// pictures, a quarter for 4) less the room that the line around it, its caption and, for 4
-// per page, the table's cells and the paragraph after the table take.
-QSize pictureBox(const QSize& textArea, const AlbumLayout& layout);
+// pictures, a quarter for 4) less the room that the line around it, its caption (a line of
+// `captionHeight`, when the layout has captions) and, for 4 per page, the table's cells and
+// the paragraph after the table take.
+QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight);
 
 // The size for a picture of `size` in `box`, aspect kept: the largest that fits when `grow`,
 // otherwise the size itself unless it is larger than the box. Never smaller than 1 x 1.

@@ -186,7 +186,10 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
                             officeCall([&] {
                                 if (!m_pictureBox) {
                                     m_pictureBox =
-                                        pictureBox(m_controller->pageTextArea(), m_layout);
+                                        pictureBox(m_controller->pageTextArea(), m_layout,
+                                                   m_layout.caption == CaptionKind::None
+                                                       ? 0
+                                                       : m_controller->captionLineHeight());
                                 }
                                 size = m_controller->selectedPictureSize();
                                 wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);

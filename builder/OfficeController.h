@@ -27,4 +27,7 @@ public:
     // The text area of the page the view's cursor is on: the page less its margins, its
     // header and its footer, in hundredths of a millimetre.
     virtual QSize pageTextArea() = 0;
+    // The height that one line in the document's "Caption" paragraph style takes, with the
+    // style's spacing above and below, in hundredths of a millimetre.
+    virtual int captionLineHeight() = 0;
 };

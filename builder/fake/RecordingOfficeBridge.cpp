@@ -62,6 +62,10 @@ public:
         }
         m_office.pictureSizes.append(size);
     }
+    int captionLineHeight() override {
+        m_office.enter(QStringLiteral("controller.captionLineHeight"));
+        return m_office.captionHeight;
+    }
     QSize pageTextArea() override {
         m_office.enter(QStringLiteral("controller.pageTextArea"));
         return m_office.textArea;

@@ -81,6 +81,8 @@ public:
     // hundredths of a millimetre (a Letter page with 2 cm margins).
     QSize insertedPictureSize{4000, 3000};
     QSize textArea{17590, 23940};
+    // The height of a caption line in the document's Caption style.
+    int captionHeight = 1200;
     // The sizes the pictures were given, in order.
     QList<QSize> pictureSizes;
 

@@ -11,11 +11,15 @@
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/style/LineSpacing.hpp>
+#include <com/sun/star/style/LineSpacingMode.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include <cmath>
 
 UnoController::UnoController(std::shared_ptr<UnoLink> link,
                              const css::uno::Reference<css::frame::XController>& controller)
@@ -90,6 +94,33 @@ void UnoController::setSelectedPictureSize(const QSize& size) {
     m_link->call([&] {
         selectedPicture()->setPropertyValue(
             "Size", css::uno::Any(css::awt::Size(size.width(), size.height())));
+    });
+}
+
+int UnoController::captionLineHeight() {
+    return m_link->call([&] {
+        const css::uno::Reference<css::style::XStyleFamiliesSupplier> families(
+            m_controller->getModel(), css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::container::XNameAccess> paragraphStyles(
+            families->getStyleFamilies()->getByName("ParagraphStyles"), css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> style(
+            paragraphStyles->getByName("Caption"), css::uno::UNO_QUERY_THROW);
+        float points = 12.0f;
+        style->getPropertyValue("CharHeight") >>= points;
+        sal_Int32 above = 0;
+        sal_Int32 below = 0;
+        style->getPropertyValue("ParaTopMargin") >>= above;
+        style->getPropertyValue("ParaBottomMargin") >>= below;
+        css::style::LineSpacing spacing;
+        double lines = 1.0;
+        if ((style->getPropertyValue("ParaLineSpacing") >>= spacing) &&
+            spacing.Mode == css::style::LineSpacingMode::PROP && spacing.Height > 100) {
+            lines = spacing.Height / 100.0;
+        }
+        // A line of text is taken as 1.25 times its font size, a little more than the
+        // suite's own fonts need.
+        const double line = points * 2540.0 / 72.0 * 1.25 * lines;
+        return static_cast<int>(std::ceil(line)) + above + below;
     });
 }
 

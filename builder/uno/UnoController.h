@@ -22,6 +22,7 @@ public:
     QSize selectedPictureSize() override;
     void setSelectedPictureSize(const QSize& size) override;
     QSize pageTextArea() override;
+    int captionLineHeight() override;
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();

@@ -249,33 +249,38 @@ void TestAlbum::fit_eachPictureScaledToItsShareOfThePage_data() {
     QTest::addColumn<AlbumLayout>("layout");
     QTest::addColumn<QSize>("inserted");
     QTest::addColumn<QSize>("expected");
+    QTest::addColumn<int>("captionHeight");
     // A text area of 170 x 240 mm; the size the suite gave the picture, and the size it
     // must end with (the same when it is not to be touched).
     QTest::newRow("fit: grown to the page's width")
-        << layoutOf(1, CaptionKind::None, true) << QSize(4000, 3000) << QSize(17000, 12750);
+        << layoutOf(1, CaptionKind::None, true) << QSize(4000, 3000) << QSize(17000, 12750) << 1200;
     QTest::newRow("fit: tall picture grown to the page's height less its line")
-        << layoutOf(1, CaptionKind::None, true) << QSize(1000, 3000) << QSize(7800, 23400);
+        << layoutOf(1, CaptionKind::None, true) << QSize(1000, 3000) << QSize(7800, 23400) << 1200;
     QTest::newRow("fit with caption: less the caption's room")
-        << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7400, 22200);
+        << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7400, 22200) << 1200;
     QTest::newRow("caption without fit: small picture kept")
-        << layoutOf(1, CaptionKind::Name) << QSize(4000, 3000) << QSize(4000, 3000);
+        << layoutOf(1, CaptionKind::Name) << QSize(4000, 3000) << QSize(4000, 3000) << 1200;
     QTest::newRow("caption without fit: page-high picture shrunk for its caption")
-        << layoutOf(1, CaptionKind::Name) << QSize(8000, 24000) << QSize(7400, 22200);
+        << layoutOf(1, CaptionKind::Name) << QSize(8000, 24000) << QSize(7400, 22200) << 1200;
     QTest::newRow("two per page: shrunk to half the page")
-        << layoutOf(2) << QSize(8000, 24000) << QSize(3800, 11400);
+        << layoutOf(2) << QSize(8000, 24000) << QSize(3800, 11400) << 1200;
     QTest::newRow("two per page, fit: grown to half the page")
-        << layoutOf(2, CaptionKind::None, true) << QSize(4000, 3000) << QSize(15200, 11400);
+        << layoutOf(2, CaptionKind::None, true) << QSize(4000, 3000) << QSize(15200, 11400) << 1200;
     QTest::newRow("four per page, fit, caption: a quarter less cell, line and caption")
-        << layoutOf(4, CaptionKind::Stem, true) << QSize(4000, 3000) << QSize(8000, 6000);
+        << layoutOf(4, CaptionKind::Stem, true) << QSize(4000, 3000) << QSize(8000, 6000) << 1200;
+    QTest::newRow("caption style of a larger font: room for its line")
+        << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7000, 21000) << 2400;
     QTest::newRow("four per page: wide picture shrunk to its cell")
-        << layoutOf(4) << QSize(16000, 2000) << QSize(8000, 1000);
+        << layoutOf(4) << QSize(16000, 2000) << QSize(8000, 1000) << 1200;
 }
 
 void TestAlbum::fit_eachPictureScaledToItsShareOfThePage() {
     QFETCH(AlbumLayout, layout);
     QFETCH(QSize, inserted);
     QFETCH(QSize, expected);
+    QFETCH(int, captionHeight);
     Album album;
+    album.office.captionHeight = captionHeight;
     album.office.textArea = QSize(17000, 24000);
     album.office.insertedPictureSize = inserted;
     album.run(pictures(3), layout);

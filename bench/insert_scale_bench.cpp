@@ -1,16 +1,23 @@
 // The insert run at scale, with the document's controllers locked, against headless office
-// suites that the benchmark starts itself. Three modes:
+// suites that the benchmark starts itself. Four modes:
 //
 //     insert_scale_bench scale [N...] [--unlocked-up-to M]     (default: 1000 5000)
 //         for each N small pictures: the real lumigrove-batch executable with an office of
 //         its own and with --office against a running one, next to a locked and an unlocked
 //         reference loop over the same bridge (unlocked only up to M pictures, default 1000:
-//         its cost per picture grows with the document). Prints the total time, the
-//         milliseconds per picture of the first and the last tenth, the stored layout and
-//         the office's memory (VmRSS and VmHWM of its soffice.bin).
+//         its cost per picture grows with the document). The locked loop leaves each picture
+//         by putting the cursor at the end of the body text, as the program does. Prints the
+//         total time, the milliseconds per picture of the first and the last tenth, the time
+//         from the last picture's start to the end ("end s": the lock released and the
+//         document laid out; for the batch also stored and closed, and its own office ended),
+//         the stored layout and the office's memory (VmRSS and VmHWM of its soffice.bin).
 //     insert_scale_bench pause [N]                              (default: 1000)
-//         what releasing the lock for each pause costs: the locked loop, the same loop
-//         releasing and retaking the lock after every picture, and the unlocked loop.
+//         what releasing the lock for each pause costs: the locked loops, the same loops
+//         releasing and retaking the lock after every picture, the loop releasing it for each
+//         selection check, the unlocked loop, and last the locked loop that reads the
+//         selection under the lock (the office can abort on that).
+//     insert_scale_bench cursor [N] [rounds]                    (default: 1000 5)
+//         the locked loop that never reads the selection, several rounds in one office.
 //     insert_scale_bench longlived [N]                          (default: 1000)
 //         one office, lumigrove-batch --office --keep-open several times in a row, every
 //         document left open: small runs, an N-picture run, more small runs; each stored

@@ -126,6 +126,7 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     // the default layout runs locked. The lock is taken with the first picture that reaches
     // the office, and released on every way out of the loop.
     m_mayLock = m_layout.isDefault();
+    m_leaveByCursor = false;
     struct Unlock {
         InsertRun& run;
         ~Unlock() { run.releaseControllerLock(); }
@@ -352,6 +353,7 @@ void InsertRun::lockControllers() {
     try {
         m_document->lockControllers();
         m_locked = true;
+        m_leaveByCursor = true;
     } catch (...) {
         m_mayLock = false;
     }
@@ -381,11 +383,12 @@ void InsertRun::releaseControllerLock() {
 }
 
 void InsertRun::leavePictureSelection() {
-    if (m_locked) {
-        // Under the lock the suite defers switching its view from the picture back to the
-        // text, so that ".uno:Escape" can reach the wrong part of the view, and reading the
-        // selection can make it abort. Putting the cursor at the end of the body text, right
-        // after the picture, leaves the picture at once and reads nothing.
+    if (m_locked || m_leaveByCursor) {
+        // Under the lock the suite defers switching its view between the picture and the
+        // text (also until a while after the lock is let go of), so that ".uno:Escape" can
+        // reach the wrong part of the view, and reading the selection can make it abort.
+        // Putting the cursor at the end of the body text, right after the picture, leaves
+        // the picture at once and reads nothing.
         m_controller->selectEndOfBodyText();
         return;
     }

@@ -130,6 +130,8 @@ private:
     // pictures go in.
     bool m_locked = false;
     bool m_mayLock = false;
+    // Pictures are left by putting the cursor after them: the run has held the lock.
+    bool m_leaveByCursor = false;
     bool m_completed = false;
     bool m_keepDocument = false;
     std::optional<double> m_pauseOverride;

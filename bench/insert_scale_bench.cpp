@@ -123,6 +123,8 @@ struct Result {
     Memory memory;
     // Readings of the selection in the reference loop, until it was text.
     int selectionReadings = 0;
+    // The reference loop's document stored, closed and read back.
+    double storeMs = 0;
 };
 
 // Milliseconds per picture over the first and the last tenth of the pictures, from the
@@ -309,10 +311,10 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
                     document->lockControllers();
                 }
             }
-            const bool relock =
-                (lock == Lock::ReleasedAfterEachPicture) ||
-                (lock == Lock::CursorToEndReleasedAfterEachPicture) ||
-                (lock == Lock::Held && relockEvery > 0 && (i + 1) % relockEvery == 0);
+            const bool relock = (lock == Lock::ReleasedAfterEachPicture) ||
+                                (lock == Lock::CursorToEndReleasedAfterEachPicture) ||
+                                ((lock == Lock::Held || lock == Lock::HeldCursorToEnd) &&
+                                 relockEvery > 0 && (i + 1) % relockEvery == 0);
             if (relock) {
                 document->unlockControllers();
                 document->lockControllers();
@@ -337,7 +339,10 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
 // Stores the one document open in the office and reads its layout back.
 void checkStored(Result& r, const QString& connection, const QString& path) {
     QString error;
+    QElapsedTimer clock;
+    clock.start();
     const StoredDocument stored = StoredDocument::storeOpenDocument(connection, path, &error);
+    r.storeMs = clock.nsecsElapsed() / 1e6;
     r.layout = stored.layout;
     r.ok = r.ok && error.isEmpty() && onePerPage(r.layout, r.pictures);
     if (!error.isEmpty()) {
@@ -442,6 +447,26 @@ int pause(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
     return 0;
 }
 
+// The locked loop with the lock held throughout and released every `every` pictures, each
+// document then stored: where the layout that the lock defers is done.
+int steps(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
+    const int count = args.isEmpty() ? 5000 : args.at(0).toInt();
+    const int every = args.size() < 2 ? 500 : args.at(1).toInt();
+    const QStringList pictures =
+        picturesIn(makePictures(work.filePath(QStringLiteral("pics")), count), count);
+    printHeader();
+    int stored = 0;
+    for (const int relock : {0, every}) {
+        Result r = referenceLoop(QStringLiteral("locked, released every %1").arg(relock),
+                                 suite.connection(), pictures, Lock::HeldCursorToEnd, relock);
+        r.memory = readMemory(suite.processId());
+        checkStored(r, suite.connection(), work.filePath(QStringLiteral("s%1.odt").arg(++stored)));
+        print(r);
+        std::printf("    stored, closed and read back in %.1f s\n", r.storeMs / 1000.0);
+    }
+    return 0;
+}
+
 int cursorRounds(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
     const int count = args.isEmpty() ? 1000 : args.at(0).toInt();
     const int rounds = args.size() < 2 ? 5 : args.at(1).toInt();
@@ -532,6 +557,8 @@ int main(int argc, char* argv[]) {
         status = scale(args, work, suite);
     } else if (mode == QLatin1String("pause")) {
         status = pause(args, work, suite);
+    } else if (mode == QLatin1String("steps")) {
+        status = steps(args, work, suite);
     } else if (mode == QLatin1String("cursor")) {
         status = cursorRounds(args, work, suite);
     } else if (mode == QLatin1String("longlived")) {

@@ -1,7 +1,8 @@
 // The insert run at scale, with the document's controllers locked, against headless office
 // suites that the benchmark starts itself. Four modes:
 //
-//     insert_scale_bench scale [N...] [--unlocked-up-to M]     (default: 1000 5000)
+//     insert_scale_bench scale [N...] [--unlocked-up-to M] [--batch-timeout S] [--office-only]
+//                                                               (default: 1000 5000)
 //         for each N small pictures: the real lumigrove-batch executable with an office of
 //         its own and with --office against a running one, next to a locked and an unlocked
 //         reference loop over the same bridge (unlocked only up to M pictures, default 1000:
@@ -182,7 +183,8 @@ QStringList picturesIn(const QString& folder, int count) {
 // The real executable; `officePid` is the running office's process for --office, or 0 when
 // the batch starts its own (then found below the batch's process).
 Result runBatchExecutable(const QString& name, const QString& folder, int count, const QString& out,
-                          const QString& connection, qint64 officePid, bool keepOpen = false) {
+                          const QString& connection, qint64 officePid, bool keepOpen = false,
+                          int timeoutSeconds = 0) {
     Result r;
     r.name = name;
     r.pictures = count;
@@ -193,6 +195,9 @@ Result runBatchExecutable(const QString& name, const QString& folder, int count,
     }
     if (keepOpen) {
         arguments << "--keep-open";
+    }
+    if (timeoutSeconds > 0) {
+        arguments << "--timeout" << QString::number(timeoutSeconds);
     }
     arguments << folder;
     QElapsedTimer clock;
@@ -378,6 +383,10 @@ std::optional<int> option(QStringList& args, const QString& name) {
 
 int scale(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
     const int unlockedUpTo = option(args, QStringLiteral("--unlocked-up-to")).value_or(1000);
+    // The batch's limit for one call to the office (its --timeout), when not its default.
+    const int batchTimeout = option(args, QStringLiteral("--batch-timeout")).value_or(0);
+    // Only the batch against the running office.
+    const bool officeOnly = args.removeAll(QStringLiteral("--office-only")) > 0;
     std::vector<int> counts;
     for (const QString& arg : args) {
         counts.push_back(arg.toInt());
@@ -392,12 +401,19 @@ int scale(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
             makePictures(work.filePath(QStringLiteral("pics-%1").arg(count)), count);
         const QStringList pictures = picturesIn(folder, count);
         const auto out = [&] { return work.filePath(QStringLiteral("out-%1.odt").arg(++stored)); };
-        Result own = runBatchExecutable(QStringLiteral("lumigrove-batch (own office)"), folder,
-                                        count, out(), QString(), 0);
-        print(own);
-        Result shared = runBatchExecutable(QStringLiteral("lumigrove-batch --office"), folder,
-                                           count, out(), suite.connection(), suite.processId());
+        if (!officeOnly) {
+            Result own = runBatchExecutable(QStringLiteral("lumigrove-batch (own office)"), folder,
+                                            count, out(), QString(), 0, false, batchTimeout);
+            print(own);
+        }
+        Result shared =
+            runBatchExecutable(QStringLiteral("lumigrove-batch --office"), folder, count, out(),
+                               suite.connection(), suite.processId(), false, batchTimeout);
         print(shared);
+        if (officeOnly) {
+            QDir(folder).removeRecursively();
+            continue;
+        }
         Result locked = referenceLoop(QStringLiteral("reference loop, locked"), suite.connection(),
                                       pictures, Lock::HeldCursorToEnd);
         locked.memory = readMemory(suite.processId());

@@ -385,10 +385,10 @@ void InsertRun::releaseControllerLock() {
 void InsertRun::leavePictureSelection() {
     if (m_locked || m_leaveByCursor) {
         // Under the lock the suite defers switching its view between the picture and the
-        // text (also until a while after the lock is let go of), so that ".uno:Escape" can
-        // be handled as if the picture were still selected, and reading the selection can make it
-        // abort. Putting the cursor at the end of the body text, right after the picture, leaves
-        // the picture at once and reads nothing.
+        // text (also until a while after the lock is let go of), so that ".uno:Escape" can be
+        // handled as if no picture were selected and leave it selected, and reading the
+        // selection can make the suite abort. Putting the cursor at the end of the body text,
+        // right after the picture, leaves the picture at once and reads nothing.
         m_controller->selectEndOfBodyText();
         return;
     }

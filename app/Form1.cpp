@@ -2,6 +2,7 @@
 
 #include "app/CaptionProgressBar.h"
 #include "app/WrapButton.h"
+#include "builder/InsertRun.h"
 #include "builder/OfficeBridge.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
@@ -284,6 +285,11 @@ void Form1::doEvents() {
 
 void Form1::endProgram(int exitCode) {
     m_ended = true;
+    // The program ends at once, also in the middle of a run: a document left with its view
+    // locked would stay frozen in the office.
+    if (m_activeRun != nullptr) {
+        m_activeRun->releaseControllerLock();
+    }
     // An office that the program started itself and that holds no document would stay
     // behind, invisible, after the program; one holding a built document stays with it.
     if (m_services.office != nullptr) {

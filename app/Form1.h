@@ -13,6 +13,7 @@
 
 class CaptionProgressBar;
 class FileSystem;
+class InsertRun;
 class PictureListModel;
 class PictureListView;
 class QMimeData;
@@ -108,6 +109,8 @@ private:
     int m_mousePointer = MousePointer::Default;
     std::optional<QCursor> m_handCursor;
     bool m_ended = false;
+    // The insert run in progress, if any: ending the program lets go of its document's view.
+    InsertRun* m_activeRun = nullptr;
 
     // Drag reordering within the list.
     bool m_buttonDown = false;

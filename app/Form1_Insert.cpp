@@ -64,7 +64,9 @@ void Form1::PushButton2_Click() {
     InsertRun run(host, m_services.office, m_services.clock);
     // Read once, as the settings stand now: changing them during the run changes the next one.
     run.setLayout(albumLayoutFromSettings());
+    m_activeRun = &run;
     run.run();
+    m_activeRun = nullptr;
 }
 
 void Form1::DocumentOptions_Click() {

@@ -1,16 +1,24 @@
 // The insert run at scale, with the document's controllers locked, against headless office
-// suites that the benchmark starts itself. Three modes:
+// suites that the benchmark starts itself. Four modes:
 //
-//     insert_scale_bench scale [N...] [--unlocked-up-to M]     (default: 1000 5000)
+//     insert_scale_bench scale [N...] [--unlocked-up-to M] [--batch-timeout S] [--office-only]
+//                                                               (default: 1000 5000)
 //         for each N small pictures: the real lumigrove-batch executable with an office of
 //         its own and with --office against a running one, next to a locked and an unlocked
 //         reference loop over the same bridge (unlocked only up to M pictures, default 1000:
-//         its cost per picture grows with the document). Prints the total time, the
-//         milliseconds per picture of the first and the last tenth, the stored layout and
-//         the office's memory (VmRSS and VmHWM of its soffice.bin).
+//         its cost per picture grows with the document). The locked loop leaves each picture
+//         by putting the cursor at the end of the body text, as the program does. Prints the
+//         total time, the milliseconds per picture of the first and the last tenth, the time
+//         from the last picture's start to the end ("end s": the lock released and the
+//         document laid out; for the batch also stored and closed, and its own office ended),
+//         the stored layout and the office's memory (VmRSS and VmHWM of its soffice.bin).
 //     insert_scale_bench pause [N]                              (default: 1000)
-//         what releasing the lock for each pause costs: the locked loop, the same loop
-//         releasing and retaking the lock after every picture, and the unlocked loop.
+//         what releasing the lock for each pause costs: the locked loops, the same loops
+//         releasing and retaking the lock after every picture, the loop releasing it for each
+//         selection check, the unlocked loop, and last the locked loop that reads the
+//         selection under the lock (the office can abort on that).
+//     insert_scale_bench cursor [N] [rounds]                    (default: 1000 5)
+//         the locked loop that never reads the selection, several rounds in one office.
 //     insert_scale_bench longlived [N]                          (default: 1000)
 //         one office, lumigrove-batch --office --keep-open several times in a row, every
 //         document left open: small runs, an N-picture run, more small runs; each stored
@@ -116,9 +124,13 @@ struct Result {
     Memory memory;
     // Readings of the selection in the reference loop, until it was text.
     int selectionReadings = 0;
+    // The reference loop's document stored, closed and read back.
+    double storeMs = 0;
 };
 
-// Milliseconds per picture over the first and the last tenth of the pictures.
+// Milliseconds per picture over the first and the last tenth of the pictures, from the
+// starts of the pictures alone: the last picture's time also holds the end of the run (the
+// lock released, the document laid out, stored and closed), shown on its own.
 std::pair<double, double> tenths(const Result& r) {
     const int n = static_cast<int>(r.starts.size());
     const int tenth = std::max(1, n / 10);
@@ -171,7 +183,8 @@ QStringList picturesIn(const QString& folder, int count) {
 // The real executable; `officePid` is the running office's process for --office, or 0 when
 // the batch starts its own (then found below the batch's process).
 Result runBatchExecutable(const QString& name, const QString& folder, int count, const QString& out,
-                          const QString& connection, qint64 officePid, bool keepOpen = false) {
+                          const QString& connection, qint64 officePid, bool keepOpen = false,
+                          int timeoutSeconds = 0) {
     Result r;
     r.name = name;
     r.pictures = count;
@@ -183,6 +196,9 @@ Result runBatchExecutable(const QString& name, const QString& folder, int count,
     if (keepOpen) {
         arguments << "--keep-open";
     }
+    if (timeoutSeconds > 0) {
+        arguments << "--timeout" << QString::number(timeoutSeconds);
+    }
     arguments << folder;
     QElapsedTimer clock;
     QByteArray pending;
@@ -190,7 +206,10 @@ Result runBatchExecutable(const QString& name, const QString& folder, int count,
     qint64 office = officePid;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        if (office == 0 && batch.processId() > 0) {
+        // The office of the batch's own restarts once on a new profile (the first process
+        // only sets the profile up): look again whenever the one found has ended.
+        if (officePid == 0 && batch.processId() > 0 &&
+            (office == 0 || !QFile::exists(QStringLiteral("/proc/%1/status").arg(office)))) {
             office = officeBelow(batch.processId());
         }
         const Memory now = readMemory(office);
@@ -224,14 +243,25 @@ Result runBatchExecutable(const QString& name, const QString& folder, int count,
     sampler.stop();
     r.totalMs = clock.nsecsElapsed() / 1e6;
     // The summary line ends the last picture (store and, for its own office, its end too).
-    r.starts.push_back(r.endMs);
     r.layout = layoutOfFile(out);
     r.ok = batch.exitCode() == 0 && onePerPage(r.layout, count);
     r.note = tail.isEmpty() ? QString() : tail.constLast();
     return r;
 }
 
-enum class Lock { None, Held, ReleasedAfterEachPicture, ReleasedForSelection };
+// Held: the lock over the loop, the selection read under it (the suite can abort on that).
+// HeldCursorToEnd: the lock over the loop, the picture left by putting the cursor at the end
+// of the body text, the selection never read.
+// CursorToEndReleasedAfterEachPicture: as HeldCursorToEnd, the lock released and retaken after
+// every picture (what a pause spent unlocked costs).
+enum class Lock {
+    None,
+    Held,
+    HeldCursorToEnd,
+    CursorToEndReleasedAfterEachPicture,
+    ReleasedAfterEachPicture,
+    ReleasedForSelection
+};
 
 // The tightest loop that gets every picture in, one per page, over the same bridge.
 // `relockEvery` > 0 releases and retakes a held lock after that many pictures.
@@ -269,20 +299,27 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
                                         picture);
             dispatcher->executeDispatch(*frame, QStringLiteral(".uno:SetAnchorToChar"), QString(),
                                         0, none);
-            dispatcher->executeDispatch(*frame, QStringLiteral(".uno:Escape"), QString(), 0, none);
-            if (lock == Lock::ReleasedForSelection) {
-                document->unlockControllers();
-            }
-            ++r.selectionReadings;
-            while (!controller->selectionIsText()) {
+            if (lock == Lock::HeldCursorToEnd ||
+                lock == Lock::CursorToEndReleasedAfterEachPicture) {
+                controller->selectEndOfBodyText();
+            } else {
+                dispatcher->executeDispatch(*frame, QStringLiteral(".uno:Escape"), QString(), 0,
+                                            none);
+                if (lock == Lock::ReleasedForSelection) {
+                    document->unlockControllers();
+                }
                 ++r.selectionReadings;
+                while (!controller->selectionIsText()) {
+                    ++r.selectionReadings;
+                }
+                if (lock == Lock::ReleasedForSelection) {
+                    document->lockControllers();
+                }
             }
-            if (lock == Lock::ReleasedForSelection) {
-                document->lockControllers();
-            }
-            const bool relock =
-                (lock == Lock::ReleasedAfterEachPicture) ||
-                (lock == Lock::Held && relockEvery > 0 && (i + 1) % relockEvery == 0);
+            const bool relock = (lock == Lock::ReleasedAfterEachPicture) ||
+                                (lock == Lock::CursorToEndReleasedAfterEachPicture) ||
+                                ((lock == Lock::Held || lock == Lock::HeldCursorToEnd) &&
+                                 relockEvery > 0 && (i + 1) % relockEvery == 0);
             if (relock) {
                 document->unlockControllers();
                 document->lockControllers();
@@ -292,7 +329,6 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
                                             0, pageBreak);
             }
         }
-        r.starts.push_back(clock.nsecsElapsed() / 1e6);
         if (lock != Lock::None) {
             document->unlockControllers();
         }
@@ -308,7 +344,10 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
 // Stores the one document open in the office and reads its layout back.
 void checkStored(Result& r, const QString& connection, const QString& path) {
     QString error;
+    QElapsedTimer clock;
+    clock.start();
     const StoredDocument stored = StoredDocument::storeOpenDocument(connection, path, &error);
+    r.storeMs = clock.nsecsElapsed() / 1e6;
     r.layout = stored.layout;
     r.ok = r.ok && error.isEmpty() && onePerPage(r.layout, r.pictures);
     if (!error.isEmpty()) {
@@ -318,17 +357,18 @@ void checkStored(Result& r, const QString& connection, const QString& path) {
 
 void print(const Result& r) {
     const auto [first, last] = tenths(r);
-    std::printf("%-44s %6d %9.1f %8.2f %8.2f %6.2f  %5lld / %-5lld  %s%s%s\n", qPrintable(r.name),
-                r.pictures, r.totalMs / 1000.0, first, last, first > 0 ? last / first : 0.0,
-                r.memory.rssKiB / 1024, r.memory.hwmKiB / 1024,
+    const double end = r.starts.empty() ? 0.0 : (r.endMs - r.starts.back()) / 1000.0;
+    std::printf("%-44s %6d %9.1f %8.2f %8.2f %6.2f %7.2f  %5lld / %-5lld  %s%s%s\n",
+                qPrintable(r.name), r.pictures, r.totalMs / 1000.0, first, last,
+                first > 0 ? last / first : 0.0, end, r.memory.rssKiB / 1024, r.memory.hwmKiB / 1024,
                 r.ok ? "one per page" : "NOT one per page", r.note.isEmpty() ? "" : "  ",
                 qPrintable(r.note));
     std::fflush(stdout);
 }
 
 void printHeader() {
-    std::printf("%-44s %6s %9s %8s %8s %6s  %13s  %s\n", "", "pics", "total s", "1st 10%",
-                "last 10%", "ratio", "RSS/HWM MiB", "stored");
+    std::printf("%-44s %6s %9s %8s %8s %6s %7s  %13s  %s\n", "", "pics", "total s", "1st 10%",
+                "last 10%", "ratio", "end s", "RSS/HWM MiB", "stored");
 }
 
 std::optional<int> option(QStringList& args, const QString& name) {
@@ -343,6 +383,10 @@ std::optional<int> option(QStringList& args, const QString& name) {
 
 int scale(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
     const int unlockedUpTo = option(args, QStringLiteral("--unlocked-up-to")).value_or(1000);
+    // The batch's limit for one call to the office (its --timeout), when not its default.
+    const int batchTimeout = option(args, QStringLiteral("--batch-timeout")).value_or(0);
+    // Only the batch against the running office.
+    const bool officeOnly = args.removeAll(QStringLiteral("--office-only")) > 0;
     std::vector<int> counts;
     for (const QString& arg : args) {
         counts.push_back(arg.toInt());
@@ -357,14 +401,21 @@ int scale(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
             makePictures(work.filePath(QStringLiteral("pics-%1").arg(count)), count);
         const QStringList pictures = picturesIn(folder, count);
         const auto out = [&] { return work.filePath(QStringLiteral("out-%1.odt").arg(++stored)); };
-        Result own = runBatchExecutable(QStringLiteral("lumigrove-batch (own office)"), folder,
-                                        count, out(), QString(), 0);
-        print(own);
-        Result shared = runBatchExecutable(QStringLiteral("lumigrove-batch --office"), folder,
-                                           count, out(), suite.connection(), suite.processId());
+        if (!officeOnly) {
+            Result own = runBatchExecutable(QStringLiteral("lumigrove-batch (own office)"), folder,
+                                            count, out(), QString(), 0, false, batchTimeout);
+            print(own);
+        }
+        Result shared =
+            runBatchExecutable(QStringLiteral("lumigrove-batch --office"), folder, count, out(),
+                               suite.connection(), suite.processId(), false, batchTimeout);
         print(shared);
+        if (officeOnly) {
+            QDir(folder).removeRecursively();
+            continue;
+        }
         Result locked = referenceLoop(QStringLiteral("reference loop, locked"), suite.connection(),
-                                      pictures, Lock::Held);
+                                      pictures, Lock::HeldCursorToEnd);
         locked.memory = readMemory(suite.processId());
         checkStored(locked, suite.connection(), out());
         print(locked);
@@ -387,25 +438,76 @@ int pause(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
     printHeader();
     int stored = 0;
     for (const auto& [name, lock] :
-         {std::pair{"locked", Lock::Held},
+         {std::pair{"locked, cursor put at the end", Lock::HeldCursorToEnd},
+          std::pair{"cursor put at the end, lock released and retaken after each picture",
+                    Lock::CursorToEndReleasedAfterEachPicture},
           std::pair{"lock released and retaken after each picture", Lock::ReleasedAfterEachPicture},
           std::pair{"lock released for each selection check", Lock::ReleasedForSelection},
-          std::pair{"unlocked", Lock::None}}) {
+          std::pair{"unlocked", Lock::None},
+          // Last: the suite can abort on a selection read under the lock.
+          std::pair{"locked, selection read", Lock::Held}}) {
         Result r = referenceLoop(QString::fromLatin1(name), suite.connection(), pictures, lock);
         checkStored(r, suite.connection(), work.filePath(QStringLiteral("p%1.odt").arg(++stored)));
         r.memory = readMemory(suite.processId());
         print(r);
         std::printf("    %.2f selection readings per picture\n",
                     double(r.selectionReadings) / r.pictures);
-        const int n = static_cast<int>(r.starts.size()) - 1;
+        const int n = static_cast<int>(r.starts.size());
         for (const int at : {100, 500, 1000, 2000, 5000}) {
-            if (at + 10 <= n) {
+            if (at + 10 < n) {
                 std::printf("    pictures %d-%d: %.2f ms each\n", at, at + 10,
                             (r.starts[at + 10] - r.starts[at]) / 10);
             }
         }
     }
     return 0;
+}
+
+// The locked loop with the lock held throughout and released every `every` pictures, each
+// document then stored: where the layout that the lock defers is done.
+int steps(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
+    const int count = args.isEmpty() ? 5000 : args.at(0).toInt();
+    const int every = args.size() < 2 ? 500 : args.at(1).toInt();
+    const QStringList pictures =
+        picturesIn(makePictures(work.filePath(QStringLiteral("pics")), count), count);
+    printHeader();
+    int stored = 0;
+    for (const int relock : {0, every}) {
+        Result r = referenceLoop(QStringLiteral("locked, released every %1").arg(relock),
+                                 suite.connection(), pictures, Lock::HeldCursorToEnd, relock);
+        r.memory = readMemory(suite.processId());
+        checkStored(r, suite.connection(), work.filePath(QStringLiteral("s%1.odt").arg(++stored)));
+        print(r);
+        std::printf("    stored, closed and read back in %.1f s\n", r.storeMs / 1000.0);
+    }
+    return 0;
+}
+
+int cursorRounds(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
+    const int count = args.isEmpty() ? 1000 : args.at(0).toInt();
+    const int rounds = args.size() < 2 ? 5 : args.at(1).toInt();
+    const QStringList pictures =
+        picturesIn(makePictures(work.filePath(QStringLiteral("pics")), count), count);
+    printHeader();
+    int failures = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        Result r = referenceLoop(QStringLiteral("locked, cursor to the end, round %1").arg(round),
+                                 suite.connection(), pictures, Lock::HeldCursorToEnd);
+        r.memory = readMemory(suite.processId());
+        if (suite.isRunning()) {
+            // Stores every document open so far; each round's is the last one.
+            checkStored(r, suite.connection(), work.filePath(QStringLiteral("c%1.odt").arg(round)));
+        } else {
+            r.ok = false;
+            r.note = QStringLiteral("the office died");
+        }
+        print(r);
+        failures += r.ok ? 0 : 1;
+        if (!suite.isRunning()) {
+            break;
+        }
+    }
+    return failures == 0 ? 0 : 1;
 }
 
 int longLived(QStringList args, const QTemporaryDir& work, OfficeProcess& suite) {
@@ -471,6 +573,10 @@ int main(int argc, char* argv[]) {
         status = scale(args, work, suite);
     } else if (mode == QLatin1String("pause")) {
         status = pause(args, work, suite);
+    } else if (mode == QLatin1String("steps")) {
+        status = steps(args, work, suite);
+    } else if (mode == QLatin1String("cursor")) {
+        status = cursorRounds(args, work, suite);
     } else if (mode == QLatin1String("longlived")) {
         status = longLived(args, work, suite);
     } else {

@@ -121,6 +121,16 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     m_slot = 0;
     m_tableOpen = false;
     m_pictureBox.reset();
+    // The album layouts read the selected picture (its size, the text that holds it), and
+    // the suite can abort when the selection is read while the controllers are locked: only
+    // the default layout runs locked. The lock is taken with the first picture that reaches
+    // the office, and released on every way out of the loop.
+    m_mayLock = m_layout.isDefault();
+    m_leaveByCursor = false;
+    struct Unlock {
+        InsertRun& run;
+        ~Unlock() { run.releaseControllerLock(); }
+    } unlock{*this};
     for (int i = 1; i <= m_pictures.size() && !m_officeGone; ++i) {
         if (m_host.stopRequested()) {
             m_stopped = true;
@@ -128,6 +138,8 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
         }
         insertPicture(trap, i);
     }
+    // The take-back below runs with the document laid out, as it did without the lock.
+    releaseControllerLock();
     // A page break (or a new paragraph) after the last picture that went in, with nothing
     // after it, would leave an empty last page (or paragraph): take it back.
     if (m_breakPending && !m_officeGone) {
@@ -173,6 +185,8 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         ready = pictureStep(trap, 170, [&] { officeCall([&] { openPageTable(); }); });
         tableOpened = ready;
     }
+    // Taken again after a pause spent unlocked.
+    lockControllers();
     const bool reachedOffice =
         ready && (pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) ||
                   !m_officeGone);
@@ -245,6 +259,7 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     trap(148, [&] { m_breakArgs[0] = {QStringLiteral("Kind"), short(3)}; });
     trap(150, [&] { m_breakArgs[1] = {QStringLiteral("TemplateName"), QString()}; });
     trap(152, [&] { m_breakArgs[2] = {QStringLiteral("PageNumber"), short(0)}; });
+    lockControllers();
     // The suite answers FAILURE for a break even when it inserted one: the answer says nothing.
     trap(154, [&] {
         officeCall([&] {
@@ -338,7 +353,54 @@ void InsertRun::insertGraphic(const QString& path) {
                                   m_noArgs);
 }
 
+void InsertRun::lockControllers() {
+    if (!m_mayLock || m_locked || m_officeGone) {
+        return;
+    }
+    // The lock only saves time: a run that cannot take it goes on without it (an office that
+    // has gone away is reported by the next command).
+    try {
+        m_document->lockControllers();
+        m_locked = true;
+        m_leaveByCursor = true;
+    } catch (...) {
+        m_mayLock = false;
+    }
+}
+
+void InsertRun::unlockControllers() {
+    if (!m_locked) {
+        return;
+    }
+    // Released once, whatever the answer: a second release could undo a lock that is not the
+    // run's. A failure here is no failure of a picture, and the next command reports an
+    // office that has gone away.
+    m_locked = false;
+    if (m_officeGone) {
+        // Nothing reaches an office that went away or whose connection was cut.
+        return;
+    }
+    try {
+        m_document->unlockControllers();
+    } catch (...) {
+    }
+}
+
+void InsertRun::releaseControllerLock() {
+    m_mayLock = false;
+    unlockControllers();
+}
+
 void InsertRun::leavePictureSelection() {
+    if (m_locked || m_leaveByCursor) {
+        // Under the lock the suite defers switching its view between the picture and the
+        // text (also until a while after the lock is let go of), so that ".uno:Escape" can be
+        // handled as if no picture were selected and leave it selected, and reading the
+        // selection can make the suite abort. Putting the cursor at the end of the body text,
+        // right after the picture, leaves the picture at once and reads nothing.
+        m_controller->selectEndOfBodyText();
+        return;
+    }
     if (m_layout.isDefault()) {
         m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:Escape"), QString(), 0,
                                       m_noArgs);
@@ -360,8 +422,16 @@ void InsertRun::leavePictureSelection() {
 }
 
 void InsertRun::pauseAfterPicture() {
-    PauseSeconds(m_pauseOverride ? *m_pauseOverride : insertPauseSeconds(), m_clock,
-                 [this] { return m_host.stopRequested(); });
+    const double seconds = m_pauseOverride ? *m_pauseOverride : insertPauseSeconds();
+    // A pause long enough to watch the document is spent unlocked: the suite lays out and
+    // paints what went in so far. Shorter ones keep the lock: the catching up after a release
+    // grows with the document (some 30 ms a picture at 1,000 pictures), which a short pause
+    // would mostly be spent on.
+    // The lock is taken again with the next command that changes the document.
+    if (seconds >= kUnlockedPauseSeconds) {
+        unlockControllers();
+    }
+    PauseSeconds(seconds, m_clock, [this] { return m_host.stopRequested(); });
 }
 
 void InsertRun::releaseOffice() {

@@ -55,8 +55,16 @@ public:
     // The number of pictures the run set out to insert.
     int pictureTotal() const { return static_cast<int>(m_pictures.size()); }
 
+    // Lets go of the lock on the document's controllers, if the run holds it, for good: the
+    // document's view comes back to life, and the run goes on without the lock. For a host
+    // that is about to end at once, in the middle of a run.
+    void releaseControllerLock();
+
     // The longest wait for the suite to leave the picture selection after ".uno:Escape".
     static constexpr int kSelectionWaitMs = 5000;
+    // A pause after a picture at least this long is spent with the document's controllers
+    // unlocked, so that a user watching the document sees it laid out and painted.
+    static constexpr double kUnlockedPauseSeconds = 0.5;
 
 private:
     bool openDocument(HandlerTrap& trap);
@@ -68,6 +76,11 @@ private:
     void officeCall(const std::function<void()>& call);
     void insertGraphic(const QString& path);
     void leavePictureSelection();
+    // The lock on the document's controllers, held over the pictures of the default layout:
+    // the suite then neither lays the document out nor repaints after each command, and each
+    // picture costs the same however long the document already is.
+    void lockControllers();
+    void unlockControllers();
     void pauseAfterPicture();
     // A dispatch whose answer says nothing: the suite answers FAILURE for many commands it
     // carried out.
@@ -112,6 +125,12 @@ private:
     QString m_pictureFailure;
 
     bool m_officeGone = false;
+    // The run holds one lock on the document's controllers; it may take one while the
+    // pictures go in.
+    bool m_locked = false;
+    bool m_mayLock = false;
+    // Pictures are left by putting the cursor after them: the run has held the lock.
+    bool m_leaveByCursor = false;
     bool m_completed = false;
     bool m_keepDocument = false;
     std::optional<double> m_pauseOverride;

@@ -17,6 +17,10 @@ public:
     // Puts the cursor at the end of the text that holds the selected picture (the body, or
     // the table cell); does nothing when no picture is selected.
     virtual void selectEndOfPictureText() = 0;
+    // Puts the cursor at the end of the document's body text, leaving any picture selection,
+    // without reading the selection: safe while the document's controllers are locked. For
+    // a picture just inserted into the body as a character, that is right after it.
+    virtual void selectEndOfBodyText() = 0;
     // Gives the paragraph at the view's cursor the paragraph style of that (programmatic)
     // name, such as "Standard" for the default paragraph style.
     virtual void setCursorParagraphStyle(const QString& styleName) = 0;

@@ -44,6 +44,12 @@ public:
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }
+    void selectEndOfBodyText() override {
+        m_office.enter(QStringLiteral("controller.select"), QStringLiteral("end of body"));
+        ++m_office.bodyEndSelections;
+        m_office.pictureSelected = false;
+        m_office.escapePending = false;
+    }
     void setCursorParagraphStyle(const QString& styleName) override {
         m_office.enter(QStringLiteral("controller.setParaStyleName"), styleName);
     }
@@ -217,6 +223,8 @@ RecordingOfficeBridge::dispatchesOf(const QString& command) const {
 void RecordingOfficeBridge::enter(const QString& member, const QString& argument) {
     calls.append(argument.isEmpty() ? member : member + QLatin1Char(' ') + argument);
     if (gone) {
+        // A suite that went away took its documents, and their locks, along.
+        controllerLocks = 0;
         throw AppError(QStringLiteral("Binary URP bridge disposed during call"),
                        OfficeError::Disconnected);
     }

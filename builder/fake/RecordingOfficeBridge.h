@@ -63,6 +63,9 @@ public:
     // How many readings of the selection still show the picture after each ".uno:Escape".
     int escapeDelayReadings = 0;
     int selectionReadings = 0;
+    // Times the cursor was put at the end of the body text (which leaves a picture selection
+    // at once, without reading the selection).
+    int bodyEndSelections = 0;
 
     // State of the simulated suite.
     bool pictureSelected = false;
@@ -71,8 +74,8 @@ public:
     bool gone = false;
     int framesCreated = 0;
     // Locks taken on the document's controllers and not yet released (a lock or unlock that
-    // fails counts as not carried out). The selection and the escape behave the same either
-    // way, as in the suite.
+    // fails counts as not carried out; a suite that went away holds none). The selection and
+    // the escape behave the same either way, as in the suite.
     int controllerLocks = 0;
     // Readings of the selection while a lock was held: the real suite can abort on them.
     int selectionReadingsUnderLock = 0;

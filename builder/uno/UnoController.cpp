@@ -16,6 +16,7 @@
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
@@ -69,6 +70,22 @@ void UnoController::selectEndOfPictureText() {
             return; // no picture selected: nothing to leave
         }
         supplier->select(css::uno::Any(picture->getAnchor()->getText()->getEnd()));
+    });
+}
+
+void UnoController::selectEndOfBodyText() {
+    m_link->call([&] {
+        if (!m_bodyText.is()) {
+            const css::uno::Reference<css::text::XTextDocument> document(m_controller->getModel(),
+                                                                         css::uno::UNO_QUERY_THROW);
+            m_bodyText = document->getText();
+            m_selection.set(m_controller, css::uno::UNO_QUERY_THROW);
+        }
+        if (!m_selection->select(css::uno::Any(m_bodyText->getEnd()))) {
+            throw AppError(QStringLiteral("The office suite did not put the cursor after the "
+                                          "picture"),
+                           OfficeError::Automation);
+        }
     });
 }
 

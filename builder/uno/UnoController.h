@@ -4,6 +4,8 @@
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include <memory>
 
@@ -18,6 +20,7 @@ public:
     std::unique_ptr<OfficeFrame> getFrame() override;
     bool selectionIsText() override;
     void selectEndOfPictureText() override;
+    void selectEndOfBodyText() override;
     void setCursorParagraphStyle(const QString& styleName) override;
     QSize selectedPictureSize() override;
     void setSelectedPictureSize(const QSize& size) override;
@@ -29,4 +32,7 @@ private:
 
     std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XController> m_controller;
+    // The document's body text and the view's selection, asked for once.
+    css::uno::Reference<css::text::XText> m_bodyText;
+    css::uno::Reference<css::view::XSelectionSupplier> m_selection;
 };

@@ -10,6 +10,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/RecordingReporter.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -125,6 +126,8 @@ class TestAlbum : public QObject {
     Q_OBJECT
 private slots:
     void defaultLayout_reachesTheSuiteAsItAlwaysDid();
+    void albumLayouts_runWithTheDocumentsViewUnlocked_data();
+    void albumLayouts_runWithTheDocumentsViewUnlocked();
     void captions_aParagraphInTheCaptionStyleUnderEachPicture_data();
     void captions_aParagraphInTheCaptionStyleUnderEachPicture();
     void twoPerPage_newParagraphBetweenBreakAfterEverySecond_data();
@@ -143,24 +146,54 @@ void TestAlbum::defaultLayout_reachesTheSuiteAsItAlwaysDid() {
     Album explicitDefault;
     explicitDefault.run(pictures(3), AlbumLayout());
     QCOMPARE(explicitDefault.office.calls, unset.office.calls);
-    QCOMPARE(unset.office.calls.filter(QStringLiteral("dispatcher.executeDispatch")),
+    // The document's view is locked over the pictures; each picture is left by putting the
+    // cursor at the end of the body text, right after it, instead of an escape and a wait
+    // for the selection (which must not be read under the lock).
+    QCOMPARE(unset.office.calls.filter(
+                 QRegularExpression(QStringLiteral("^(dispatcher|document|controller)\\."))),
              (QStringList{
+                 "document.getCurrentController",
+                 "document.getCurrentController",
+                 "controller.getFrame",
+                 "document.lockControllers",
                  "dispatcher.executeDispatch .uno:InsertGraphic",
                  "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                 "dispatcher.executeDispatch .uno:Escape",
+                 "controller.select end of body",
                  "dispatcher.executeDispatch .uno:InsertBreak",
                  "dispatcher.executeDispatch .uno:InsertGraphic",
                  "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                 "dispatcher.executeDispatch .uno:Escape",
+                 "controller.select end of body",
                  "dispatcher.executeDispatch .uno:InsertBreak",
                  "dispatcher.executeDispatch .uno:InsertGraphic",
                  "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                 "dispatcher.executeDispatch .uno:Escape",
+                 "controller.select end of body",
+                 "document.unlockControllers",
              }));
-    // Nothing is measured, sized or selected through the API.
-    QCOMPARE(unset.office.calls.filter(QStringLiteral("controller.")),
-             (QStringList{"controller.getFrame", "controller.getSelection",
-                          "controller.getSelection", "controller.getSelection"}));
+    QCOMPARE(unset.office.controllerLocks, 0);
+    QCOMPARE(unset.office.selectionReadings, 0);
+    QCOMPARE(unset.shape(), QStringLiteral("P InsertBreak P InsertBreak P"));
+}
+
+void TestAlbum::albumLayouts_runWithTheDocumentsViewUnlocked_data() {
+    QTest::addColumn<AlbumLayout>("layout");
+    QTest::newRow("captions") << layoutOf(1, CaptionKind::Name);
+    QTest::newRow("two to a page") << layoutOf(2);
+    QTest::newRow("four to a page") << layoutOf(4);
+    QTest::newRow("fit") << layoutOf(1, CaptionKind::None, true);
+}
+
+void TestAlbum::albumLayouts_runWithTheDocumentsViewUnlocked() {
+    // They read the selected picture (its size, the text that holds it), which the suite
+    // can abort on while the view is locked.
+    QFETCH(AlbumLayout, layout);
+    Album album;
+    album.run(pictures(5), layout);
+    QVERIFY(album.office.calls.filter(QStringLiteral("document.lockControllers")).isEmpty());
+    QCOMPARE(album.office.selectionReadingsUnderLock, 0);
+    for (const auto& dispatch : album.office.dispatches) {
+        QCOMPARE(dispatch.controllerLocks, 0);
+    }
+    QVERIFY(album.office.selectionReadings > 0);
 }
 
 void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture_data() {

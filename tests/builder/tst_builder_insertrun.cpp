@@ -117,6 +117,7 @@ private slots:
     void checkOfficeSuite_missing_offersDownloadAndEnds();
     void checkOfficeSuite_wouldNotStart_saysWhyOffersNoDownload();
     void closingWindow_endsOnlyAnIdleOfficeOfItsOwn();
+    void closingWindow_midRun_letsGoOfTheDocumentsView();
 };
 
 void TestInsertRun::init() {
@@ -135,12 +136,16 @@ void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
         "document.getCurrentController",
         "document.getCurrentController",
         "controller.getFrame",
+        // The document's view is locked over the pictures; the cursor put after the picture
+        // leaves it without reading the selection.
+        "document.lockControllers",
         "dispatcher.executeDispatch .uno:InsertGraphic",
         "dispatcher.executeDispatch .uno:SetAnchorToChar",
-        "dispatcher.executeDispatch .uno:Escape",
-        "controller.getSelection",
+        "controller.select end of body",
+        "document.unlockControllers",
     };
     QCOMPARE(w.office.calls, expectedCalls);
+    QCOMPARE(w.office.controllerLocks, 0);
 
     const auto picture = w.office.dispatches.at(0);
     QCOMPARE(
@@ -153,7 +158,6 @@ void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
         QCOMPARE(dispatch.frame, 1);
     }
     QVERIFY(w.office.dispatches.at(1).args.isEmpty());
-    QVERIFY(w.office.dispatches.at(2).args.isEmpty());
 
     QCOMPARE(w.barAtPicture, QList<int>({100}));
     QCOMPARE(w.captionAtPicture, QStringList({"Processing: a b#1.png"}));
@@ -169,7 +173,7 @@ void TestInsertRun::run_threePictures_breaksOnlyBetweenAndBarFollows() {
     Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
     w.form.PushButton2_Click();
 
-    const QStringList oneRound{".uno:InsertGraphic", ".uno:SetAnchorToChar", ".uno:Escape"};
+    const QStringList oneRound{".uno:InsertGraphic", ".uno:SetAnchorToChar"};
     QCOMPARE(w.commands(), oneRound + QStringList{kBreakCommand} + oneRound +
                                QStringList{kBreakCommand} + oneRound);
     QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
@@ -178,10 +182,15 @@ void TestInsertRun::run_threePictures_breaksOnlyBetweenAndBarFollows() {
         QCOMPARE(describe(pageBreak.args),
                  QStringList({"Kind short 3", "TemplateName string ", "PageNumber short 0"}));
     }
-    // Nothing reached the suite while a picture was still selected.
+    // Nothing reached the suite while a picture was still selected, and everything arrived
+    // with the document's view locked, released at the end.
     for (const auto& dispatch : w.office.dispatches) {
         QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+        QCOMPARE(dispatch.controllerLocks, 1);
     }
+    QCOMPARE(w.office.calls.filter(QStringLiteral("controller.select end of body")).size(), 3);
+    QCOMPARE(w.office.controllerLocks, 0);
+    QCOMPARE(w.office.selectionReadings, 0);
     QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
     QCOMPARE(w.captionAtPicture,
              QStringList({"Processing: one.png", "Processing: two.png", "Processing: three.png"}));
@@ -275,7 +284,11 @@ void TestInsertRun::progressPercent_wholeNumbersRoundedDown() {
 void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
     Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
     w.office.escapeDelayReadings = 3;
+    // Without the lock on the document's view (the suite refused it), the run leaves each
+    // picture with an escape and waits until the suite has carried it out.
+    w.office.failingMember = QStringLiteral("document.lockControllers");
     w.form.PushButton2_Click();
+    QCOMPARE(w.office.dispatchesOf(QStringLiteral(".uno:Escape")).size(), 3);
 
     QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
     QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
@@ -415,17 +428,25 @@ void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun() {
 void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data() {
     QTest::addColumn<int>("goneAtDispatch");
     QTest::addColumn<int>("line");
-    // Each picture sends picture, anchor, escape and, between pictures, a break.
-    QTest::newRow("second picture") << 5 << 140;
-    QTest::newRow("first escape") << 3 << 142;
-    QTest::newRow("first break") << 4 << 154;
+    QTest::addColumn<bool>("lockRefused");
+    // Under the lock each picture sends picture and anchor and, between pictures, a break;
+    // without it (the suite refused the lock), an escape after the anchor.
+    QTest::newRow("second picture") << 4 << 140 << false;
+    QTest::newRow("first break") << 3 << 154 << false;
+    QTest::newRow("second picture, no lock") << 5 << 140 << true;
+    QTest::newRow("first escape, no lock") << 3 << 142 << true;
+    QTest::newRow("first break, no lock") << 4 << 154 << true;
 }
 
 void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
     QFETCH(int, goneAtDispatch);
     QFETCH(int, line);
+    QFETCH(bool, lockRefused);
     Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
     w.office.disconnectAtDispatch = goneAtDispatch;
+    if (lockRefused) {
+        w.office.failingMember = QStringLiteral("document.lockControllers");
+    }
     w.form.PushButton2_Click();
 
     const auto reports = w.ui.errorReports();
@@ -441,6 +462,7 @@ void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
 
     // The next run connects afresh and completes.
     w.office.disconnectAtDispatch = 0;
+    w.office.failingMember.clear();
     w.office.dispatches.clear();
     w.form.PushButton2_Click();
     QCOMPARE(w.office.sessionsCreated, 2);
@@ -513,6 +535,38 @@ void TestInsertRun::closingWindow_endsOnlyAnIdleOfficeOfItsOwn() {
     w.form.close();
     QCOMPARE(w.office.officeEnds, QStringList({"idle only"}));
     QVERIFY(w.ui.ended);
+}
+
+void TestInsertRun::closingWindow_midRun_letsGoOfTheDocumentsView() {
+    // The program ends at once when its window closes, in the middle of a run too: the
+    // document stays in the office, and must not stay with its view frozen.
+    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+    int locksAfterClose = -1;
+    QStringList callsAfterClose;
+    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+        if (dispatch.command == kPictureCommand && locksAfterClose < 0 &&
+            w.office.dispatchesOf(kPictureCommand).size() == 2) {
+            QCOMPARE(w.office.controllerLocks, 1);
+            const qsizetype before = w.office.calls.size();
+            w.form.close();
+            locksAfterClose = w.office.controllerLocks;
+            callsAfterClose = w.office.calls.mid(before);
+        }
+    };
+    w.form.PushButton2_Click();
+
+    QVERIFY(w.ui.ended);
+    QCOMPARE(locksAfterClose, 0);
+    QCOMPARE(callsAfterClose, QStringList({"document.unlockControllers"}));
+    // The test's program is not ended for real: the run goes on, without taking the lock
+    // again, and still gets each picture a page.
+    QCOMPARE(w.office.controllerLocks, 0);
+    QCOMPARE(w.office.calls.filter(QStringLiteral("document.lockControllers")).size(), 1);
+    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+    for (const auto& dispatch : w.office.dispatches) {
+        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+    }
+    QCOMPARE(w.office.selectionReadingsUnderLock, 0);
 }
 
 QTEST_MAIN(TestInsertRun)

@@ -206,7 +206,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         const QString temporary = temporaryNameBeside(target);
         try {
             document->storeToUrl(fileUrlOf(temporary), options.format.filterName,
-                                 filterDataFor(options.format));
+                                 filterDataFor(options.format),
+                                 storeTimeLimitMs(options.timeoutSeconds, inserted));
             if (interrupted()) {
                 throw AppError(QStringLiteral("interrupted"));
             }

@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <limits>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +28,12 @@ bool outputFormatFor(const QString& outPath, OutputFormat* format) {
         return false;
     }
     return true;
+}
+
+int storeTimeLimitMs(double timeoutSeconds, int pictures) {
+    constexpr double kStoreMsPerPicture = 20.0;
+    const double limit = timeoutSeconds * 1000.0 + kStoreMsPerPicture * std::max(pictures, 0);
+    return static_cast<int>(std::min(limit, double(std::numeric_limits<int>::max())));
 }
 
 QString batchHelpText() {
@@ -76,6 +85,7 @@ QString batchHelpText() {
         "                        setting OfficeConnection is never read.\n"
         "  --timeout SECONDS     the longest the office may take to answer one call\n"
         "                        (default 60); past it the run ends and OUT is not written.\n"
+        "                        Storing OUT may take 20 ms a picture longer.\n"
         "  --keep-open           leave the document open in the office suite as well.\n"
         "  -h, --help            show this text.\n"
         "\n"

@@ -51,6 +51,11 @@ QList<qsizetype> pictureOrder(const QStringList& paths, PictureSort sort);
 
 QString batchHelpText();
 
+// The time limit of storing a document that holds `pictures` pictures, in milliseconds: the
+// limit of one call plus 20 ms a picture. Storing grows with the document (a 10,000-picture
+// document took some 60 s to store here), and a frozen office must still be noticed.
+int storeTimeLimitMs(double timeoutSeconds, int pictures);
+
 // Makes every PATH and OUT absolute against the folder `cwd`, as the caller named them: no
 // symbolic link is resolved; "." parts and doubled separators are dropped.
 void resolvePaths(BatchOptions& options, const QString& cwd);

@@ -15,9 +15,10 @@ public:
     virtual std::unique_ptr<OfficeController> getCurrentController() = 0;
     // Writes the document to a file URL with the suite's filter for the format
     // ("writer8", "MS Word 2007 XML", "writer_pdf_Export") and the filter's own settings, if
-    // any; the document stays open.
+    // any; the document stays open. Storing takes longer the longer the document is:
+    // `timeLimitMs` bounds this call instead of the usual limit of a call, when above 0.
     virtual void storeToUrl(const QString& url, const QString& filterName,
-                            const OfficeArguments& filterData = {}) = 0;
+                            const OfficeArguments& filterData, int timeLimitMs) = 0;
     // Closes the document without saving it.
     virtual void close() = 0;
     // While the document's controllers are locked the suite neither lays the document out

@@ -89,7 +89,8 @@ public:
         return std::make_unique<RecordingController>(m_office);
     }
     void storeToUrl(const QString& url, const QString& filterName,
-                    const OfficeArguments& filterData) override {
+                    const OfficeArguments& filterData, int timeLimitMs) override {
+        m_office.storeTimeLimitsMs.append(timeLimitMs);
         QString argument = url + QLatin1Char(' ') + filterName;
         for (const OfficeArgument& setting : filterData) {
             argument += QStringLiteral(" [") + describeArgument(setting) + QLatin1Char(']');

@@ -86,6 +86,8 @@ public:
     QSize textArea{17590, 23940};
     // The height of a caption line in the document's Caption style.
     int captionHeight = 1200;
+    // The time limit each store was given (0 for the usual one).
+    QList<int> storeTimeLimitsMs;
     // The sizes the pictures were given, in order.
     QList<QSize> pictureSizes;
 

@@ -25,8 +25,8 @@ std::unique_ptr<OfficeController> UnoDocument::getCurrentController() {
 }
 
 void UnoDocument::storeToUrl(const QString& url, const QString& filterName,
-                             const OfficeArguments& filterData) {
-    m_link->call([&] {
+                             const OfficeArguments& filterData, int timeLimitMs) {
+    m_link->callWithin(timeLimitMs > 0 ? timeLimitMs : m_link->timeoutMs(), [&] {
         css::uno::Reference<css::frame::XStorable> storable(m_model, css::uno::UNO_QUERY_THROW);
         PropertyList args(filterData.isEmpty() ? 1 : 2);
         args.getArray()[0] = NewPropertyValue(QStringLiteral("FilterName"), filterName);

@@ -16,7 +16,7 @@ public:
 
     std::unique_ptr<OfficeController> getCurrentController() override;
     void storeToUrl(const QString& url, const QString& filterName,
-                    const OfficeArguments& filterData) override;
+                    const OfficeArguments& filterData, int timeLimitMs) override;
     void close() override;
     void lockControllers() override;
     void unlockControllers() override;

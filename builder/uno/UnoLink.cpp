@@ -107,11 +107,11 @@ void UnoLink::cut() {
     }
 }
 
-UnoLink::Armed::Armed(UnoLink& link) : m_link(link) {
+UnoLink::Armed::Armed(UnoLink& link, int timeoutMs) : m_link(link) {
     {
         const std::lock_guard lock(m_link.m_mutex);
-        m_link.m_deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_link.m_timeoutMs);
+        m_link.m_callLimitMs = timeoutMs;
+        m_link.m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     }
     m_link.m_wake.notify_all();
 }
@@ -123,13 +123,15 @@ UnoLink::Armed::~Armed() {
 
 void UnoLink::throwCallFailure() {
     bool timedOut = false;
+    int limitMs = m_timeoutMs;
     {
         const std::lock_guard lock(m_mutex);
         timedOut = m_timedOut;
+        limitMs = m_callLimitMs;
     }
     if (timedOut) {
         throw AppError(QStringLiteral("The office suite did not answer within %1 seconds")
-                           .arg(m_timeoutMs / 1000.0),
+                           .arg(limitMs / 1000.0),
                        OfficeError::TimedOut);
     }
     throwCaughtOfficeError();

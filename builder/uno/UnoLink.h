@@ -37,7 +37,11 @@ public:
 
     // Runs one call into the office under the time limit; a UNO exception leaves as AppError.
     template <typename Call> decltype(auto) call(Call&& body) {
-        const Armed armed(*this);
+        return callWithin(m_timeoutMs, std::forward<Call>(body));
+    }
+    // The same under a limit of its own, for a call whose work grows with the document.
+    template <typename Call> decltype(auto) callWithin(int timeoutMs, Call&& body) {
+        const Armed armed(*this, timeoutMs);
         try {
             return std::forward<Call>(body)();
         } catch (const css::uno::Exception&) {
@@ -54,7 +58,7 @@ private:
     // Arms the watchdog for the length of one call.
     class Armed {
     public:
-        explicit Armed(UnoLink& link);
+        Armed(UnoLink& link, int timeoutMs);
         ~Armed();
         Armed(const Armed&) = delete;
         Armed& operator=(const Armed&) = delete;
@@ -70,6 +74,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<std::chrono::steady_clock::time_point> m_deadline;
+    // The limit of the call under way, for its failure's description.
+    int m_callLimitMs = 0;
     bool m_stopping = false;
     bool m_timedOut = false;
     css::uno::Reference<css::connection::XConnection> m_connection;

@@ -66,6 +66,7 @@ private slots:
     void recordingOffice_sortOrdersTheInsertedPictures_data();
     void recordingOffice_sortOrdersTheInsertedPictures();
     void recordingOffice_layoutOptionsReachTheDocument();
+    void recordingOffice_storeMayTakeLongerForEachPicture();
 
 private:
     QTemporaryDir m_dir;
@@ -387,6 +388,29 @@ void TestBatchUsage::recordingOffice_layoutOptionsReachTheDocument() {
     // Fitted: both grown to the same size in their half of the page.
     QCOMPARE(office.pictureSizes.size(), 2);
     QVERIFY(office.pictureSizes.at(0).width() > office.insertedPictureSize.width());
+}
+
+void TestBatchUsage::recordingOffice_storeMayTakeLongerForEachPicture() {
+    QStringList files;
+    for (int i = 0; i < 3; ++i) {
+        files.append(m_dir.filePath(QStringLiteral("s%1.png").arg(i)));
+        touch(files.last());
+    }
+    files.append(m_dir.filePath(QStringLiteral("missing.png")));
+    RecordingOfficeBridge office;
+    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
+        const bool missing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
+                             describeArgument(dispatch.args.value(0)).contains("missing");
+        return missing ? DispatchState::Failure : DispatchState::DontKnow;
+    };
+    const Outcome outcome = runWith(
+        QStringList{"--timeout", "2.5", "-o", m_dir.filePath(QStringLiteral("long.odt"))} + files,
+        &office);
+    QCOMPARE(outcome.status, 1);
+    // The limit of a call, and 20 ms for each of the three pictures that went in.
+    QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
+    QCOMPARE(storeTimeLimitMs(60, 10000), 260000);
 }
 
 QTEST_GUILESS_MAIN(TestBatchUsage)

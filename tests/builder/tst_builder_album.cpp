@@ -1,6 +1,7 @@
 // The insert run's album layouts against a recording office bridge: captions, two and four
 // pictures to a page, pictures fitted to their share of the page, and the default layout,
-// which must reach the suite exactly as it always did.
+// which builds the same document as before (one picture per page) and makes none of the
+// album's calls.
 #include "builder/InsertHost.h"
 #include "builder/InsertRoutines.h"
 #include "builder/InsertRun.h"
@@ -125,7 +126,7 @@ Q_DECLARE_METATYPE(AlbumLayout)
 class TestAlbum : public QObject {
     Q_OBJECT
 private slots:
-    void defaultLayout_reachesTheSuiteAsItAlwaysDid();
+    void defaultLayout_onePerPageUnderTheLockWithoutAlbumCalls();
     void albumLayouts_runWithTheDocumentsViewUnlocked_data();
     void albumLayouts_runWithTheDocumentsViewUnlocked();
     void captions_aParagraphInTheCaptionStyleUnderEachPicture_data();
@@ -140,7 +141,7 @@ private slots:
     void fit_pictureThatCannotBeSized();
 };
 
-void TestAlbum::defaultLayout_reachesTheSuiteAsItAlwaysDid() {
+void TestAlbum::defaultLayout_onePerPageUnderTheLockWithoutAlbumCalls() {
     Album unset;
     unset.run(pictures(3), std::nullopt);
     Album explicitDefault;

@@ -114,14 +114,20 @@ void UnoController::setSelectedPictureSize(const QSize& size) {
     });
 }
 
+css::uno::Reference<css::beans::XPropertySet>
+UnoController::documentStyle(const rtl::OUString& family, const rtl::OUString& name) {
+    const css::uno::Reference<css::style::XStyleFamiliesSupplier> families(
+        m_controller->getModel(), css::uno::UNO_QUERY_THROW);
+    const css::uno::Reference<css::container::XNameAccess> styles(
+        families->getStyleFamilies()->getByName(family), css::uno::UNO_QUERY_THROW);
+    return css::uno::Reference<css::beans::XPropertySet>(styles->getByName(name),
+                                                         css::uno::UNO_QUERY_THROW);
+}
+
 int UnoController::captionLineHeight() {
     return m_link->call([&] {
-        const css::uno::Reference<css::style::XStyleFamiliesSupplier> families(
-            m_controller->getModel(), css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::container::XNameAccess> paragraphStyles(
-            families->getStyleFamilies()->getByName("ParagraphStyles"), css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::beans::XPropertySet> style(
-            paragraphStyles->getByName("Caption"), css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> style =
+            documentStyle("ParagraphStyles", "Caption");
         float points = 12.0f;
         style->getPropertyValue("CharHeight") >>= points;
         sal_Int32 above = 0;
@@ -149,12 +155,8 @@ QSize UnoController::pageTextArea() {
                                                                    css::uno::UNO_QUERY_THROW);
         rtl::OUString styleName;
         cursor->getPropertyValue("PageStyleName") >>= styleName;
-        const css::uno::Reference<css::style::XStyleFamiliesSupplier> families(
-            m_controller->getModel(), css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::container::XNameAccess> pageStyles(
-            families->getStyleFamilies()->getByName("PageStyles"), css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::beans::XPropertySet> style(pageStyles->getByName(styleName),
-                                                                  css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> style =
+            documentStyle("PageStyles", styleName);
         const auto length = [&](const char* name) {
             sal_Int32 value = 0;
             style->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;

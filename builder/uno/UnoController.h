@@ -29,6 +29,9 @@ public:
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();
+    // A style of the document: `family` "PageStyles", "ParagraphStyles", ...
+    css::uno::Reference<css::beans::XPropertySet> documentStyle(const rtl::OUString& family,
+                                                                const rtl::OUString& name);
 
     std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XController> m_controller;

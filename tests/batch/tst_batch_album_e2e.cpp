@@ -2,8 +2,7 @@
 // stored documents: captions under their pictures in the "Caption" style, two and four
 // pictures to a page (ODT layout, PDF pages), fitted pictures within the text area, and the
 // default options giving the document they always gave.
-#include "batch/BatchCommand.h"
-#include "builder/uno/UnoOfficeBridge.h"
+#include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
 
 #include <QDir>
@@ -19,36 +18,6 @@
 #include <cmath>
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    QString err;
-};
-
-Outcome runInProcess(const QStringList& args) {
-    Outcome outcome;
-    QString out;
-    QTextStream outStream(&out);
-    QTextStream errStream(&outcome.err);
-    outcome.status =
-        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream,
-                 [](const OfficeChoice& choice) {
-                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder,
-                                                choice.callTimeoutMs);
-                 });
-    errStream.flush();
-    return outcome;
-}
-
-QByteArray commandOutput(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        qWarning() << program << args << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
 
 int pdfPages(const QString& path) {
     const QString info = QString::fromUtf8(commandOutput(QStringLiteral("pdfinfo"), {path}));
@@ -234,7 +203,7 @@ QStringList TestBatchAlbumE2E::args(const QStringList& options, const QString& o
 
 void TestBatchAlbumE2E::defaults_onePerPageAtTheOfficesSizeWithoutCaptions() {
     const QString out = m_dir.filePath(QStringLiteral("default.odt"));
-    const Outcome outcome = runInProcess(args({}, out));
+    const BatchOutcome outcome = runInProcess(args({}, out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const Album album = Album::read(out);
     QCOMPARE(album.pictures.size(), 6);
@@ -275,7 +244,7 @@ void TestBatchAlbumE2E::captions_inTheCaptionStyleUnderTheirPicturesInOrder() {
     QFETCH(QString, kind);
     QFETCH(QStringList, captions);
     const QString out = m_dir.filePath(QStringLiteral("captions-%1.odt").arg(kind));
-    const Outcome outcome = runInProcess(args({"--caption", kind}, out));
+    const BatchOutcome outcome = runInProcess(args({"--caption", kind}, out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const Album album = Album::read(out);
     QCOMPARE(album.captionParagraphs, captions);
@@ -293,7 +262,7 @@ void TestBatchAlbumE2E::captions_inTheCaptionStyleUnderTheirPicturesInOrder() {
 
 void TestBatchAlbumE2E::twoPerPage_stackedPairsOnEachPage() {
     const QString out = m_dir.filePath(QStringLiteral("two.odt"));
-    const Outcome outcome = runInProcess(args({"--per-page", "2"}, out));
+    const BatchOutcome outcome = runInProcess(args({"--per-page", "2"}, out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const Album album = Album::read(out);
     QCOMPARE(album.pages, 3);
@@ -313,7 +282,7 @@ void TestBatchAlbumE2E::twoPerPage_stackedPairsOnEachPage() {
 
 void TestBatchAlbumE2E::fourPerPage_twoRowsOfTwoInATableOnEachPage() {
     const QString out = m_dir.filePath(QStringLiteral("four.odt"));
-    const Outcome outcome = runInProcess(args({"--per-page", "4", "--caption", "stem"}, out));
+    const BatchOutcome outcome = runInProcess(args({"--per-page", "4", "--caption", "stem"}, out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const Album album = Album::read(out);
     QCOMPARE(album.tables, 2);
@@ -363,7 +332,7 @@ void TestBatchAlbumE2E::fit_everyPictureAsLargeAsItsShareAllows() {
     QFETCH(int, pages);
     const QString name = QStringLiteral("fit-%1").arg(QTest::currentDataTag()).replace(' ', '_');
     const QString out = m_dir.filePath(name + ".odt");
-    const Outcome outcome = runInProcess(args(options, out));
+    const BatchOutcome outcome = runInProcess(args(options, out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const Album album = Album::read(out);
     QCOMPARE(album.pictures.size(), 6);

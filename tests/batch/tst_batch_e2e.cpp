@@ -1,9 +1,8 @@
 // lumigrove-batch against a real headless office suite: a folder tree and single files
 // stored as ODT, DOCX and PDF and read back, an office killed in the middle of a run, and
 // a run that starts and ends an office of its own.
-#include "batch/BatchCommand.h"
-#include "builder/uno/UnoOfficeBridge.h"
 #include "core/FileNames.h"
+#include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
 #include "tests/support/RemoveTreeByBytes.h"
@@ -22,37 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    QString err;
-};
-
-Outcome runInProcess(const QStringList& args) {
-    Outcome outcome;
-    QString out;
-    QTextStream outStream(&out);
-    QTextStream errStream(&outcome.err);
-    outcome.status =
-        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream,
-                 [](const OfficeChoice& choice) {
-                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder,
-                                                choice.callTimeoutMs);
-                 });
-    errStream.flush();
-    return outcome;
-}
-
-// Runs a command and returns its standard output; fails the test on a bad exit.
-QByteArray commandOutput(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        qWarning() << program << args << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
 
 // A small picture that no other picture of the test equals, byte for byte.
 void writePicture(const QString& path, int shade) {
@@ -164,7 +132,7 @@ QStringList TestBatchE2E::albumArgs(const QString& out) const {
 
 void TestBatchE2E::odt_treeAndFiles_embeddedInScanOrderWithBreaksBetween() {
     const QString out = m_dir.filePath(QStringLiteral("album.odt"));
-    const Outcome outcome = runInProcess(albumArgs(out));
+    const BatchOutcome outcome = runInProcess(albumArgs(out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     QVERIFY(outcome.err.contains(QStringLiteral("Inserted 6 of 6 pictures")));
 
@@ -188,7 +156,7 @@ void TestBatchE2E::odt_treeAndFiles_embeddedInScanOrderWithBreaksBetween() {
 
 void TestBatchE2E::docx_sameRun_onePicturePerPage() {
     const QString out = m_dir.filePath(QStringLiteral("album.docx"));
-    const Outcome outcome = runInProcess(albumArgs(out));
+    const BatchOutcome outcome = runInProcess(albumArgs(out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const QString entries = QString::fromUtf8(commandOutput("unzip", {"-Z1", out}));
     QCOMPARE(entries.count(QStringLiteral("word/media/")), 6);
@@ -200,7 +168,7 @@ void TestBatchE2E::docx_sameRun_onePicturePerPage() {
 
 void TestBatchE2E::pdf_sameRun_onePagePerPicture() {
     const QString out = m_dir.filePath(QStringLiteral("album.pdf"));
-    const Outcome outcome = runInProcess(albumArgs(out));
+    const BatchOutcome outcome = runInProcess(albumArgs(out));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const QString info = QString::fromUtf8(commandOutput("pdfinfo", {out}));
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+6\\n"))), qPrintable(info));
@@ -219,7 +187,7 @@ void TestBatchE2E::officeKilledMidRun_status1AndNoOutput() {
         earlier.write("earlier document");
     }
     QTimer::singleShot(1200, [this] { m_office.kill(); });
-    const Outcome outcome = runInProcess(
+    const BatchOutcome outcome = runInProcess(
         QStringList{"--pause", "0.3", "--office", m_office.connection(), "-o", out} + pictures);
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.contains(QStringLiteral("not written")), qPrintable(outcome.err));
@@ -233,7 +201,7 @@ void TestBatchE2E::officeKilledMidRun_status1AndNoOutput() {
 
 void TestBatchE2E::unreachableOffice_status1WithMessage() {
     const QString out = m_dir.filePath(QStringLiteral("nowhere.odt"));
-    const Outcome outcome = runInProcess(
+    const BatchOutcome outcome = runInProcess(
         {"--office", "pipe,name=lumigrove-nobody-listens;urp", "-o", out, m_expected.first()});
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.contains(QStringLiteral("no office suite could be reached")),

@@ -2,54 +2,28 @@
 // pictures to a page, pictures fitted to their share of the page, and the default layout,
 // which builds the same document as before (one picture per page) and makes none of the
 // album's calls.
-#include "builder/InsertHost.h"
 #include "builder/InsertRoutines.h"
 #include "builder/InsertRun.h"
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/FileNames.h"
+#include "tests/builder/ListInsertHost.h"
 #include "tests/support/FakeClock.h"
-#include "tests/support/RecordingReporter.h"
 
 #include <QRegularExpression>
 #include <QTest>
 
 namespace {
 
-// A host that holds the list and records what the run says of each picture.
-class ListHost : public InsertHost {
-public:
-    explicit ListHost(QStringList pictures) : m_pictures(std::move(pictures)) {}
-    bool insertBusy() const override { return m_busy; }
-    void setInsertBusy(bool busy) override { m_busy = busy; }
-    int pictureCount() override { return static_cast<int>(m_pictures.size()); }
-    QString pictureText(int i) override { return m_pictures.at(i - 1); }
-    void setMousePointer(int) override {}
-    void setProgressValue(int) override {}
-    void setProgressText(const QString&) override {}
-    void showMessage(const QString& text) override { messages.append(text); }
-    ErrorReporter& errorReporter() override { return reporter; }
-    void doEvents() override {}
-    void pictureFailed(int index, const QString&, const QString&) override { failed.append(index); }
-
-    RecordingReporter reporter;
-    QStringList messages;
-    QList<int> failed;
-
-private:
-    QStringList m_pictures;
-    bool m_busy = false;
-};
-
 struct Album {
     RecordingOfficeBridge office;
     FakeClock clock;
-    std::unique_ptr<ListHost> host;
+    std::unique_ptr<ListInsertHost> host;
 
     // Runs the pictures through the layout; a picture whose name holds "bad" is refused by
     // the suite.
     void run(const QStringList& pictures, const std::optional<AlbumLayout>& layout) {
-        host = std::make_unique<ListHost>(pictures);
+        host = std::make_unique<ListInsertHost>(pictures);
         office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
             if (dispatch.command == QLatin1String(".uno:InsertGraphic")) {
                 const QString url = std::get<QString>(dispatch.args.value(0).value);

@@ -2,12 +2,11 @@
 // recording office bridge: taken before the first picture reaches the office, released on
 // every way out of the run, let go of during pauses long enough to watch the document, and
 // never held while the selection is read. The document must come out as without the lock.
-#include "builder/InsertHost.h"
 #include "builder/InsertRun.h"
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
-#include "tests/support/RecordingReporter.h"
+#include "tests/builder/ListInsertHost.h"
 
 #include <QTest>
 
@@ -19,31 +18,6 @@ const QString kPicture = QStringLiteral(".uno:InsertGraphic");
 const QString kAnchor = QStringLiteral(".uno:SetAnchorToChar");
 const QString kBreak = QStringLiteral(".uno:InsertBreak");
 const QString kTakeBack = QStringLiteral(".uno:SwBackspace");
-
-// A host over a fixed list that may ask the run to stop.
-class StoppingHost : public InsertHost {
-public:
-    explicit StoppingHost(QStringList pictures) : m_pictures(std::move(pictures)) {}
-    bool insertBusy() const override { return m_busy; }
-    void setInsertBusy(bool busy) override { m_busy = busy; }
-    int pictureCount() override { return static_cast<int>(m_pictures.size()); }
-    QString pictureText(int i) override { return m_pictures.at(i - 1); }
-    void setMousePointer(int) override {}
-    void setProgressValue(int) override {}
-    void setProgressText(const QString&) override {}
-    void showMessage(const QString& text) override { messages.append(text); }
-    ErrorReporter& errorReporter() override { return reporter; }
-    void doEvents() override {}
-    bool stopRequested() override { return stop && stop(); }
-
-    std::function<bool()> stop;
-    RecordingReporter reporter;
-    QStringList messages;
-
-private:
-    QStringList m_pictures;
-    bool m_busy = false;
-};
 
 // A clock that moves a whole second on every reading, so that pauses end at once, and that
 // notes the locks held on the document whenever a pause looks at it.
@@ -76,7 +50,7 @@ enum class Way {
 struct LockedRun {
     RecordingOfficeBridge office;
     PauseClock clock{office};
-    StoppingHost host;
+    ListInsertHost host;
     bool completed = false;
 
     explicit LockedRun(const QStringList& pictures) : host(pictures) {
@@ -273,7 +247,7 @@ void TestLock::releaseControllerLock_midRun_forGood() {
     // suite may still be catching up on the switch of its view).
     RecordingOfficeBridge office;
     PauseClock clock(office);
-    StoppingHost host(pictures(QStringLiteral("p1 p2 p3")));
+    ListInsertHost host(pictures(QStringLiteral("p1 p2 p3")));
     InsertRun insert(host, &office, clock);
     insert.setPauseSeconds(0);
     int locksAfterRelease = -1;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "batch/BatchCommand.h"
+#include "builder/uno/UnoOfficeBridge.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <QtDebug>
+
+// lumigrove-batch run inside the test program, with the real office bridge: its exit status
+// and what it wrote to standard error.
+struct BatchOutcome {
+    int status = -1;
+    QString err;
+};
+
+inline BatchOutcome runInProcess(const QStringList& args) {
+    BatchOutcome outcome;
+    QString out;
+    QTextStream outStream(&out);
+    QTextStream errStream(&outcome.err);
+    outcome.status =
+        runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, outStream, errStream,
+                 [](const OfficeChoice& choice) {
+                     return makeUnoOfficeBridge(choice.connection, choice.profileFolder,
+                                                choice.callTimeoutMs);
+                 });
+    errStream.flush();
+    return outcome;
+}
+
+// Runs a command and returns its standard output; empty, with a warning, on a bad exit.
+inline QByteArray commandOutput(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+        qWarning() << program << args << process.readAllStandardError();
+        return {};
+    }
+    return process.readAllStandardOutput();
+}

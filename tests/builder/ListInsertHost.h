@@ -1,0 +1,37 @@
+#pragma once
+
+#include "builder/InsertHost.h"
+#include "tests/support/RecordingReporter.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+// An insert run's host without a window: a fixed list of pictures, a stop request the test
+// may script, and a record of the messages, the reports and the pictures that failed.
+class ListInsertHost : public InsertHost {
+public:
+    explicit ListInsertHost(QStringList pictures = {}) : m_pictures(std::move(pictures)) {}
+    bool insertBusy() const override { return m_busy; }
+    void setInsertBusy(bool busy) override { m_busy = busy; }
+    int pictureCount() override { return static_cast<int>(m_pictures.size()); }
+    QString pictureText(int i) override { return m_pictures.at(i - 1); }
+    void setMousePointer(int) override {}
+    void setProgressValue(int) override {}
+    void setProgressText(const QString&) override {}
+    void showMessage(const QString& text) override { messages.append(text); }
+    ErrorReporter& errorReporter() override { return reporter; }
+    void doEvents() override {}
+    bool stopRequested() override { return stop && stop(); }
+    void pictureFailed(int index, const QString&, const QString&) override { failed.append(index); }
+
+    std::function<bool()> stop;
+    RecordingReporter reporter;
+    QStringList messages;
+    QList<int> failed;
+
+private:
+    QStringList m_pictures;
+    bool m_busy = false;
+};

@@ -78,8 +78,15 @@ QIcon applicationIcon() {
 
 } // namespace
 
+// The icons are compiled into the static library that holds this window; the linker keeps
+// a static library's resources only when something registers them.
+static void registerResources() {
+    Q_INIT_RESOURCE(lumigrove);
+}
+
 Form1::Form1(const Form1Services& services, QWidget* parent)
     : QWidget(parent), m_services(services) {
+    registerResources();
     buildLayout();
     m_services.ui.setOwner(this);
 }
@@ -197,13 +204,15 @@ bool Form1::Form_Load() {
         const int draw = static_cast<int>(m_services.random.next() * 100) + 1;
         const QString homePage = GetSetting(Setting::HomePage);
         if (draw == 7 && !homePage.isEmpty()) {
-            m_services.ui.openUrl(QUrl::fromUserInput(homePage));
+            m_services.ui.openUrl(QUrl::fromUserInput(homePage), {});
         }
     });
 
     trap(126, [&] {
         setWindowTitle(QString::fromLatin1(kProductTitle));
-        setWindowIcon(applicationIcon());
+        // The application's icon also marks its message boxes and dialogs.
+        QGuiApplication::setWindowIcon(applicationIcon());
+        setWindowIcon(QGuiApplication::windowIcon());
         SetAppTitle();
     });
     trap(128, [&] { m_pictureList->addColumn(QStringLiteral("Image File(s)")); });

@@ -40,6 +40,13 @@ public:
     }
     ErrorReporter& errorReporter() override { return m_form.services().reporter; }
     void doEvents() override { Form1::doEvents(); }
+    void documentOpened() override {
+        // The office opens the new document in a window of its own, in front: the progress
+        // is to stay in view while the pictures go in.
+        m_form.raise();
+        m_form.activateWindow();
+    }
+    bool showsDocument() const override { return true; }
 
 private:
     Form1& m_form;
@@ -124,7 +131,7 @@ void Form1::CheckOfficeSuite() {
     }
     if (answer == MsgAnswer::Yes) {
         try {
-            m_services.ui.openUrl(kOfficeDownloadPage);
+            m_services.ui.openUrl(kOfficeDownloadPage, {});
         } catch (...) {
         }
     }

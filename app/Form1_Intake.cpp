@@ -16,6 +16,7 @@
 #include "piclist/PictureListModel.h"
 
 #include <QMimeData>
+#include <QPointer>
 #include <QUrl>
 
 namespace {
@@ -173,7 +174,19 @@ void Form1::PushButton11_Click() {
                            "them)?"),
             MsgStyle::YesNo, applicationTitle());
         if (answer == MsgAnswer::Yes) {
-            m_services.ui.openUrl(QUrl::fromLocalFile(samples + QLatin1Char('/')));
+            // Without a file manager the desktop opens nothing and says nothing: say it here.
+            const QPointer<Form1> form(this);
+            m_services.ui.openUrl(
+                QUrl::fromLocalFile(samples + QLatin1Char('/')),
+                [form, samples](const QString& reason) {
+                    if (form) {
+                        form->m_services.ui.messageBox(
+                            QStringLiteral("The folder of the sample files could not be "
+                                           "opened:\r\r") +
+                                displayFileName(samples) + QStringLiteral("\r\r") + reason,
+                            MsgStyle::Exclamation, applicationTitle());
+                    }
+                });
         }
     });
 }

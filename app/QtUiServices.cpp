@@ -9,14 +9,22 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 
 #include <cstdio>
 #include <cstdlib>
 
+QString shownText(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
+
 MsgAnswer QtUiServices::messageBox(const QString& text, int style, const QString& title) {
     QMessageBox box(owner());
     box.setWindowTitle(title);
-    box.setText(text);
+    box.setText(shownText(text));
     if (style == MsgStyle::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -35,7 +43,7 @@ QString QtUiServices::inputBox(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     bool ok = false;
     const QString answer =
-        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+        QInputDialog::getText(owner(), title, shownText(prompt), QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }
 
@@ -88,8 +96,39 @@ std::optional<AlbumLayout> QtUiServices::documentOptions(const AlbumLayout& curr
     return dialog.albumLayout();
 }
 
-void QtUiServices::openUrl(const QUrl& url) {
-    QDesktopServices::openUrl(url);
+void QtUiServices::openUrl(const QUrl& url,
+                           const std::function<void(const QString& reason)>& failed) {
+    if (!failed || !url.isLocalFile()) {
+        QDesktopServices::openUrl(url);
+        return;
+    }
+    // The desktop's opener is run and watched so that a folder nothing can open is told to the
+    // user. It may stay running as long as the file manager it started (generic desktops run
+    // it in the foreground), so it belongs to no window: closing the program must not end the
+    // user's file manager. It deletes itself when it ends.
+    auto* opener = new QProcess;
+    opener->setProgram(QStringLiteral("xdg-open"));
+    opener->setArguments({url.toLocalFile()});
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failed](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            failed(QStringLiteral("xdg-open could not be started: %1").arg(opener->errorString()));
+            opener->deleteLater();
+        }
+    });
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [opener, failed](int exitCode, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || exitCode != 0) {
+                             QString reason = QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
+                             if (reason.isEmpty()) {
+                                 reason = QStringLiteral("xdg-open ended with status %1").arg(exitCode);
+                             }
+                             failed(reason);
+                         }
+                         opener->deleteLater();
+                     });
+    opener->start();
 }
 
 void QtUiServices::endProgram(int exitCode) {

@@ -2,6 +2,10 @@
 
 #include "core/UiServices.h"
 
+// The text of a box or prompt as Qt shows it: the handlers break lines with CR or CR LF, a
+// Qt label only at LF.
+QString shownText(const QString& text);
+
 // The desktop as Qt offers it: QMessageBox, QInputDialog, QFileDialog, QMenu, the document
 // options dialog, QDesktopServices.
 class QtUiServices : public UiServices {
@@ -14,6 +18,7 @@ public:
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
     std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) override;
-    void openUrl(const QUrl& url) override;
+    void openUrl(const QUrl& url,
+                 const std::function<void(const QString& reason)>& failed) override;
     [[noreturn]] void endProgram(int exitCode) override;
 };

@@ -29,6 +29,13 @@ public:
     // Lets the event loop handle pending events once.
     virtual void doEvents() = 0;
 
+    // The new document is open in its own window, which the office may have put over the
+    // host's; a window host brings its progress back into view.
+    virtual void documentOpened() {}
+    // True when the user is to see the document once the run ends: its window is then put
+    // in front. A host that stores the document and closes it says no.
+    virtual bool showsDocument() const { return false; }
+
     // True when the run should end before its next picture (the program is being
     // interrupted); the window never asks that.
     virtual bool stopRequested() { return false; }

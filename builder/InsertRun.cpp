@@ -71,6 +71,14 @@ void InsertRun::run() {
     if (completed) {
         trap(164, [&] { m_host.showMessage(QStringLiteral("Done.")); });
     }
+    if (completed && m_host.showsDocument()) {
+        // The document is ready to be seen; a window that cannot be raised is no failure of
+        // the document, so this step reports nothing.
+        try {
+            officeCall([&] { m_controller->bringWindowToFront(); });
+        } catch (...) {
+        }
+    }
     trap(168, [&] { m_host.setInsertBusy(false); });
     m_completed = completed;
     if (!m_keepDocument) {
@@ -100,8 +108,10 @@ bool InsertRun::openDocument(HandlerTrap& trap) {
         trap(118, [&] { m_frame = m_document->getCurrentController()->getFrame(); });
     if (!opened) {
         m_host.documentNotOpened(trap.lastFailure());
+        return false;
     }
-    return opened;
+    m_host.documentOpened();
+    return true;
 }
 
 void InsertRun::insertPictures(HandlerTrap& trap) {

@@ -34,4 +34,7 @@ public:
     // The height that one line in the document's "Caption" paragraph style takes, with the
     // style's spacing above and below, in hundredths of a millimetre.
     virtual int captionLineHeight() = 0;
+    // Puts the window that shows the document in front of the user's other windows and
+    // gives it the focus; nothing happens for a view without a window (headless).
+    virtual void bringWindowToFront() = 0;
 };

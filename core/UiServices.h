@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -58,8 +59,11 @@ public:
     // The document options dialog, opened on `current`; returns the layout confirmed with OK,
     // or nothing when cancelled.
     virtual std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) = 0;
-    // Hands a web page or a folder to the desktop; the result is not waited for.
-    virtual void openUrl(const QUrl& url) = 0;
+    // Hands a web page or a folder to the desktop; the result is not waited for. When the
+    // desktop turns out to have nothing that opens it, `failed` (if given) is called later,
+    // from the event loop, with the reason.
+    virtual void openUrl(const QUrl& url,
+                         const std::function<void(const QString& reason)>& failed) = 0;
     // Ends the program at once; nothing after this call runs.
     virtual void endProgram(int exitCode) = 0;
 

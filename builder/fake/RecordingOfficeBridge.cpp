@@ -50,6 +50,7 @@ public:
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }
+    void bringWindowToFront() override { m_office.enter(QStringLiteral("controller.toFront")); }
     void setCursorParagraphStyle(const QString& styleName) override {
         m_office.enter(QStringLiteral("controller.setParaStyleName"), styleName);
     }

@@ -7,6 +7,8 @@
 #include "core/AppError.h"
 
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -176,5 +178,22 @@ QSize UnoController::pageTextArea() {
             height -= length("FooterHeight") + length("FooterBodyDistance");
         }
         return QSize(width, height);
+    });
+}
+
+void UnoController::bringWindowToFront() {
+    m_link->call([&] {
+        const css::uno::Reference<css::frame::XFrame> frame = m_controller->getFrame();
+        if (!frame.is()) {
+            return;
+        }
+        const css::uno::Reference<css::awt::XWindow> window = frame->getContainerWindow();
+        const css::uno::Reference<css::awt::XTopWindow> top(window, css::uno::UNO_QUERY);
+        if (top.is()) {
+            top->toFront();
+        }
+        if (window.is()) {
+            window->setFocus();
+        }
     });
 }

@@ -26,6 +26,7 @@ public:
     void setSelectedPictureSize(const QSize& size) override;
     QSize pageTextArea() override;
     int captionLineHeight() override;
+    void bringWindowToFront() override;
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();

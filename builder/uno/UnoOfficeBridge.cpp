@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QUrl>
 
 #include <algorithm>
@@ -26,6 +27,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,7 +75,9 @@ QString exitText(int status) {
 
 UnoOfficeBridge::UnoOfficeBridge(int startTimeoutMs) : m_startTimeoutMs(startTimeoutMs) {}
 
-UnoOfficeBridge::~UnoOfficeBridge() = default;
+UnoOfficeBridge::~UnoOfficeBridge() {
+    stopWatchingStartedOffice();
+}
 
 int UnoOfficeBridge::callTimeoutMs() const {
     return m_callTimeoutOverride ? *m_callTimeoutOverride : callTimeoutSettingMs();
@@ -130,7 +134,45 @@ std::shared_ptr<UnoLink> UnoOfficeBridge::startedOfficeLink() {
         forgetStartedOffice();
         startOffice();
     }
-    return waitUntilListening(m_startTimeoutMs);
+    auto link = waitUntilListening(m_startTimeoutMs);
+    watchStartedOffice();
+    return link;
+}
+
+void UnoOfficeBridge::watchStartedOffice() {
+    // When the user's office already runs on the same profile, the launcher hands the
+    // connection over to it and ends: it is collected then, not left a zombie until the next
+    // run, and the office that answers is not ours to end.
+    if (m_endWatch || m_startedPid <= 0 || QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    const int fd =
+        static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(m_startedPid), 0));
+    if (fd < 0) {
+        return; // no pidfd: the next run collects it
+    }
+    m_endWatch = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(m_endWatch.get(), &QSocketNotifier::activated, m_endWatch.get(), [this] {
+        if (!startedOfficeRuns()) {
+            forgetStartedOffice();
+        }
+        stopWatchingStartedOffice();
+    });
+}
+
+void UnoOfficeBridge::stopWatchingStartedOffice() {
+    if (!m_endWatch) {
+        return;
+    }
+    const int fd = static_cast<int>(m_endWatch->socket());
+    m_endWatch->setEnabled(false);
+    // It may be the notifier whose signal is running: the event loop deletes it.
+    if (QCoreApplication::instance() != nullptr) {
+        m_endWatch.release()->deleteLater();
+    } else {
+        m_endWatch.reset();
+    }
+    ::close(fd);
 }
 
 void UnoOfficeBridge::startOffice() {
@@ -290,6 +332,7 @@ void UnoOfficeBridge::killStartedOffice() {
 }
 
 void UnoOfficeBridge::forgetStartedOffice() {
+    stopWatchingStartedOffice();
     m_startedPid = 0;
     m_startedPipe.clear();
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class QSocketNotifier;
 class UnoLink;
 
 // The office bridge over the office's UNO C++ runtime. "The service manager" is the
@@ -60,6 +61,9 @@ private:
     void killStartedOffice();
     void forgetStartedOffice();
     void keep(const std::shared_ptr<UnoLink>& link);
+    // Collects the started process as soon as it ends, instead of at the next run.
+    void watchStartedOffice();
+    void stopWatchingStartedOffice();
 
     int m_startTimeoutMs;
     QString m_connection;
@@ -72,6 +76,8 @@ private:
     // and the pipe it listens on.
     qint64 m_startedPid = 0;
     QString m_startedPipe;
+    // Tells the event loop when that process ends (a pidfd); none where the kernel has none.
+    std::unique_ptr<QSocketNotifier> m_endWatch;
 
     // Every link made, so that an interrupt can cut them from another thread.
     std::mutex m_linksMutex;

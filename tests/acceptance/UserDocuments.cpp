@@ -76,13 +76,14 @@ bool listUserDocuments(const QString& connection, QList<UserDocument>* documents
                        });
 }
 
-bool openUnsavedUserDocument(const QString& connection, const QString& text, QString* error) {
+bool openUnsavedUserDocument(const QString& connection, const QString& text, QString* error,
+                             bool hidden) {
     return withDesktop(
         connection, 60000, error, [&](const css::uno::Reference<css::frame::XDesktop2>& desktop) {
-            css::uno::Sequence<css::beans::PropertyValue> hidden(1);
-            hidden.getArray()[0] = NewPropertyValue(QStringLiteral("Hidden"), true);
+            css::uno::Sequence<css::beans::PropertyValue> arguments(1);
+            arguments.getArray()[0] = NewPropertyValue(QStringLiteral("Hidden"), hidden);
             const auto component =
-                desktop->loadComponentFromURL("private:factory/swriter", "_blank", 0, hidden);
+                desktop->loadComponentFromURL("private:factory/swriter", "_blank", 0, arguments);
             css::uno::Reference<css::text::XTextDocument> document(component,
                                                                    css::uno::UNO_QUERY_THROW);
             const auto body = document->getText();

@@ -18,8 +18,9 @@ bool listUserDocuments(const QString& connection, QList<UserDocument>* documents
                        int timeoutMs = 20000);
 
 // Opens a new Writer document in the office at `connection`, types `text` into it and leaves
-// it open and unsaved, as a person at work would.
-bool openUnsavedUserDocument(const QString& connection, const QString& text, QString* error);
+// it open and unsaved, as a person at work would; in a window of its own unless `hidden`.
+bool openUnsavedUserDocument(const QString& connection, const QString& text, QString* error,
+                             bool hidden = true);
 
 // Closes every document of the office at `connection` whose text is not `keepText`; the
 // number closed, or -1 with `error` set.

@@ -2,6 +2,7 @@
 // and without the program's optional files, the title rule, the pointer over the controls,
 // and closing.
 #include "app/CaptionProgressBar.h"
+#include "app/QtUiServices.h"
 #include "core/AppTitle.h"
 #include "core/Settings.h"
 #include "tests/support/Form1Harness.h"
@@ -10,10 +11,14 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QApplication>
 #include <QHelpEvent>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QToolTip>
 
 #include <unistd.h>
@@ -43,7 +48,10 @@ void clearSettings() {
 // Everything that the start-up steps after the skin and the cursor set up.
 void verifySetUp(Form1Harness& h) {
     QCOMPARE(h.form.windowTitle(), QStringLiteral("Lumigrove"));
-    QVERIFY(!h.form.windowIcon().isNull());
+    // An icon made of file names is never null, even when the files are missing: only a
+    // drawn pixmap tells that the compiled-in pictures are there.
+    QVERIFY(!h.form.windowIcon().pixmap(48).isNull());
+    QVERIFY(!QGuiApplication::windowIcon().pixmap(16).isNull());
     QCOMPARE(applicationTitle(), QStringLiteral("Lumigrove"));
     QCOMPARE(h.list().columnCount(), 1);
     QCOMPARE(h.list().headerData(0, Qt::Horizontal).toString(), QStringLiteral("Image File(s)"));
@@ -83,6 +91,7 @@ private slots:
     void pointer_handOverButtonsDefaultElsewhereHourglassStays();
 
     void close_endsTheProgram();
+    void qtBoxes_breakLinesWhereTheHandlersDo();
 };
 
 void Form1WindowTest::layout_controlsAtTheirFixedGeometry_data() {
@@ -422,6 +431,33 @@ void Form1WindowTest::close_endsTheProgram() {
     QVERIFY(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Vantrell"))
                 .allKeys()
                 .isEmpty());
+}
+
+void Form1WindowTest::qtBoxes_breakLinesWhereTheHandlersDo() {
+    // The real Qt boxes, closed from the event loop as soon as they show.
+    QtUiServices ui;
+    QStringList shown;
+    auto closeWhenShown = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box != nullptr);
+            if (auto* input = qobject_cast<QInputDialog*>(box)) {
+                shown.append(input->labelText());
+                input->reject();
+            } else if (auto* message = qobject_cast<QMessageBox*>(box)) {
+                shown.append(message->text());
+                message->accept();
+            }
+        });
+    };
+    closeWhenShown();
+    ui.inputBox(QStringLiteral("Enter file extension to load:\r\r(* for all files)"),
+                QStringLiteral("Lumigrove"), QStringLiteral("*"));
+    closeWhenShown();
+    ui.messageBox(QStringLiteral("Error 1\r\n\r\nOne.\r\rTwo."), MsgStyle::OkOnly,
+                  QStringLiteral("Lumigrove"));
+    QCOMPARE(shown, QStringList({"Enter file extension to load:\n\n(* for all files)",
+                                 "Error 1\n\nOne.\n\nTwo."}));
 }
 
 QTEST_MAIN(Form1WindowTest)

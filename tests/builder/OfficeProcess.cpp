@@ -48,11 +48,16 @@ qint64 OfficeProcess::processId() const {
 bool OfficeProcess::launch(QString* error) {
     m_process = std::make_unique<QProcess>();
     m_process->setProgram(kOfficeBinary);
-    m_process->setArguments({QStringLiteral("--headless"), QStringLiteral("--invisible"),
-                             QStringLiteral("--norestore"), QStringLiteral("--nologo"),
-                             QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
-                             QStringLiteral("--accept=%1;").arg(connection()),
-                             QStringLiteral("-env:UserInstallation=") + profileUrl()});
+    QStringList arguments{QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                          QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
+                          QStringLiteral("--accept=%1;").arg(connection())};
+    if (m_windowedEnvironment) {
+        m_process->setProcessEnvironment(*m_windowedEnvironment);
+    } else {
+        arguments << QStringLiteral("--headless") << QStringLiteral("--invisible")
+                  << QStringLiteral("-env:UserInstallation=") + profileUrl();
+    }
+    m_process->setArguments(arguments);
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->setStandardOutputFile(QProcess::nullDevice());
     // Should the test program die without cleaning up, the suite goes with it.

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 // A headless office suite for one test program: a private profile, a pipe name unique to
 // this run, and a process that is killed when the fixture goes away, or with the test
@@ -22,6 +23,9 @@ public:
     // Kills the suite at once, the way a crash would end it, and waits until it is gone.
     void kill();
     bool isRunning() const;
+    // Starts the suite the way a person's desktop does instead: with its windows, on the
+    // profile of the HOME in `environment` (which also names the DISPLAY).
+    void setWindowed(const QProcessEnvironment& environment) { m_windowedEnvironment = environment; }
     // The suite's process (soffice.bin), or 0 when it is not running.
     qint64 processId() const;
 
@@ -36,4 +40,5 @@ private:
     QTemporaryDir m_profile;
     QString m_pipe;
     std::unique_ptr<QProcess> m_process;
+    std::optional<QProcessEnvironment> m_windowedEnvironment;
 };

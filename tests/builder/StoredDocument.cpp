@@ -14,6 +14,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/XInputStream.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/exc_hlp.hxx>
 
@@ -35,7 +36,7 @@ QByteArray readAll(const css::uno::Reference<css::io::XInputStream>& stream) {
 } // namespace
 
 StoredDocument StoredDocument::storeOpenDocument(const QString& connection, const QString& path,
-                                                 QString* error) {
+                                                 QString* error, const QString& userText) {
     StoredDocument stored;
     try {
         const auto link = UnoOfficeBridge::connectToOffice(connection);
@@ -46,6 +47,11 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
         while (documents->hasMoreElements()) {
             css::uno::Reference<css::lang::XServiceInfo> info(documents->nextElement(),
                                                               css::uno::UNO_QUERY);
+            const css::uno::Reference<css::text::XTextDocument> document(info, css::uno::UNO_QUERY);
+            if (document.is() && !userText.isEmpty() &&
+                fromOUString(document->getText()->getString()) == userText) {
+                continue;
+            }
             if (info.is() && info->supportsService("com.sun.star.text.TextDocument")) {
                 ++stored.openDocuments;
                 text.set(info, css::uno::UNO_QUERY_THROW);

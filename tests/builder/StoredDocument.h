@@ -7,9 +7,10 @@
 // and read back: which pictures it holds, where they point, and where its page breaks are.
 struct StoredDocument {
     // Stores the one text document open in the suite at `connection` to `path` (format
-    // writer8) and closes it in the suite. Fails the calling test through `error`.
+    // writer8) and closes it in the suite; a document whose text is `userText` is a person's
+    // own and left alone. Fails the calling test through `error`.
     static StoredDocument storeOpenDocument(const QString& connection, const QString& path,
-                                            QString* error);
+                                            QString* error, const QString& userText = {});
 
     // Reads the layout from the document's content.xml.
     void analyse(const QString& contentXml);

@@ -104,6 +104,7 @@ private slots:
     void run_insertPause_isWaitedAfterEachPicture();
 
     void run_pictureNotInserted_isReportedAndRunGoesOn();
+    void run_documentWindowNotRaised_runStillDone();
     void run_lastPicturesNotInserted_trailingBreakTakenBack();
     void run_fifoOrFolder_reportedNotHandedToOffice();
     void run_notUtf8Names_urlCarriesBytesAndWindowShowsThem();
@@ -143,6 +144,8 @@ void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
         "dispatcher.executeDispatch .uno:SetAnchorToChar",
         "controller.select end of body",
         "document.unlockControllers",
+        // The finished document is put in front for the user.
+        "controller.toFront",
     };
     QCOMPARE(w.office.calls, expectedCalls);
     QCOMPARE(w.office.controllerLocks, 0);
@@ -279,6 +282,18 @@ void TestInsertRun::progressPercent_wholeNumbersRoundedDown() {
     QCOMPARE(progressPercent(3, 3), 100);
     QCOMPARE(progressPercent(99999, 100000), 99);
     QVERIFY_THROWS_EXCEPTION(AppError, progressPercent(1, 0));
+}
+
+void TestInsertRun::run_documentWindowNotRaised_runStillDone() {
+    // The office stops answering when the finished document is to come to the front: the
+    // document is complete, and the window has nothing to report.
+    Window w({"/pics/one.png"});
+    w.office.failingMember = QStringLiteral("controller.toFront");
+    w.office.failingNumber = OfficeError::TimedOut;
+    w.form.PushButton2_Click();
+    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+    QVERIFY(w.ui.errorReports().isEmpty());
+    w.verifyIdle();
 }
 
 void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {

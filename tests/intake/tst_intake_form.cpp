@@ -380,6 +380,16 @@ void Form1IntakeTest::samples_missingFolderStillAsks() {
     QCOMPARE(w.ui.boxes.size(), 1);
     QVERIFY(w.ui.errorReports().isEmpty());
     QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(path("nowhere/Samples/"))}));
+
+    // A desktop with nothing that opens a folder: the user is told, with the folder and why.
+    w.ui.openFailure = QStringLiteral("xdg-open: no method available");
+    w.ui.boxAnswers = {MsgAnswer::Yes};
+    w.form.PushButton11_Click();
+    QCOMPARE(w.ui.boxes.size(), 3);
+    QCOMPARE(w.ui.boxes.last().style, 48);
+    QCOMPARE(w.ui.boxes.last().text,
+             "The folder of the sample files could not be opened:\r\r" + path("nowhere/Samples") +
+                 "\r\rxdg-open: no method available");
 }
 
 void Form1IntakeTest::samples_shippedBesideProgram() {

@@ -47,8 +47,12 @@ std::optional<AlbumLayout> FakeUiServices::documentOptions(const AlbumLayout& cu
     return optionsAnswers.isEmpty() ? std::nullopt : optionsAnswers.takeFirst();
 }
 
-void FakeUiServices::openUrl(const QUrl& url) {
+void FakeUiServices::openUrl(const QUrl& url,
+                             const std::function<void(const QString& reason)>& failed) {
     openedUrls.append(url);
+    if (!openFailure.isEmpty() && failed) {
+        failed(openFailure);
+    }
 }
 
 void FakeUiServices::endProgram(int code) {

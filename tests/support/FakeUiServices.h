@@ -28,7 +28,8 @@ public:
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
     std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) override;
-    void openUrl(const QUrl& url) override;
+    void openUrl(const QUrl& url,
+                 const std::function<void(const QString& reason)>& failed) override;
     void endProgram(int exitCode) override;
 
     // Answers, taken in order; when a queue is empty the default applies.
@@ -73,6 +74,8 @@ public:
     // Runs while the document options dialog is "open", to act in the middle of a handler.
     std::function<void(const AlbumLayout&)> onOptions;
     QList<QUrl> openedUrls;
+    // When set, the desktop has nothing that opens a URL, for this reason.
+    QString openFailure;
     bool ended = false;
     int exitCode = -1;
 

@@ -1,0 +1,272 @@
+// Lumigrove as a person runs it on a desktop: the built program in a real X session (Xvfb
+// and a window manager) beside the desktop LibreOffice with its windows, driven with the
+// mouse and the keyboard, and judged by what is on the screen and in the document: the
+// progress in view during the run, the document in a Writer window of usable size in front
+// at the end, one sample per page in list order, no child left a zombie, and a person's own
+// office and unsaved work untouched.
+#include "tests/acceptance/UserDocuments.h"
+#include "tests/builder/OfficeProcess.h"
+#include "tests/builder/StoredDocument.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kProgram = QStringLiteral(LUMIGROVE_PROGRAM);
+const QString kUserText = QStringLiteral("Shopping list, not saved yet");
+
+QByteArray output(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    process.waitForFinished(20000);
+    return process.readAllStandardOutput();
+}
+
+QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    return QString::fromLocal8Bit(output(program, args, env)).trimmed();
+}
+
+// Waits in the event loop until `ready` holds; false after `ms`.
+template <typename Ready> bool waitFor(int ms, Ready ready) {
+    const QDeadlineTimer deadline(ms);
+    while (!ready()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+// An X display of its own with a window manager, and the environment of a person on it:
+// a home with no office profile yet, as on a first start.
+class Desktop {
+public:
+    bool start() {
+        for (int n = 90; n < 130 && m_display.isEmpty(); ++n) {
+            if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) {
+                m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), "-screen", "0",
+                                                      "1600x1000x24", "-nolisten", "tcp"});
+                if (waitFor(10000, [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)); })) {
+                    m_display = QStringLiteral(":%1").arg(n);
+                }
+            }
+        }
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_display);
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        m_wm.setProcessEnvironment(env);
+        m_wm.start(QStringLiteral("openbox"), {});
+        return !m_display.isEmpty() && m_wm.waitForStarted() &&
+               waitFor(10000, [&] { return !xprop("_NET_SUPPORTING_WM_CHECK").isEmpty(); });
+    }
+    ~Desktop() {
+        // The offices on this home are the test's own: started by it or by its Lumigrove.
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+            if (pid.toInt() > 0 && environ.open(QIODevice::ReadOnly) &&
+                environ.readAll().contains("HOME=" + m_home.path().toLocal8Bit() + '\0')) {
+                ::kill(pid.toInt(), SIGKILL);
+            }
+        }
+        m_wm.kill();
+        m_wm.waitForFinished();
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
+    }
+    QString home() const { return m_home.path(); }
+    QString xprop(const QString& property) const {
+        return run("xprop", {"-root", property}, env);
+    }
+    // The mapped windows whose title matches, bottom to top.
+    QStringList windows(const QString& titlePattern) const {
+        QStringList found;
+        const QStringList stacking = xprop("_NET_CLIENT_LIST_STACKING").section('#', 1).split(',');
+        for (const QString& id : stacking) {
+            const QString name = run("xdotool", {"getwindowname", id.trimmed()}, env);
+            if (!id.trimmed().isEmpty() && QRegularExpression(titlePattern).match(name).hasMatch()) {
+                found.append(QString::number(id.trimmed().toULong(nullptr, 16)));
+            }
+        }
+        return found;
+    }
+    QString activeWindow() const {
+        return QString::number(xprop("_NET_ACTIVE_WINDOW").section('#', 1).trimmed().toULong(nullptr, 16));
+    }
+    void xdotool(const QStringList& args) const { run("xdotool", args, env); }
+
+    QProcessEnvironment env;
+
+private:
+    QTemporaryDir m_home;
+    QString m_display;
+    QProcess m_xvfb, m_wm;
+};
+
+} // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void samples_builtInAWriterWindowInFront_data();
+    void samples_builtInAWriterWindowInFront();
+};
+
+void DesktopTest::initTestCase() {
+    if (!QFile::exists("/usr/lib/libreoffice/program/libvclplug_genlo.so")) {
+        QSKIP("only the windowless LibreOffice is installed here; this test needs the desktop one");
+    }
+}
+
+void DesktopTest::samples_builtInAWriterWindowInFront_data() {
+    QTest::addColumn<bool>("userOfficeRuns");
+    QTest::newRow("the office Lumigrove starts") << false;
+    QTest::newRow("a person's office with unsaved work") << true;
+}
+
+void DesktopTest::samples_builtInAWriterWindowInFront() {
+    QFETCH(bool, userOfficeRuns);
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    // Settings written as a person would, short pauses so that the run can be watched.
+    QDir().mkpath(desktop.home() + "/.config");
+    QFile settings(desktop.home() + "/.config/Vantrell.conf");
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Lumigrove]\nInsertPause=0.5\n");
+    settings.close();
+
+    OfficeProcess userOffice;
+    if (userOfficeRuns) {
+        QString error;
+        userOffice.setWindowed(desktop.env);
+        QVERIFY2(userOffice.start(&error), qPrintable(error));
+        QVERIFY2(openUnsavedUserDocument(userOffice.connection(), kUserText, &error, false),
+                 qPrintable(error));
+    }
+
+    // Started from the home folder with a relative path, as from a terminal there.
+    QProcess lumigrove;
+    lumigrove.setProcessEnvironment(desktop.env);
+    lumigrove.setWorkingDirectory(desktop.home());
+    lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
+    lumigrove.start(QDir(desktop.home()).relativeFilePath(kProgram), {});
+    QString main;
+    QVERIFY(waitFor(90000, [&] {
+        main = desktop.windows("^Lumigrove$").value(0);
+        return !main.isEmpty();
+    }));
+    auto click = [&](int x, int y) {
+        desktop.xdotool({"mousemove", "--window", main, QString::number(x), QString::number(y),
+                         "click", "1"});
+    };
+    // A box of the program's own: titled like the main window, above it.
+    auto box = [&] {
+        const QStringList own = desktop.windows("^Lumigrove$");
+        return own.size() > 1 ? own.last() : QString();
+    };
+    auto answer = [&](const QString& key) {
+        QString shown;
+        QVERIFY(waitFor(30000, [&] { return !(shown = box()).isEmpty(); }));
+        desktop.xdotool({"windowactivate", "--sync", shown, "key", key});
+        QVERIFY(waitFor(10000, [&] { return box().isEmpty(); }));
+    };
+
+    click(400, 231); // Load Sample/Example Files
+    answer("Escape"); // not the samples' folder
+    click(268, 265); // Start Inserting Images
+    // The document opens in front, then the progress comes back in front of it.
+    const QString writerTitle = "^Untitled \\d+ - LibreOffice Writer$";
+    QStringList writer;
+    QVERIFY(waitFor(60000, [&] { return !(writer = desktop.windows(writerTitle)).isEmpty(); }));
+    QVERIFY2(waitFor(5000, [&] {
+                 const QStringList all = desktop.windows(".");
+                 return all.indexOf(main) > all.indexOf(desktop.windows(writerTitle).value(0));
+             }),
+             "the progress stays hidden behind the document");
+    answer("Return"); // "Done."
+    QVERIFY(desktop.windows("^Application Error$").isEmpty());
+
+    // The document in front, mapped and of a usable size, beside any the person had.
+    writer = desktop.windows(writerTitle);
+    QCOMPARE(writer.size(), userOfficeRuns ? 2 : 1);
+    // The office that made the document raises it. A person's office that was running
+    // already is left to the window manager, which may keep the focus where the person last
+    // clicked.
+    if (!userOfficeRuns) {
+        QVERIFY(waitFor(5000, [&] { return desktop.activeWindow() == writer.last(); }));
+    }
+    const QString geometry = run("xdotool", {"getwindowgeometry", writer.last()}, desktop.env);
+    const auto size = QRegularExpression("Geometry: (\\d+)x(\\d+)").match(geometry);
+    QVERIFY2(size.captured(1).toInt() >= 800 && size.captured(2).toInt() >= 500,
+             qPrintable(geometry));
+
+    // No child of Lumigrove left a zombie (the launcher that handed over to a running office).
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(lumigrove.processId()));
+    QVERIFY(children.open(QIODevice::ReadOnly));
+    for (const QByteArray& child : children.readAll().split(' ')) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(child)));
+        if (!child.trimmed().isEmpty() && stat.open(QIODevice::ReadOnly)) {
+            QVERIFY2(!stat.readAll().contains(") Z "), child.constData());
+        }
+    }
+
+    // What the document holds: the samples, one to a page, in the list's (name) order.
+    const QStringList pipes =
+        QDir("/tmp").entryList({QStringLiteral("OSL_PIPE_%1_lumigrove%2*")
+                                    .arg(::getuid())
+                                    .arg(lumigrove.processId())},
+                               QDir::System);
+    // Each run that handed over to a running office opened it one more pipe of its own.
+    QVERIFY(!pipes.isEmpty());
+    const QString connection =
+        "pipe,name=" + pipes.first().section('_', 3) + ";urp";
+    QTemporaryDir stored;
+    QString error;
+    const QDir samplesFolder(QFileInfo(kProgram).path() + "/Samples");
+    const int samples = static_cast<int>(samplesFolder.entryList(QDir::Files).size());
+    const StoredDocument document =
+        StoredDocument::storeOpenDocument(connection, stored.filePath("made.odt"), &error, kUserText);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(document.layout, QStringList(samples, "P").join('B'));
+    QStringList names = samplesFolder.entryList(QDir::Files);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.toUpper() == b.toUpper() ? a < b : a.toUpper() < b.toUpper();
+    });
+    for (int i = 0; i < samples; ++i) {
+        QFile sample(samplesFolder.filePath(names.at(i)));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QVERIFY2(output("unzip", {"-p", stored.filePath("made.odt"), document.imageLinks.value(i)},
+                        desktop.env) == sample.readAll(),
+                 qPrintable(names.at(i)));
+    }
+
+    if (userOfficeRuns) {
+        QList<UserDocument> documents;
+        QVERIFY2(listUserDocuments(userOffice.connection(), &documents, &error), qPrintable(error));
+        QCOMPARE(documents.size(), 1);
+        QVERIFY(documents.first().modified);
+        QCOMPARE(documents.first().text, kUserText);
+    }
+    // Closing the window ends the program, and never the person's office.
+    desktop.xdotool({"windowactivate", "--sync", main, "key", "alt+F4"});
+    QVERIFY(lumigrove.waitForFinished(20000));
+    QCOMPARE(lumigrove.exitCode(), 0);
+    QCOMPARE(userOffice.isRunning(), userOfficeRuns);
+}
+
+QTEST_GUILESS_MAIN(DesktopTest)
+#include "tst_acceptance_desktop.moc"

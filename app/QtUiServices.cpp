@@ -42,8 +42,8 @@ MsgAnswer QtUiServices::messageBox(const QString& text, int style, const QString
 QString QtUiServices::inputBox(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(owner(), title, shownText(prompt), QLineEdit::Normal, defaultText, &ok);
+    const QString answer = QInputDialog::getText(owner(), title, shownText(prompt),
+                                                 QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }
 
@@ -111,18 +111,22 @@ void QtUiServices::openUrl(const QUrl& url,
     opener->setArguments({url.toLocalFile()});
     opener->setStandardInputFile(QProcess::nullDevice());
     opener->setStandardOutputFile(QProcess::nullDevice());
-    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failed](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            failed(QStringLiteral("xdg-open could not be started: %1").arg(opener->errorString()));
-            opener->deleteLater();
-        }
-    });
+    QObject::connect(
+        opener, &QProcess::errorOccurred, opener, [opener, failed](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                failed(
+                    QStringLiteral("xdg-open could not be started: %1").arg(opener->errorString()));
+                opener->deleteLater();
+            }
+        });
     QObject::connect(opener, &QProcess::finished, opener,
                      [opener, failed](int exitCode, QProcess::ExitStatus status) {
                          if (status != QProcess::NormalExit || exitCode != 0) {
-                             QString reason = QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
+                             QString reason =
+                                 QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
                              if (reason.isEmpty()) {
-                                 reason = QStringLiteral("xdg-open ended with status %1").arg(exitCode);
+                                 reason =
+                                     QStringLiteral("xdg-open ended with status %1").arg(exitCode);
                              }
                              failed(reason);
                          }

@@ -146,8 +146,7 @@ void UnoOfficeBridge::watchStartedOffice() {
     if (m_endWatch || m_startedPid <= 0 || QCoreApplication::instance() == nullptr) {
         return;
     }
-    const int fd =
-        static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(m_startedPid), 0));
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(m_startedPid), 0));
     if (fd < 0) {
         return; // no pidfd: the next run collects it
     }

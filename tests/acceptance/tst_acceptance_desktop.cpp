@@ -58,7 +58,9 @@ public:
             if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) {
                 m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), "-screen", "0",
                                                       "1600x1000x24", "-nolisten", "tcp"});
-                if (waitFor(10000, [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)); })) {
+                if (waitFor(10000, [&] {
+                        return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n));
+                    })) {
                     m_display = QStringLiteral(":%1").arg(n);
                 }
             }
@@ -88,23 +90,23 @@ public:
         m_xvfb.waitForFinished();
     }
     QString home() const { return m_home.path(); }
-    QString xprop(const QString& property) const {
-        return run("xprop", {"-root", property}, env);
-    }
+    QString xprop(const QString& property) const { return run("xprop", {"-root", property}, env); }
     // The mapped windows whose title matches, bottom to top.
     QStringList windows(const QString& titlePattern) const {
         QStringList found;
         const QStringList stacking = xprop("_NET_CLIENT_LIST_STACKING").section('#', 1).split(',');
         for (const QString& id : stacking) {
             const QString name = run("xdotool", {"getwindowname", id.trimmed()}, env);
-            if (!id.trimmed().isEmpty() && QRegularExpression(titlePattern).match(name).hasMatch()) {
+            if (!id.trimmed().isEmpty() &&
+                QRegularExpression(titlePattern).match(name).hasMatch()) {
                 found.append(QString::number(id.trimmed().toULong(nullptr, 16)));
             }
         }
         return found;
     }
     QString activeWindow() const {
-        return QString::number(xprop("_NET_ACTIVE_WINDOW").section('#', 1).trimmed().toULong(nullptr, 16));
+        return QString::number(
+            xprop("_NET_ACTIVE_WINDOW").section('#', 1).trimmed().toULong(nullptr, 16));
     }
     void xdotool(const QStringList& args) const { run("xdotool", args, env); }
 
@@ -170,8 +172,8 @@ void DesktopTest::samples_builtInAWriterWindowInFront() {
         return !main.isEmpty();
     }));
     auto click = [&](int x, int y) {
-        desktop.xdotool({"mousemove", "--window", main, QString::number(x), QString::number(y),
-                         "click", "1"});
+        desktop.xdotool(
+            {"mousemove", "--window", main, QString::number(x), QString::number(y), "click", "1"});
     };
     // A box of the program's own: titled like the main window, above it.
     auto box = [&] {
@@ -185,17 +187,19 @@ void DesktopTest::samples_builtInAWriterWindowInFront() {
         QVERIFY(waitFor(10000, [&] { return box().isEmpty(); }));
     };
 
-    click(400, 231); // Load Sample/Example Files
+    click(400, 231);  // Load Sample/Example Files
     answer("Escape"); // not the samples' folder
-    click(268, 265); // Start Inserting Images
+    click(268, 265);  // Start Inserting Images
     // The document opens in front, then the progress comes back in front of it.
     const QString writerTitle = "^Untitled \\d+ - LibreOffice Writer$";
     QStringList writer;
     QVERIFY(waitFor(60000, [&] { return !(writer = desktop.windows(writerTitle)).isEmpty(); }));
-    QVERIFY2(waitFor(5000, [&] {
-                 const QStringList all = desktop.windows(".");
-                 return all.indexOf(main) > all.indexOf(desktop.windows(writerTitle).value(0));
-             }),
+    QVERIFY2(waitFor(5000,
+                     [&] {
+                         const QStringList all = desktop.windows(".");
+                         return all.indexOf(main) >
+                                all.indexOf(desktop.windows(writerTitle).value(0));
+                     }),
              "the progress stays hidden behind the document");
     answer("Return"); // "Done."
     QVERIFY(desktop.windows("^Application Error$").isEmpty());
@@ -225,21 +229,18 @@ void DesktopTest::samples_builtInAWriterWindowInFront() {
     }
 
     // What the document holds: the samples, one to a page, in the list's (name) order.
-    const QStringList pipes =
-        QDir("/tmp").entryList({QStringLiteral("OSL_PIPE_%1_lumigrove%2*")
-                                    .arg(::getuid())
-                                    .arg(lumigrove.processId())},
-                               QDir::System);
+    const QStringList pipes = QDir("/tmp").entryList(
+        {QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(lumigrove.processId())},
+        QDir::System);
     // Each run that handed over to a running office opened it one more pipe of its own.
     QVERIFY(!pipes.isEmpty());
-    const QString connection =
-        "pipe,name=" + pipes.first().section('_', 3) + ";urp";
+    const QString connection = "pipe,name=" + pipes.first().section('_', 3) + ";urp";
     QTemporaryDir stored;
     QString error;
     const QDir samplesFolder(QFileInfo(kProgram).path() + "/Samples");
     const int samples = static_cast<int>(samplesFolder.entryList(QDir::Files).size());
-    const StoredDocument document =
-        StoredDocument::storeOpenDocument(connection, stored.filePath("made.odt"), &error, kUserText);
+    const StoredDocument document = StoredDocument::storeOpenDocument(
+        connection, stored.filePath("made.odt"), &error, kUserText);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QCOMPARE(document.layout, QStringList(samples, "P").join('B'));
     QStringList names = samplesFolder.entryList(QDir::Files);

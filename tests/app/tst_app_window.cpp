@@ -7,11 +7,11 @@
 #include "core/Settings.h"
 #include "tests/support/Form1Harness.h"
 
+#include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QApplication>
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QMessageBox>

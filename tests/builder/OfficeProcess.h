@@ -25,7 +25,9 @@ public:
     bool isRunning() const;
     // Starts the suite the way a person's desktop does instead: with its windows, on the
     // profile of the HOME in `environment` (which also names the DISPLAY).
-    void setWindowed(const QProcessEnvironment& environment) { m_windowedEnvironment = environment; }
+    void setWindowed(const QProcessEnvironment& environment) {
+        m_windowedEnvironment = environment;
+    }
     // The suite's process (soffice.bin), or 0 when it is not running.
     qint64 processId() const;
 

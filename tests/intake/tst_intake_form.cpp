@@ -387,9 +387,9 @@ void Form1IntakeTest::samples_missingFolderStillAsks() {
     w.form.PushButton11_Click();
     QCOMPARE(w.ui.boxes.size(), 3);
     QCOMPARE(w.ui.boxes.last().style, 48);
-    QCOMPARE(w.ui.boxes.last().text,
-             "The folder of the sample files could not be opened:\r\r" + path("nowhere/Samples") +
-                 "\r\rxdg-open: no method available");
+    QCOMPARE(w.ui.boxes.last().text, "The folder of the sample files could not be opened:\r\r" +
+                                         path("nowhere/Samples") +
+                                         "\r\rxdg-open: no method available");
 }
 
 void Form1IntakeTest::samples_shippedBesideProgram() {

@@ -54,17 +54,15 @@ template <typename Ready> bool waitFor(int ms, Ready ready) {
 class Desktop {
 public:
     bool start() {
-        for (int n = 90; n < 130 && m_display.isEmpty(); ++n) {
-            if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) {
-                m_xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), "-screen", "0",
-                                                      "1600x1000x24", "-nolisten", "tcp"});
-                if (waitFor(10000, [&] {
-                        return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n));
-                    })) {
-                    m_display = QStringLiteral(":%1").arg(n);
-                }
-            }
+        // The server picks a free display itself and names it once it accepts clients.
+        m_xvfb.start(QStringLiteral("Xvfb"),
+                     {"-displayfd", "1", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
+        QByteArray number;
+        waitFor(20000, [&] { return (number += m_xvfb.readAllStandardOutput()).contains('\n'); });
+        if (number.trimmed().isEmpty()) {
+            return false;
         }
+        m_display = ":" + QString::fromLatin1(number.trimmed());
         env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", m_display);
         env.insert("HOME", m_home.path());
@@ -86,7 +84,8 @@ public:
         }
         m_wm.kill();
         m_wm.waitForFinished();
-        m_xvfb.kill();
+        // Asked to end, the server removes its lock and socket.
+        m_xvfb.terminate();
         m_xvfb.waitForFinished();
     }
     QString home() const { return m_home.path(); }

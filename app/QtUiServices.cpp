@@ -111,27 +111,21 @@ void QtUiServices::openUrl(const QUrl& url,
     opener->setArguments({url.toLocalFile()});
     opener->setStandardInputFile(QProcess::nullDevice());
     opener->setStandardOutputFile(QProcess::nullDevice());
-    QObject::connect(
-        opener, &QProcess::errorOccurred, opener, [opener, failed](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart) {
-                failed(
-                    QStringLiteral("xdg-open could not be started: %1").arg(opener->errorString()));
-                opener->deleteLater();
-            }
-        });
-    QObject::connect(opener, &QProcess::finished, opener,
-                     [opener, failed](int exitCode, QProcess::ExitStatus status) {
-                         if (status != QProcess::NormalExit || exitCode != 0) {
-                             QString reason =
-                                 QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
-                             if (reason.isEmpty()) {
-                                 reason =
-                                     QStringLiteral("xdg-open ended with status %1").arg(exitCode);
-                             }
-                             failed(reason);
-                         }
-                         opener->deleteLater();
-                     });
+    // Either the opener cannot start, or it ends saying it found nothing to open with.
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failed](auto error) {
+        if (error == QProcess::FailedToStart) {
+            failed(QStringLiteral("xdg-open could not be started: %1").arg(opener->errorString()));
+            opener->deleteLater();
+        }
+    });
+    QObject::connect(opener, &QProcess::finished, opener, [opener, failed](int exitCode, auto) {
+        const QString said = QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
+        if (opener->exitStatus() != QProcess::NormalExit || exitCode != 0) {
+            failed(said.isEmpty() ? QStringLiteral("xdg-open ended with status %1").arg(exitCode)
+                                  : said);
+        }
+        opener->deleteLater();
+    });
     opener->start();
 }
 

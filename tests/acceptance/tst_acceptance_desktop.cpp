@@ -166,10 +166,15 @@ void DesktopTest::samples_builtInAWriterWindowInFront() {
     lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
     lumigrove.start(QDir(desktop.home()).relativeFilePath(kProgram), {});
     QString main;
-    QVERIFY(waitFor(90000, [&] {
-        main = desktop.windows("^Lumigrove$").value(0);
-        return !main.isEmpty();
-    }));
+    QVERIFY2(waitFor(90000,
+                     [&] {
+                         main = desktop.windows("^Lumigrove$").value(0);
+                         return !main.isEmpty() || lumigrove.state() == QProcess::NotRunning;
+                     }) &&
+                 !main.isEmpty(),
+             qPrintable(QStringLiteral("no window; lumigrove %1, exit %2")
+                            .arg(lumigrove.state() == QProcess::NotRunning ? "ended" : "runs")
+                            .arg(lumigrove.exitCode())));
     auto click = [&](int x, int y) {
         desktop.xdotool(
             {"mousemove", "--window", main, QString::number(x), QString::number(y), "click", "1"});

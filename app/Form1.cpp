@@ -32,6 +32,9 @@
 
 namespace {
 
+// The longest a closing window waits for the office to let go of the document's view.
+constexpr int kClosingCallLimitMs = 2000;
+
 const QString kFormLoad = QStringLiteral("in Sheafwork2021/08/31.Form1.Form_Load ");
 
 // Window geometry is laid out in twips; 15 twips make one pixel at 96 dots per inch.
@@ -296,8 +299,12 @@ void Form1::endProgram(int exitCode) {
     m_ended = true;
     // The program ends at once, also in the middle of a run: a document left with its view
     // locked would stay frozen in the office.
+    // An office that does not answer at once is not waited for.
     if (m_activeRun != nullptr) {
-        m_activeRun->releaseControllerLock();
+        try {
+            m_activeRun->releaseControllerLock(kClosingCallLimitMs);
+        } catch (...) {
+        }
     }
     // An office that the program started itself and that holds no document would stay
     // behind, invisible, after the program; one holding a built document stays with it.

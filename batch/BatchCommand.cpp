@@ -3,6 +3,7 @@
 #include "batch/BatchHost.h"
 #include "batch/BatchInterrupt.h"
 #include "batch/BatchOptions.h"
+#include "builder/InsertRoutines.h"
 #include "builder/InsertRun.h"
 #include "builder/OfficeBridge.h"
 #include "builder/OfficeDesktop.h"
@@ -18,21 +19,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QUrl>
 
 #include <cstdio>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr char kProgram[] = "lumigrove-batch";
-// How long a call into an office of our own may go on after an interrupt before its
-// connection is cut.
+// How long a call into the office may go on after an interrupt before its connection is
+// cut. Cutting ends only our connection: a user's office runs on.
 constexpr int kInterruptGraceMs = 2000;
 
 // A name beside the output that no other run picks: the document is written there and
@@ -43,11 +43,6 @@ QString temporaryNameBeside(const QFileInfo& out) {
                .arg(QCoreApplication::applicationPid())
                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')) +
            out.suffix();
-}
-
-// The file URL of a local path, with every character the office would misread encoded.
-QString fileUrlOf(const QString& path) {
-    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
 }
 
 // The PDF filter downsamples pictures to 300 dpi and re-encodes JPEGs by default; a PDF
@@ -169,7 +164,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         choice.profileFolder = profile->path();
     }
     const std::shared_ptr<OfficeBridge> office = makeOffice(choice);
-    if (interrupt != nullptr && ownOffice) {
+    if (interrupt != nullptr) {
         interrupt->arm([office] { office->cutConnections(); }, kInterruptGraceMs);
     }
     host.setStopRequest(interrupted);
@@ -205,7 +200,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         const QFileInfo target(options.outPath);
         const QString temporary = temporaryNameBeside(target);
         try {
-            document->storeToUrl(fileUrlOf(temporary), options.format.filterName,
+            document->storeToUrl(PictureFileUrl(temporary), options.format.filterName,
                                  filterDataFor(options.format),
                                  storeTimeLimitMs(options.timeoutSeconds, inserted));
             if (interrupted()) {
@@ -221,7 +216,7 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             err << kProgram << ": " << displayFileName(outAsGiven)
                 << " not written: " << e.description() << Qt::endl;
         }
-        QFile::remove(temporary);
+        ::unlink(encodeFileName(temporary).constData());
     }
 
     // Let go of the document and, when it is ours, of the office; failures here change

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include <sys/stat.h>
@@ -282,12 +283,15 @@ void resolvePaths(BatchOptions& options, const QString& cwd) {
 }
 
 QString callerWorkingFolder() {
-    const QString physical = QDir::currentPath();
-    const QString shell = qEnvironmentVariable("PWD");
-    struct stat here {};
+    // By their bytes, like every other name: a folder's name need not be UTF-8.
+    char* here = ::getcwd(nullptr, 0);
+    const QString physical = here != nullptr ? decodeFileName(here) : QDir::currentPath();
+    std::free(here);
+    const QString shell = decodeFileName(qgetenv("PWD"));
+    struct stat real {};
     struct stat named {};
-    if (shell.startsWith(QLatin1Char('/')) && statOf(physical, here) && statOf(shell, named) &&
-        here.st_dev == named.st_dev && here.st_ino == named.st_ino) {
+    if (shell.startsWith(QLatin1Char('/')) && statOf(physical, real) && statOf(shell, named) &&
+        real.st_dev == named.st_dev && real.st_ino == named.st_ino) {
         return shell;
     }
     return physical;
@@ -310,21 +314,23 @@ QString checkBatchInputs(const BatchOptions& options, FileSystem& disk) {
                 .arg(options.outPath);
         }
     }
-    const QFileInfo out(options.outPath);
-    const QString folder = out.absolutePath();
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir()) {
+    // The names may hold bytes that are not UTF-8: every look at the disk goes by their bytes.
+    const QString folder = options.outPath.left(options.outPath.lastIndexOf(QLatin1Char('/')));
+    const QString shownFolder = folder.isEmpty() ? QStringLiteral("/") : folder;
+    struct stat info {};
+    if (!statOf(shownFolder, info) || !S_ISDIR(info.st_mode)) {
         return QStringLiteral("%1: the output folder %2 does not exist")
-            .arg(options.outPath, folder);
+            .arg(options.outPath, shownFolder);
     }
-    if (::access(encodeFileName(folder).constData(), W_OK | X_OK) != 0) {
+    if (::access(encodeFileName(shownFolder).constData(), W_OK | X_OK) != 0) {
         return QStringLiteral("%1: the output folder %2 cannot be written")
-            .arg(options.outPath, folder);
+            .arg(options.outPath, shownFolder);
     }
-    if (out.isDir()) {
+    const bool exists = statOf(options.outPath, info);
+    if (exists && S_ISDIR(info.st_mode)) {
         return QStringLiteral("%1: is a folder, not a file").arg(options.outPath);
     }
-    if (out.exists() && ::access(encodeFileName(out.absoluteFilePath()).constData(), W_OK) != 0) {
+    if (exists && ::access(encodeFileName(options.outPath).constData(), W_OK) != 0) {
         return QStringLiteral("%1: the output file cannot be replaced").arg(options.outPath);
     }
     return {};

@@ -306,7 +306,7 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
                 dispatcher->executeDispatch(*frame, QStringLiteral(".uno:Escape"), QString(), 0,
                                             none);
                 if (lock == Lock::ReleasedForSelection) {
-                    document->unlockControllers();
+                    document->unlockControllers(0);
                 }
                 ++r.selectionReadings;
                 while (!controller->selectionIsText()) {
@@ -321,7 +321,7 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
                                 ((lock == Lock::Held || lock == Lock::HeldCursorToEnd) &&
                                  relockEvery > 0 && (i + 1) % relockEvery == 0);
             if (relock) {
-                document->unlockControllers();
+                document->unlockControllers(0);
                 document->lockControllers();
             }
             if (i + 1 < pictures.size()) {
@@ -330,7 +330,7 @@ Result referenceLoop(const QString& name, const QString& connection, const QStri
             }
         }
         if (lock != Lock::None) {
-            document->unlockControllers();
+            document->unlockControllers(0);
         }
         r.ok = true;
     } catch (const AppError& e) {

@@ -122,7 +122,7 @@ int progressPercent(qsizetype i, qsizetype count) {
 
 void checkNotSpecialFile(const QString& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode)) {
+    if (::stat(encodeFileName(path).constData(), &info) != 0 || S_ISREG(info.st_mode)) {
         return;
     }
     const QString what = S_ISDIR(info.st_mode)    ? QStringLiteral("a folder")

@@ -139,7 +139,12 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     m_leaveByCursor = false;
     struct Unlock {
         InsertRun& run;
-        ~Unlock() { run.releaseControllerLock(); }
+        ~Unlock() {
+            try {
+                run.releaseControllerLock();
+            } catch (...) {
+            }
+        }
     } unlock{*this};
     for (int i = 1; i <= m_pictures.size() && !m_officeGone; ++i) {
         if (m_host.stopRequested()) {
@@ -148,8 +153,9 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
         }
         insertPicture(trap, i);
     }
-    // The take-back below runs with the document laid out, as it did without the lock.
-    releaseControllerLock();
+    // The take-back below runs with the document laid out, as it did without the lock. An
+    // office that does not answer the release is reported here, once.
+    trap(156, [&] { releaseControllerLock(); });
     // A page break (or a new paragraph) after the last picture that went in, with nothing
     // after it, would leave an empty last page (or paragraph): take it back.
     if (m_breakPending && !m_officeGone) {
@@ -195,11 +201,16 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         ready = pictureStep(trap, 170, [&] { officeCall([&] { openPageTable(); }); });
         tableOpened = ready;
     }
-    // Taken again after a pause spent unlocked.
-    lockControllers();
-    const bool reachedOffice =
-        ready && (pictureStep(trap, 140, [&] { officeCall([&] { insertGraphic(path); }); }) ||
-                  !m_officeGone);
+    // The lock is taken again after a pause spent unlocked; an office that does not answer
+    // it has the picture fail here.
+    const bool reachedOffice = ready && (pictureStep(trap, 140,
+                                                     [&] {
+                                                         officeCall([&] {
+                                                             lockControllers();
+                                                             insertGraphic(path);
+                                                         });
+                                                     }) ||
+                                         !m_officeGone);
     if (reachedOffice && !m_pictureFailed && !m_layout.isDefault()) {
         // The office may answer a picture it could not read without a failure; then no
         // picture is selected, and the picture did not go in.
@@ -249,6 +260,9 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
         return;
     }
     trap(144, [&] { pauseAfterPicture(); });
+    if (m_officeGone) {
+        return; // the release before the pause found the office gone, and said so
+    }
 
     // A picture that did not go in gets no page of its own: the break that follows the
     // last picture that did go in serves the next one.
@@ -269,10 +283,10 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     trap(148, [&] { m_breakArgs[0] = {QStringLiteral("Kind"), short(3)}; });
     trap(150, [&] { m_breakArgs[1] = {QStringLiteral("TemplateName"), QString()}; });
     trap(152, [&] { m_breakArgs[2] = {QStringLiteral("PageNumber"), short(0)}; });
-    lockControllers();
     // The suite answers FAILURE for a break even when it inserted one: the answer says nothing.
     trap(154, [&] {
         officeCall([&] {
+            lockControllers();
             m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:InsertBreak"), QString(),
                                           0, m_breakArgs);
         });
@@ -367,38 +381,47 @@ void InsertRun::lockControllers() {
     if (!m_mayLock || m_locked || m_officeGone) {
         return;
     }
-    // The lock only saves time: a run that cannot take it goes on without it (an office that
-    // has gone away is reported by the next command).
+    // The lock only saves time: a run that cannot take it goes on without it. An office that
+    // went away or does not answer fails the command that wanted the lock.
     try {
         m_document->lockControllers();
         m_locked = true;
         m_leaveByCursor = true;
+    } catch (const AppError& e) {
+        m_mayLock = false;
+        if (e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut) {
+            throw;
+        }
     } catch (...) {
         m_mayLock = false;
     }
 }
 
-void InsertRun::unlockControllers() {
+void InsertRun::unlockControllers(int timeLimitMs) {
     if (!m_locked) {
         return;
     }
     // Released once, whatever the answer: a second release could undo a lock that is not the
-    // run's. A failure here is no failure of a picture, and the next command reports an
-    // office that has gone away.
+    // run's. A failure here is no failure of a picture; an office that went away or does not
+    // answer is told to the caller.
     m_locked = false;
     if (m_officeGone) {
         // Nothing reaches an office that went away or whose connection was cut.
         return;
     }
     try {
-        m_document->unlockControllers();
+        officeCall([&] { m_document->unlockControllers(timeLimitMs); });
+    } catch (const AppError&) {
+        if (m_officeGone) {
+            throw;
+        }
     } catch (...) {
     }
 }
 
-void InsertRun::releaseControllerLock() {
+void InsertRun::releaseControllerLock(int timeLimitMs) {
     m_mayLock = false;
-    unlockControllers();
+    unlockControllers(timeLimitMs);
 }
 
 void InsertRun::leavePictureSelection() {

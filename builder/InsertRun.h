@@ -58,7 +58,9 @@ public:
     // Lets go of the lock on the document's controllers, if the run holds it, for good: the
     // document's view comes back to life, and the run goes on without the lock. For a host
     // that is about to end at once, in the middle of a run.
-    void releaseControllerLock();
+    // `timeLimitMs` above 0 bounds the release instead of the usual limit of a call. Throws
+    // AppError when the office went away or did not answer.
+    void releaseControllerLock(int timeLimitMs = 0);
 
     // The longest wait for the suite to leave the picture selection after ".uno:Escape".
     static constexpr int kSelectionWaitMs = 5000;
@@ -80,7 +82,7 @@ private:
     // the suite then neither lays the document out nor repaints after each command, and each
     // picture costs the same however long the document already is.
     void lockControllers();
-    void unlockControllers();
+    void unlockControllers(int timeLimitMs = 0);
     void pauseAfterPicture();
     // A dispatch whose answer says nothing: the suite answers FAILURE for many commands it
     // carried out.

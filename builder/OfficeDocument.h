@@ -24,7 +24,8 @@ public:
     // While the document's controllers are locked the suite neither lays the document out
     // again nor repaints its views after each change; it catches up when the last lock is
     // released. Locks count: every lock must be released exactly once, or the document's
-    // view stays frozen in the suite.
+    // view stays frozen in the suite. `timeLimitMs` bounds the release instead of the usual
+    // limit of a call, when above 0.
     virtual void lockControllers() = 0;
-    virtual void unlockControllers() = 0;
+    virtual void unlockControllers(int timeLimitMs) = 0;
 };

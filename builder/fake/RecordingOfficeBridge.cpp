@@ -106,7 +106,7 @@ public:
         m_office.enter(QStringLiteral("document.lockControllers"));
         ++m_office.controllerLocks;
     }
-    void unlockControllers() override {
+    void unlockControllers(int /*timeLimitMs*/) override {
         m_office.enter(QStringLiteral("document.unlockControllers"));
         --m_office.controllerLocks;
     }

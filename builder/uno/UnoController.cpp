@@ -35,7 +35,8 @@ std::unique_ptr<OfficeFrame> UnoController::getFrame() {
             throw AppError(QStringLiteral("The document's view has no frame"),
                            OfficeError::Automation);
         }
-        return std::make_unique<UnoFrame>(frame);
+        return std::make_unique<UnoFrame>(frame, css::uno::Reference<css::frame::XDispatchProvider>(
+                                                     frame, css::uno::UNO_QUERY_THROW));
     });
 }
 

@@ -48,9 +48,10 @@ void UnoDocument::close() {
 }
 
 void UnoDocument::lockControllers() {
-    callOffice([&] { m_model->lockControllers(); });
+    m_link->call([&] { m_model->lockControllers(); });
 }
 
-void UnoDocument::unlockControllers() {
-    callOffice([&] { m_model->unlockControllers(); });
+void UnoDocument::unlockControllers(int timeLimitMs) {
+    m_link->callWithin(timeLimitMs > 0 ? timeLimitMs : m_link->timeoutMs(),
+                       [&] { m_model->unlockControllers(); });
 }

@@ -19,7 +19,7 @@ public:
                     const OfficeArguments& filterData, int timeLimitMs) override;
     void close() override;
     void lockControllers() override;
-    void unlockControllers() override;
+    void unlockControllers(int timeLimitMs) override;
 
 private:
     std::shared_ptr<UnoLink> m_link;

@@ -7,8 +7,6 @@
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
-#include <com/sun/star/connection/Connector.hpp>
-#include <com/sun/star/connection/NoConnectException.hpp>
 
 #include <QStringList>
 
@@ -65,17 +63,12 @@ std::shared_ptr<UnoLink> UnoLink::connect(const QString& connection, int timeout
     const auto local = localUnoContext();
     std::shared_ptr<UnoLink> link(new UnoLink(timeoutMs));
     link->call([&] {
-        const auto connector = css::connection::Connector::create(local);
-        css::uno::Reference<css::connection::XConnection> opened;
-        try {
-            opened = connector->connect(toOUString(parts.connection));
-        } catch (const css::connection::NoConnectException& e) {
-            throw AppError(fromOUString(e.Message), OfficeError::NotListening);
-        }
+        const auto socket = LinkSocket::connect(parts.connection, timeoutMs);
         {
             const std::lock_guard lock(link->m_mutex);
-            link->m_connection = opened;
+            link->m_socket = socket;
         }
+        const auto opened = socket->connection();
         const auto factory = css::bridge::BridgeFactory::create(local);
         const auto bridge =
             factory->createBridge(rtl::OUString(), toOUString(parts.protocol), opened, {});
@@ -89,27 +82,24 @@ std::shared_ptr<UnoLink> UnoLink::connect(const QString& connection, int timeout
     return link;
 }
 
+std::shared_ptr<LinkSocket> UnoLink::socket() {
+    const std::lock_guard lock(m_mutex);
+    return m_socket;
+}
+
 void UnoLink::cut() {
-    css::uno::Reference<css::lang::XComponent> bridge;
-    css::uno::Reference<css::connection::XConnection> connection;
-    {
-        const std::lock_guard lock(m_mutex);
-        bridge = m_bridge;
-        connection = m_connection;
-    }
-    try {
-        if (bridge.is()) {
-            bridge->dispose();
-        } else if (connection.is()) {
-            connection->close();
-        }
-    } catch (const css::uno::Exception&) {
+    // The bridge's own reader sees the end of the connection and disposes the bridge on
+    // its thread; the waiting call then throws.
+    if (const auto open = socket()) {
+        open->shutDown();
     }
 }
 
 UnoLink::Armed::Armed(UnoLink& link, int timeoutMs) : m_link(link) {
     {
         const std::lock_guard lock(m_link.m_mutex);
+        m_outerDeadline = m_link.m_deadline;
+        m_outerLimitMs = m_link.m_callLimitMs;
         m_link.m_callLimitMs = timeoutMs;
         m_link.m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     }
@@ -117,8 +107,12 @@ UnoLink::Armed::Armed(UnoLink& link, int timeoutMs) : m_link(link) {
 }
 
 UnoLink::Armed::~Armed() {
-    const std::lock_guard lock(m_link.m_mutex);
-    m_link.m_deadline.reset();
+    {
+        const std::lock_guard lock(m_link.m_mutex);
+        m_link.m_deadline = m_outerDeadline;
+        m_link.m_callLimitMs = m_outerLimitMs;
+    }
+    m_link.m_wake.notify_all();
 }
 
 void UnoLink::throwCallFailure() {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "builder/uno/UnoErrors.h"
+#include "builder/uno/UnoSocket.h"
 
-#include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -18,9 +18,11 @@
 
 // One connection to a running office over its URP bridge, with a time limit on every call.
 // A call to an office that stopped (SIGSTOP) or that blocks on a fifo would wait for ever;
-// a watchdog thread disposes the bridge when a call has not returned within the limit,
-// which makes the waiting call throw, and the call fails as OfficeError::TimedOut. Every
-// later call on the link fails as OfficeError::Disconnected.
+// a watchdog thread shuts the connection's socket down when a call has not returned within
+// the limit, which makes the waiting call throw, and the call fails as
+// OfficeError::TimedOut. Every later call on the link fails as OfficeError::Disconnected.
+// call() is the only way into the office: every object of the office that the program
+// holds is reached through a link, so no call can be made without a limit.
 class UnoLink {
 public:
     // Connects to the office at `connection` ("pipe,name=x;urp", "socket,host=h,port=p;urp"
@@ -36,6 +38,8 @@ public:
     int timeoutMs() const { return m_timeoutMs; }
 
     // Runs one call into the office under the time limit; a UNO exception leaves as AppError.
+    // A call made inside another gets its own limit, and the outer call's limit holds again
+    // when it returns.
     template <typename Call> decltype(auto) call(Call&& body) {
         return callWithin(m_timeoutMs, std::forward<Call>(body));
     }
@@ -51,6 +55,8 @@ public:
 
     // Cuts the connection at once, from any thread: a waiting call and every later one fail.
     void cut();
+    // The socket, for cutting the connection from another thread without keeping the link.
+    std::shared_ptr<LinkSocket> socket();
 
 private:
     explicit UnoLink(int timeoutMs);
@@ -65,6 +71,8 @@ private:
 
     private:
         UnoLink& m_link;
+        std::optional<std::chrono::steady_clock::time_point> m_outerDeadline;
+        int m_outerLimitMs = 0;
     };
 
     [[noreturn]] void throwCallFailure();
@@ -78,7 +86,7 @@ private:
     int m_callLimitMs = 0;
     bool m_stopping = false;
     bool m_timedOut = false;
-    css::uno::Reference<css::connection::XConnection> m_connection;
+    std::shared_ptr<LinkSocket> m_socket;
     css::uno::Reference<css::lang::XComponent> m_bridge;
     css::uno::Reference<css::uno::XComponentContext> m_context;
     std::thread m_watchdog;

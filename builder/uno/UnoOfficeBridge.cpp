@@ -1,10 +1,13 @@
 #include "builder/uno/UnoOfficeBridge.h"
 
+#include "builder/InsertRoutines.h"
 #include "builder/uno/UnoLink.h"
 #include "builder/uno/UnoRuntime.h"
 #include "builder/uno/UnoSession.h"
+#include "builder/uno/UnoSocket.h"
 #include "core/AppError.h"
 #include "core/EventLoopWait.h"
+#include "core/FileNames.h"
 #include "core/Settings.h"
 
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -17,7 +20,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
-#include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
@@ -41,7 +43,7 @@ constexpr int kDefaultCallTimeoutSeconds = 60;
 constexpr int kEndWaitMs = 10000;
 constexpr int kEndPollMs = 50;
 // How long a program that is closing waits for its office to say whether it holds a document.
-constexpr int kIdleCheckTimeoutMs = 5000;
+constexpr int kIdleCheckTimeoutMs = 2000;
 
 int callTimeoutSettingMs() {
     double seconds = GetSecondsSetting(Setting::OfficeTimeout);
@@ -53,12 +55,6 @@ int callTimeoutSettingMs() {
 
 QString pipeConnection(const QString& pipe) {
     return QStringLiteral("pipe,name=%1;urp").arg(pipe);
-}
-
-// The socket file of a named pipe of the office's runtime; the office removes it when it
-// ends by itself, not when it is killed.
-QString pipeFile(const QString& pipe) {
-    return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe);
 }
 
 QString exitText(int status) {
@@ -109,22 +105,18 @@ std::unique_ptr<OfficeSession> UnoOfficeBridge::createServiceManager() {
 
 void UnoOfficeBridge::keep(const std::shared_ptr<UnoLink>& link) {
     const std::lock_guard lock(m_linksMutex);
-    std::erase_if(m_links, [](const std::weak_ptr<UnoLink>& kept) { return kept.expired(); });
-    m_links.push_back(link);
+    std::erase_if(m_links, [](const std::weak_ptr<LinkSocket>& kept) { return kept.expired(); });
+    m_links.push_back(link->socket());
 }
 
 void UnoOfficeBridge::cutConnections() {
-    std::vector<std::shared_ptr<UnoLink>> links;
-    {
-        const std::lock_guard lock(m_linksMutex);
-        for (const auto& kept : m_links) {
-            if (auto link = kept.lock()) {
-                links.push_back(std::move(link));
-            }
+    // Only the sockets are touched: the links and the runtime's bridges stay with the thread
+    // that uses them, which sees its calls fail.
+    const std::lock_guard lock(m_linksMutex);
+    for (const auto& kept : m_links) {
+        if (const auto socket = kept.lock()) {
+            socket->shutDown();
         }
-    }
-    for (const auto& link : links) {
-        link->cut();
     }
 }
 
@@ -196,12 +188,11 @@ void UnoOfficeBridge::startOffice() {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
     }
     if (!m_profileFolder.isEmpty()) {
-        arguments << QStringLiteral("-env:UserInstallation=") +
-                         QUrl::fromLocalFile(m_profileFolder).toString(QUrl::FullyEncoded);
+        arguments << QStringLiteral("-env:UserInstallation=") + PictureFileUrl(m_profileFolder);
     }
     QList<QByteArray> bytes;
     for (const QString& argument : arguments) {
-        bytes.append(QFile::encodeName(argument));
+        bytes.append(encodeFileName(argument));
     }
     std::vector<char*> argv;
     for (QByteArray& argument : bytes) {
@@ -218,7 +209,7 @@ void UnoOfficeBridge::startOffice() {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const QByteArray home = QFile::encodeName(QDir::homePath());
+    const QByteArray home = encodeFileName(QDir::homePath());
     posix_spawn_file_actions_addchdir_np(&actions, home.constData());
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -233,7 +224,7 @@ void UnoOfficeBridge::startOffice() {
     if (!m_profileFolder.isEmpty()) {
         const QString temp = m_profileFolder + QStringLiteral("/tmp");
         QDir().mkpath(temp);
-        ownTemp = "TMPDIR=" + QFile::encodeName(temp);
+        ownTemp = "TMPDIR=" + encodeFileName(temp);
     }
     for (char** entry = environ; *entry != nullptr; ++entry) {
         if (ownTemp.isEmpty() || std::strncmp(*entry, "TMPDIR=", 7) != 0) {
@@ -282,7 +273,7 @@ std::shared_ptr<UnoLink> UnoOfficeBridge::waitUntilListening(int timeoutMs) {
         int status = 0;
         const pid_t ended = ::waitpid(static_cast<pid_t>(m_startedPid), &status, WNOHANG);
         if (ended == m_startedPid) {
-            ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+            removeStartedPipeFile();
             forgetStartedOffice();
             throw AppError(QStringLiteral("The office suite could not start: %1 ended with %2 "
                                           "before it answered")
@@ -326,8 +317,12 @@ void UnoOfficeBridge::killStartedOffice() {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+    removeStartedPipeFile();
     forgetStartedOffice();
+}
+
+void UnoOfficeBridge::removeStartedPipeFile() {
+    ::unlink(encodeFileName(officePipeFile(m_startedPipe)).constData());
 }
 
 void UnoOfficeBridge::forgetStartedOffice() {
@@ -341,7 +336,7 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
         return;
     }
     if (!startedOfficeRuns()) {
-        ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+        removeStartedPipeFile();
         forgetStartedOffice();
         return;
     }
@@ -381,7 +376,7 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
         killStartedOffice();
         return;
     }
-    ::unlink(QFile::encodeName(pipeFile(m_startedPipe)).constData());
+    removeStartedPipeFile();
     forgetStartedOffice();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QSocketNotifier;
+class LinkSocket;
 class UnoLink;
 
 // The office bridge over the office's UNO C++ runtime. "The service manager" is the
@@ -60,6 +61,8 @@ private:
     bool startedOfficeRuns();
     void killStartedOffice();
     void forgetStartedOffice();
+    // The office removes its pipe's socket file when it ends by itself, not when killed.
+    void removeStartedPipeFile();
     void keep(const std::shared_ptr<UnoLink>& link);
     // Collects the started process as soon as it ends, instead of at the next run.
     void watchStartedOffice();
@@ -79,9 +82,9 @@ private:
     // Tells the event loop when that process ends (a pidfd); none where the kernel has none.
     std::unique_ptr<QSocketNotifier> m_endWatch;
 
-    // Every link made, so that an interrupt can cut them from another thread.
+    // The socket of every link made, so that an interrupt can cut them from another thread.
     std::mutex m_linksMutex;
-    std::vector<std::weak_ptr<UnoLink>> m_links;
+    std::vector<std::weak_ptr<LinkSocket>> m_links;
 };
 
 // The bridge a program without a window uses: to the office listening at `connection`, or,

@@ -40,8 +40,13 @@ css::uno::Reference<css::uno::XComponentContext> localUnoContext() {
                                QStringLiteral("/fundamentalrc");
             rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(rc));
         }
-        return new css::uno::Reference<css::uno::XComponentContext>(
-            callOffice([] { return cppu::defaultBootstrap_InitialComponentContext(); }));
+        // Local set-up only: nothing here reaches an office.
+        try {
+            return new css::uno::Reference<css::uno::XComponentContext>(
+                cppu::defaultBootstrap_InitialComponentContext());
+        } catch (const css::uno::Exception&) {
+            throwCaughtOfficeError();
+        }
     }();
     return *context;
 }

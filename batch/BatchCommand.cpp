@@ -200,9 +200,9 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         const QFileInfo target(options.outPath);
         const QString temporary = temporaryNameBeside(target);
         try {
-            document->storeToUrl(PictureFileUrl(temporary), options.format.filterName,
-                                 filterDataFor(options.format),
-                                 storeTimeLimitMs(options.timeoutSeconds, inserted));
+            document->storeToFile(temporary, options.format.filterName,
+                                  filterDataFor(options.format),
+                                  storeTimeLimitMs(options.timeoutSeconds, inserted));
             if (interrupted()) {
                 throw AppError(QStringLiteral("interrupted"));
             }

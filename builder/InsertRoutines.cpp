@@ -129,6 +129,6 @@ void checkNotSpecialFile(const QString& path) {
                          : S_ISFIFO(info.st_mode) ? QStringLiteral("a fifo")
                          : S_ISSOCK(info.st_mode) ? QStringLiteral("a socket")
                                                   : QStringLiteral("a device");
-    throw AppError(QStringLiteral("%1 is %2, not a picture file").arg(path, what),
+    throw AppError(QStringLiteral("%1 is %2, not a picture file").arg(displayFileName(path), what),
                    ErrorNumber::PathFileAccessError);
 }

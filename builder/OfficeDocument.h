@@ -13,12 +13,14 @@ class OfficeDocument {
 public:
     virtual ~OfficeDocument() = default;
     virtual std::unique_ptr<OfficeController> getCurrentController() = 0;
-    // Writes the document to a file URL with the suite's filter for the format
-    // ("writer8", "MS Word 2007 XML", "writer_pdf_Export") and the filter's own settings, if
-    // any; the document stays open. Storing takes longer the longer the document is:
-    // `timeLimitMs` bounds this call instead of the usual limit of a call, when above 0.
-    virtual void storeToUrl(const QString& url, const QString& filterName,
-                            const OfficeArguments& filterData, int timeLimitMs) = 0;
+    // Writes the document into a new file at `path` (which must not exist) with the suite's
+    // filter for the format ("writer8", "MS Word 2007 XML", "writer_pdf_Export") and the
+    // filter's own settings, if any; the document stays open. Storing takes longer the longer
+    // the document is: `timeLimitMs` bounds this call instead of the usual limit of a call,
+    // when above 0. Throws AppError when the file cannot be written; the caller removes what
+    // was written then.
+    virtual void storeToFile(const QString& path, const QString& filterName,
+                             const OfficeArguments& filterData, int timeLimitMs) = 0;
     // Closes the document without saving it.
     virtual void close() = 0;
     // While the document's controllers are locked the suite neither lays the document out

@@ -89,16 +89,16 @@ public:
         m_office.enter(QStringLiteral("document.getCurrentController"));
         return std::make_unique<RecordingController>(m_office);
     }
-    void storeToUrl(const QString& url, const QString& filterName,
-                    const OfficeArguments& filterData, int timeLimitMs) override {
+    void storeToFile(const QString& path, const QString& filterName,
+                     const OfficeArguments& filterData, int timeLimitMs) override {
         m_office.storeTimeLimitsMs.append(timeLimitMs);
-        QString argument = url + QLatin1Char(' ') + filterName;
+        QString argument = path + QLatin1Char(' ') + filterName;
         for (const OfficeArgument& setting : filterData) {
             argument += QStringLiteral(" [") + describeArgument(setting) + QLatin1Char(']');
         }
-        m_office.enter(QStringLiteral("document.storeToURL"), argument);
+        m_office.enter(QStringLiteral("document.storeToFile"), argument);
         if (m_office.onStore) {
-            m_office.onStore(url);
+            m_office.onStore(path);
         }
     }
     void close() override { m_office.enter(QStringLiteral("document.close")); }

@@ -55,8 +55,8 @@ public:
     std::function<DispatchState(const Dispatch&)> answer;
     // Runs inside every dispatch, before it returns: the place to act in the middle of a run.
     std::function<void(const Dispatch&)> onDispatch;
-    // Runs inside every store, with the file URL: the place to write the file, or to act.
-    std::function<void(const QString& url)> onStore;
+    // Runs inside every store, with the path: the place to write the file, or to act.
+    std::function<void(const QString& path)> onStore;
     // From this dispatch on (counted from 1, 0 for never) the suite is gone: that call and
     // every later one throw OfficeError::Disconnected.
     int disconnectAtDispatch = 0;

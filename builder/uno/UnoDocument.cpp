@@ -2,6 +2,7 @@
 
 #include "builder/OfficeBridge.h"
 #include "builder/uno/UnoController.h"
+#include "builder/uno/UnoFileStream.h"
 #include "builder/uno/UnoLink.h"
 #include "builder/uno/Writer1.h"
 #include "core/AppError.h"
@@ -24,20 +25,27 @@ std::unique_ptr<OfficeController> UnoDocument::getCurrentController() {
     });
 }
 
-void UnoDocument::storeToUrl(const QString& url, const QString& filterName,
-                             const OfficeArguments& filterData, int timeLimitMs) {
+void UnoDocument::storeToFile(const QString& path, const QString& filterName,
+                              const OfficeArguments& filterData, int timeLimitMs) {
+    const rtl::Reference<FileOutputStream> stream = FileOutputStream::create(path);
     m_link->callWithin(timeLimitMs > 0 ? timeLimitMs : m_link->timeoutMs(), [&] {
         css::uno::Reference<css::frame::XStorable> storable(m_model, css::uno::UNO_QUERY_THROW);
-        PropertyList args(filterData.isEmpty() ? 1 : 2);
+        PropertyList args(filterData.isEmpty() ? 2 : 3);
         args.getArray()[0] = NewPropertyValue(QStringLiteral("FilterName"), filterName);
+        args.getArray()[1].Name = "OutputStream";
+        args.getArray()[1].Value <<= css::uno::Reference<css::io::XOutputStream>(stream.get());
         if (!filterData.isEmpty()) {
-            css::beans::PropertyValue data;
-            data.Name = "FilterData";
-            data.Value <<= toPropertyList(filterData);
-            args.getArray()[1] = data;
+            args.getArray()[2].Name = "FilterData";
+            args.getArray()[2].Value <<= toPropertyList(filterData);
         }
-        storable->storeToURL(toOUString(url), args);
+        try {
+            storable->storeToURL("private:stream", args);
+        } catch (const css::uno::Exception&) {
+            stream->throwWriteFailure(); // a full disk says so in its own words
+            throw;
+        }
     });
+    stream->finish();
 }
 
 void UnoDocument::close() {

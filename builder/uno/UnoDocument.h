@@ -15,8 +15,8 @@ public:
                 const css::uno::Reference<css::frame::XModel>& model);
 
     std::unique_ptr<OfficeController> getCurrentController() override;
-    void storeToUrl(const QString& url, const QString& filterName,
-                    const OfficeArguments& filterData, int timeLimitMs) override;
+    void storeToFile(const QString& path, const QString& filterName,
+                     const OfficeArguments& filterData, int timeLimitMs) override;
     void close() override;
     void lockControllers() override;
     void unlockControllers(int timeLimitMs) override;

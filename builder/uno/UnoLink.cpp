@@ -128,6 +128,12 @@ void UnoLink::throwCallFailure() {
                            .arg(limitMs / 1000.0),
                        OfficeError::TimedOut);
     }
+    const auto open = socket();
+    if (open && open->isShutDown()) {
+        // Cut from here (an interrupt), not by the office: said so, not the bridge's words.
+        throw AppError(QStringLiteral("The connection to the office suite was cut"),
+                       OfficeError::Disconnected);
+    }
     throwCaughtOfficeError();
 }
 

@@ -162,10 +162,7 @@ public:
     rtl::OUString SAL_CALL getDescription() override { return toOUString(m_socket->m_description); }
 
 private:
-    bool shut() {
-        const std::lock_guard lock(m_socket->m_mutex);
-        return m_socket->m_shut;
-    }
+    bool shut() { return m_socket->isShutDown(); }
     QString failure(const char* what, int error) const {
         return QStringLiteral("The connection to the office suite (%1) failed to %2: %3")
             .arg(m_socket->m_description, QLatin1String(what), systemError(error));
@@ -226,6 +223,11 @@ void LinkSocket::shutDown() {
         m_shut = true;
         ::shutdown(m_fd, SHUT_RDWR);
     }
+}
+
+bool LinkSocket::isShutDown() {
+    const std::lock_guard lock(m_mutex);
+    return m_shut;
 }
 
 css::uno::Reference<css::connection::XConnection> LinkSocket::connection() {

@@ -31,6 +31,7 @@ public:
     // Ends the connection both ways; every read and write, waiting or later, fails. Safe
     // from any thread, any number of times.
     void shutDown();
+    bool isShutDown();
 
     // The connection the runtime's bridge reads and writes through.
     css::uno::Reference<css::connection::XConnection> connection();

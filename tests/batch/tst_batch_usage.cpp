@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <QUrl>
 #include <sys/stat.h>
 
 namespace {
@@ -177,7 +176,7 @@ void TestBatchUsage::recordingOffice_storesThroughTemporaryName() {
     // the command must say so and fail rather than claim the file.
     QCOMPARE(outcome.status, 1);
     QVERIFY(!QFile::exists(out));
-    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToURL"));
+    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
     QCOMPARE(stores.size(), 1);
     QVERIFY2(stores.first().contains(QStringLiteral("/.album.lumigrove-")),
              qPrintable(stores.first()));
@@ -235,7 +234,7 @@ void TestBatchUsage::recordingOffice_missingNamedFile_failedPictureNotRefusal() 
         return isMissing ? DispatchState::Failure : DispatchState::Success;
     };
     const QString out = m_dir.filePath(QStringLiteral("album.odt"));
-    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    office.onStore = [](const QString& path) { touch(path); };
     const Outcome outcome =
         runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture, missing}, &office);
     QCOMPARE(outcome.status, 1);
@@ -256,11 +255,11 @@ void TestBatchUsage::recordingOffice_nothingInserted_existingOutUntouched() {
     QVERIFY(good.open(QIODevice::WriteOnly));
     good.write("the good document");
     good.close();
-    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    office.onStore = [](const QString& path) { touch(path); };
     const Outcome outcome =
         runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture}, &office);
     QCOMPARE(outcome.status, 1);
-    QVERIFY(office.calls.filter(QStringLiteral("document.storeToURL")).isEmpty());
+    QVERIFY(office.calls.filter(QStringLiteral("document.storeToFile")).isEmpty());
     QVERIFY(good.open(QIODevice::ReadOnly));
     QCOMPARE(good.readAll(), QByteArray("the good document"));
     // Its unsaved document does not stay behind in the user's office either.
@@ -273,7 +272,7 @@ void TestBatchUsage::recordingOffice_pdf_keepsPicturesWhole() {
     const Outcome outcome = runWith(
         {"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("a.pdf")), m_picture},
         &office);
-    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToURL"));
+    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
     QCOMPARE(stores.size(), 1);
     QVERIFY2(stores.first().endsWith(
                  QLatin1String("writer_pdf_Export [ReduceImageResolution boolean false] "
@@ -303,7 +302,7 @@ void TestBatchUsage::recordingOffice_folderSearchPassesOver_listedWithReasons() 
     QVERIFY(QFile::link(folder + "/nowhere.png", folder + "/broken.png"));
     QCOMPARE(::mkfifo(QFile::encodeName(folder + "/pipe.png").constData(), 0644), 0);
     RecordingOfficeBridge office;
-    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    office.onStore = [](const QString& path) { touch(path); };
     const Outcome outcome =
         runWith({"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("t.odt")), folder},
                 &office);
@@ -366,7 +365,7 @@ void TestBatchUsage::recordingOffice_layoutOptionsReachTheDocument() {
     SaveSetting(Setting::Caption, QStringLiteral("name"));
     SaveSetting(Setting::PicturesPerPage, QStringLiteral("4"));
     RecordingOfficeBridge plain;
-    plain.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    plain.onStore = [](const QString& path) { touch(path); };
     QCOMPARE(runWith(QStringList{"-o", out} + files, &plain).status, 0);
     QCOMPARE(plain.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
     QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
@@ -374,7 +373,7 @@ void TestBatchUsage::recordingOffice_layoutOptionsReachTheDocument() {
     QVERIFY(plain.pictureSizes.isEmpty());
 
     RecordingOfficeBridge office;
-    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    office.onStore = [](const QString& path) { touch(path); };
     const Outcome outcome = runWith(
         QStringList{"--caption", "stem", "--per-page=2", "--fit", "-o", out} + files, &office);
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
@@ -398,7 +397,7 @@ void TestBatchUsage::recordingOffice_storeMayTakeLongerForEachPicture() {
     }
     files.append(m_dir.filePath(QStringLiteral("missing.png")));
     RecordingOfficeBridge office;
-    office.onStore = [](const QString& url) { touch(QUrl(url).toLocalFile()); };
+    office.onStore = [](const QString& path) { touch(path); };
     office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
         const bool missing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
                              describeArgument(dispatch.args.value(0)).contains("missing");

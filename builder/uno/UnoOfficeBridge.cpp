@@ -112,6 +112,7 @@ void UnoOfficeBridge::keep(const std::shared_ptr<UnoLink>& link) {
 void UnoOfficeBridge::cutConnections() {
     // Only the sockets are touched: the links and the runtime's bridges stay with the thread
     // that uses them, which sees its calls fail.
+    m_connectionsCut = true;
     const std::lock_guard lock(m_linksMutex);
     for (const auto& kept : m_links) {
         if (const auto socket = kept.lock()) {
@@ -341,9 +342,10 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
         return;
     }
     try {
-        // A program that is closing does not wait long for an answer.
-        const int limit =
-            onlyIfIdle ? std::min(callTimeoutMs(), kIdleCheckTimeoutMs) : callTimeoutMs();
+        // A program that is closing, or whose calls were cut, does not wait long for an answer.
+        const int limit = onlyIfIdle || m_connectionsCut
+                              ? std::min(callTimeoutMs(), kIdleCheckTimeoutMs)
+                              : callTimeoutMs();
         const auto link = UnoLink::connect(pipeConnection(m_startedPipe), limit);
         const bool idle = link->call([&] {
             const auto desktop = css::frame::Desktop::create(link->context());

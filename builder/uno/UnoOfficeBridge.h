@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -85,6 +86,7 @@ private:
     // The socket of every link made, so that an interrupt can cut them from another thread.
     std::mutex m_linksMutex;
     std::vector<std::weak_ptr<LinkSocket>> m_links;
+    std::atomic<bool> m_connectionsCut{false};
 };
 
 // The bridge a program without a window uses: to the office listening at `connection`, or,

@@ -100,6 +100,7 @@ private slots:
     void bridge_startsInstalledOffice();
     void bridge_officeThatEndsAtOnce_noticedAtOnceAndSaidSo();
     void window_closed_endsItsOwnIdleOfficeKeepsOneWithADocument();
+    void run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable_data();
     void run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable();
     // Kills the suite: runs last.
     void run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects();
@@ -418,11 +419,24 @@ void TestOfficeE2E::window_closed_endsItsOwnIdleOfficeKeepsOneWithADocument() {
     }
 }
 
+void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable_data() {
+    // An empty InsertPause is the window's own pause of 2 s, spent with the view unlocked.
+    QTest::addColumn<QString>("pause");
+    QTest::addColumn<AlbumLayout>("layout");
+    QTest::newRow("0.2 s") << "0.2" << AlbumLayout();
+    QTest::newRow("the window's own pause") << "" << AlbumLayout();
+    QTest::newRow("1 s, captions, 2 per page") << "1" << AlbumLayout{CaptionKind::Name, 2, false};
+    QTest::newRow("0.3 s, 4 per page, fit") << "0.3" << AlbumLayout{CaptionKind::None, 4, true};
+}
+
 void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable() {
+    QFETCH(QString, pause);
+    QFETCH(AlbumLayout, layout);
     SaveSetting(QStringLiteral("OfficeTimeout"), QStringLiteral("2"));
-    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.2"));
+    SaveSetting(QStringLiteral("InsertPause"), pause);
+    saveAlbumLayout(layout);
     QStringList names;
-    for (int i = 1; i <= 12; ++i) {
+    for (int i = 1; i <= 8; ++i) {
         names.append(QStringLiteral("stop-%1.png").arg(i, 2, 10, QLatin1Char('0')));
     }
     const QStringList pictures = makePictures(names);
@@ -449,7 +463,7 @@ void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable
     const qint64 ms = elapsed.elapsed();
     ::kill(office, SIGCONT);
     SaveSetting(QStringLiteral("OfficeTimeout"), QString());
-    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
+    useFixtureOffice();
 
     QVERIFY(stopped);
     const auto reports = w.ui.errorReports();
@@ -457,6 +471,7 @@ void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable
     QVERIFY2(reports.at(0).text.contains(QStringLiteral("did not answer within 2 seconds")),
              qPrintable(reports.at(0).text));
     QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+    // Three pictures with their pauses, then the limit.
     QVERIFY2(ms < 15000, qPrintable(QString::number(ms)));
     // The window is usable again: idle, and a new run can start.
     QVERIFY(!w.form.InsertBusy);

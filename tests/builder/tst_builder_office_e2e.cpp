@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "batch/BatchCommand.h"
 #include "builder/OfficeSession.h"
+#include "builder/uno/UnoLink.h"
 #include "builder/uno/UnoOfficeBridge.h"
 #include "core/AlbumLayout.h"
 #include "core/AppError.h"
@@ -19,6 +20,8 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+
+#include <com/sun/star/frame/Desktop.hpp>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -98,6 +101,7 @@ private slots:
     void checkOfficeSuite_noOfficeInstalled_offersDownloadAndEnds();
     void bridge_officeThatNeverAnswers_failsAfterTheBound();
     void bridge_startsInstalledOffice();
+    void link_callInsideACall_outerLimitHoldsAfterIt();
     void bridge_officeThatEndsAtOnce_noticedAtOnceAndSaidSo();
     void window_closed_endsItsOwnIdleOfficeKeepsOneWithADocument();
     void run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable_data();
@@ -335,6 +339,27 @@ void TestOfficeE2E::bridge_officeThatNeverAnswers_failsAfterTheBound() {
     killListedProcess(pidFile);
     QVERIFY2(failure.contains(QStringLiteral("did not answer")), qPrintable(failure));
     QVERIFY2(ms >= 1400 && ms < 5000, qPrintable(QString::number(ms)));
+}
+
+void TestOfficeE2E::link_callInsideACall_outerLimitHoldsAfterIt() {
+    const auto link = UnoOfficeBridge::connectToOffice(m_office.connection(), 2000);
+    const auto office = static_cast<pid_t>(m_office.processId());
+    QElapsedTimer elapsed;
+    int failure = 0;
+    try {
+        link->call([&] {
+            link->callWithin(60000, [] {});
+            // The office stops after the inner call: the outer call's limit must still hold.
+            ::kill(office, SIGSTOP);
+            elapsed.start();
+            css::frame::Desktop::create(link->context())->getComponents();
+        });
+    } catch (const AppError& e) {
+        failure = e.number();
+    }
+    ::kill(office, SIGCONT);
+    QCOMPARE(failure, OfficeError::TimedOut);
+    QVERIFY2(elapsed.elapsed() < 4000, qPrintable(QString::number(elapsed.elapsed())));
 }
 
 void TestOfficeE2E::bridge_startsInstalledOffice() {

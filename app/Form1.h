@@ -88,6 +88,9 @@ public:
     // True while an insert run is in progress; a second click is then ignored.
     bool InsertBusy = false;
 
+    // Ends the program as closing the window does, with the exit status 128 + `signal`.
+    void endOnSignal(int signal) { endProgram(128 + signal); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

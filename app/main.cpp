@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/QtUiServices.h"
+#include "app/QuitSignals.h"
 #include "builder/uno/UnoOfficeBridge.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     if (!form.Form_Load()) {
         return 0;
     }
+    const QuitSignals quit([&form](int signal) { form.endOnSignal(signal); });
     form.show();
     return app.exec();
 }

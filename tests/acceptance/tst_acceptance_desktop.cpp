@@ -125,6 +125,8 @@ private slots:
     void initTestCase();
     void samples_builtInAWriterWindowInFront_data();
     void samples_builtInAWriterWindowInFront();
+    void terminated_endsItsIdleOfficeAsAClose_data();
+    void terminated_endsItsIdleOfficeAsAClose();
 };
 
 void DesktopTest::initTestCase() {
@@ -271,6 +273,34 @@ void DesktopTest::samples_builtInAWriterWindowInFront() {
     QVERIFY(lumigrove.waitForFinished(20000));
     QCOMPARE(lumigrove.exitCode(), 0);
     QCOMPARE(userOffice.isRunning(), userOfficeRuns);
+}
+
+void DesktopTest::terminated_endsItsIdleOfficeAsAClose_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void DesktopTest::terminated_endsItsIdleOfficeAsAClose() {
+    QFETCH(int, signal);
+    Desktop desktop;
+    QVERIFY(desktop.start());
+    QProcess lumigrove;
+    lumigrove.setProcessEnvironment(desktop.env);
+    lumigrove.start(kProgram, {});
+    // The start-up check has started the office, which leads a session of its own.
+    QVERIFY(waitFor(90000, [&] { return !desktop.windows("^Lumigrove$").isEmpty(); }));
+    const QString office = run("pgrep", {"-P", QString::number(lumigrove.processId())}, desktop.env)
+                               .section('\n', 0, 0);
+    QVERIFY(!office.isEmpty());
+    QCOMPARE(::kill(static_cast<pid_t>(lumigrove.processId()), signal), 0);
+    QVERIFY(lumigrove.waitForFinished(20000));
+    QCOMPARE(lumigrove.exitCode(), 128 + signal);
+    QVERIFY2(waitFor(15000,
+                     [&] {
+                         return run("pgrep", {"-s", office}, desktop.env).isEmpty();
+                     }),
+             "the idle office of the program stays behind");
 }
 
 QTEST_GUILESS_MAIN(DesktopTest)

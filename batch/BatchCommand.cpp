@@ -23,7 +23,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -208,8 +210,10 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
             }
             if (std::rename(encodeFileName(temporary).constData(),
                             encodeFileName(target.absoluteFilePath()).constData()) != 0) {
-                throw AppError(
-                    QStringLiteral("cannot rename %1 to %2").arg(temporary, options.outPath));
+                throw AppError(QStringLiteral("cannot rename %1 to %2: %3")
+                                   .arg(displayFileName(temporary),
+                                        displayFileName(options.outPath),
+                                        QString::fromLocal8Bit(std::strerror(errno))));
             }
             written = true;
         } catch (const AppError& e) {

@@ -18,8 +18,8 @@ QString systemError(int error) {
 } // namespace
 
 DocumentFile::DocumentFile(QString path) : m_path(std::move(path)) {
-    m_fd = ::open(encodeFileName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                  0666);
+    m_fd =
+        ::open(encodeFileName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (m_fd < 0) {
         throw AppError(QStringLiteral("cannot create %1: %2")
                            .arg(displayFileName(m_path), systemError(errno)));

@@ -127,7 +127,9 @@ std::shared_ptr<UnoLink> UnoOfficeBridge::startedOfficeLink() {
         forgetStartedOffice();
         startOffice();
     }
-    auto link = waitUntilListening(m_startTimeoutMs);
+    // A first start with a new profile can take a while on a slow machine; a longer call
+    // limit given by the user is a longer start limit too.
+    auto link = waitUntilListening(std::max(m_startTimeoutMs, callTimeoutMs()));
     watchStartedOffice();
     return link;
 }
@@ -146,6 +148,15 @@ void UnoOfficeBridge::watchStartedOffice() {
     m_endWatch = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(m_endWatch.get(), &QSocketNotifier::activated, m_endWatch.get(), [this] {
         if (!startedOfficeRuns()) {
+            // A killed office leaves its pipe file behind; the office it was handed over to
+            // listens there.
+            try {
+                LinkSocket::connect(QStringLiteral("pipe,name=%1").arg(m_startedPipe), 1000);
+            } catch (const AppError& e) {
+                if (e.number() == OfficeError::NotListening) {
+                    removeStartedPipeFile();
+                }
+            }
             forgetStartedOffice();
         }
         stopWatchingStartedOffice();

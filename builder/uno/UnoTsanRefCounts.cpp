@@ -3,12 +3,12 @@
 //
 // Strings and objects are shared with the runtime's bridge threads by reference count, and
 // whichever thread lets go last frees them: a string a call returned is read here while the
-// bridge's reader still holds the reply's copy; a stream of ours that the office wrote
-// through is finished here and destroyed on the bridge thread that takes the office's
-// release. The counts are atomics inside the runtime's libraries (libuno_sal,
-// libuno_cppuhelpergcc3), out of TSan's sight, which would report that free or destructor as
-// racing with our earlier use. Each release is told to TSan as the acquire-release it is, on
-// the counted object's address; nothing is left out of its watch.
+// bridge's reader still holds the reply's copy; the connection object of ours that the
+// bridge reads through is made here and destroyed on the bridge thread that lets it go last. The
+// counts are atomics inside the runtime's libraries (libuno_sal, libuno_cppuhelpergcc3), out of
+// TSan's sight, which would report that free or destructor as racing with our earlier use. Each
+// release is told to TSan as the acquire-release it is, on the counted object's address; nothing is
+// left out of its watch.
 #include <dlfcn.h>
 #include <sanitizer/tsan_interface.h>
 

@@ -9,6 +9,7 @@
 #include "builder/OfficeDocument.h"
 #include "builder/OfficeFrame.h"
 #include "builder/OfficeSession.h"
+#include "builder/PageArrangement.h"
 #include "core/AppError.h"
 #include "core/EventLoopWait.h"
 #include "core/FileNames.h"
@@ -128,24 +129,12 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
         }
     });
     m_breakPending = false;
-    m_slot = 0;
-    m_tableOpen = false;
     m_pictureBox.reset();
+    m_arrangement = makePageArrangement(m_layout, *m_dispatcher, *m_frame, *m_controller);
     // The album layouts read the selected picture (its size, the text that holds it), and
     // the suite can abort when the selection is read while the controllers are locked: only
-    // the default layout runs locked. The lock is taken with the first picture that reaches
-    // the office, and released on every way out of the loop.
-    m_mayLock = m_layout.isDefault();
-    m_leaveByCursor = false;
-    struct Unlock {
-        InsertRun& run;
-        ~Unlock() {
-            try {
-                run.releaseControllerLock();
-            } catch (...) {
-            }
-        }
-    } unlock{*this};
+    // the default layout runs locked.
+    m_lock.emplace(*m_document, m_layout.isDefault(), m_officeGone);
     for (int i = 1; i <= m_pictures.size() && !m_officeGone; ++i) {
         if (m_host.stopRequested()) {
             m_stopped = true;
@@ -159,82 +148,19 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     // A page break (or a new paragraph) after the last picture that went in, with nothing
     // after it, would leave an empty last page (or paragraph): take it back.
     if (m_breakPending && !m_officeGone) {
-        trap(156, [&] {
-            officeCall([&] {
-                m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:SwBackspace"),
-                                              QString(), 0, m_noArgs);
-            });
-        });
+        trap(156, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:SwBackspace")); }); });
     }
+    m_lock.reset();
+    m_arrangement.reset();
 }
 
 void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     m_pictureFailed = false;
     m_pictureFailure.clear();
-    QString path;
-    bool ready = pictureStep(trap, 122, [&] { path = m_pictures.at(i - 1); });
-    pictureStep(trap, 124, [&] { m_host.setProgressValue(progressPercent(i, m_pictures.size())); });
-    pictureStep(trap, 126, [&] {
-        m_host.setProgressText(QStringLiteral("Processing: ") +
-                               displayFileName(FileNameFromPath(path)));
-    });
-    pictureStep(trap, 128, [&] { m_host.doEvents(); });
-    pictureStep(trap, 130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
-
-    ready = pictureStep(trap, 132, [&] {
-        // The office would wait for ever on a fifo or a device: only regular files (or
-        // names that do not exist, which the office reports itself) are handed over.
-        checkNotSpecialFile(path);
-        m_pictureArgs[0] = {QStringLiteral("FileName"), PictureFileUrl(path)};
-    });
-    pictureStep(trap, 134, [&] {
-        m_pictureArgs[1] = {QStringLiteral("FilterName"), QStringLiteral("<All formats>")};
-    });
-    pictureStep(trap, 136, [&] { m_pictureArgs[2] = {QStringLiteral("AsLink"), false}; });
-    pictureStep(trap, 138, [&] {
-        m_pictureArgs[3] = {QStringLiteral("Style"), QStringLiteral("Graphics")};
-    });
-    // Four pictures to a page stand in a table of two rows of two, made when the page's
-    // first picture is about to go in.
-    bool tableOpened = false;
-    if (ready && m_layout.picturesPerPage == 4 && !m_tableOpen) {
-        ready = pictureStep(trap, 170, [&] { officeCall([&] { openPageTable(); }); });
-        tableOpened = ready;
-    }
-    // The lock is taken again after a pause spent unlocked; an office that does not answer
-    // it has the picture fail here.
-    const bool reachedOffice = ready && (pictureStep(trap, 140,
-                                                     [&] {
-                                                         officeCall([&] {
-                                                             lockControllers();
-                                                             insertGraphic(path);
-                                                         });
-                                                     }) ||
-                                         !m_officeGone);
+    const QString path = pictureArguments(trap, i);
+    const bool reachedOffice = !m_pictureFailed && placeAndInsert(trap, path);
     if (reachedOffice && !m_pictureFailed && !m_layout.isDefault()) {
-        // The office may answer a picture it could not read without a failure; then no
-        // picture is selected, and the picture did not go in.
-        QSize size;
-        QSize wanted;
-        if (pictureStep(trap, 172,
-                        [&] {
-                            officeCall([&] {
-                                if (!m_pictureBox) {
-                                    m_pictureBox =
-                                        pictureBox(m_controller->pageTextArea(), m_layout,
-                                                   m_layout.caption == CaptionKind::None
-                                                       ? 0
-                                                       : m_controller->captionLineHeight());
-                                }
-                                size = m_controller->selectedPictureSize();
-                                wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);
-                            });
-                        }) &&
-            wanted != size) {
-            // A picture that keeps a size that does not fit its place is still in the
-            // document: reported, but no failed picture.
-            trap(184, [&] { officeCall([&] { m_controller->setSelectedPictureSize(wanted); }); });
-        }
+        sizePicture(trap);
     }
     if (reachedOffice) {
         pictureStep(trap, 142, [&] { officeCall([&] { leavePictureSelection(); }); });
@@ -243,15 +169,13 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     if (inserted && m_layout.caption != CaptionKind::None && !m_officeGone) {
         trap(174, [&] { officeCall([&] { writeCaption(path); }); });
     }
-    if (!inserted && tableOpened && !m_officeGone) {
-        // A table made for a picture that did not go in would stay empty, and on a page of
-        // its own if no picture follows.
-        trap(176, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:DeleteTable")); }); });
-        m_tableOpen = false;
+    if (!inserted && !m_officeGone) {
+        trap(176, [&] { officeCall([&] { m_arrangement->pictureNotInserted(); }); });
     }
+    bool pageFull = false;
     if (inserted) {
         m_breakPending = false;
-        ++m_slot;
+        pageFull = m_arrangement->pictureInserted();
         m_host.pictureInserted(i, path);
     } else {
         m_host.pictureFailed(i, path, m_pictureFailure);
@@ -263,51 +187,109 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     if (m_officeGone) {
         return; // the release before the pause found the office gone, and said so
     }
-
     // A picture that did not go in gets no page of its own: the break that follows the
     // last picture that did go in serves the next one.
     bool more = false;
     trap(146, [&] { more = i < m_pictures.size(); });
-    if (!more || !inserted || m_stopped) {
+    if (more && inserted && !m_stopped) {
+        advance(trap, pageFull);
+    }
+}
+
+QString InsertRun::pictureArguments(HandlerTrap& trap, int i) {
+    QString path;
+    const bool known = pictureStep(trap, 122, [&] { path = m_pictures.at(i - 1); });
+    // What the window shows fails no picture: those steps are reported and the run goes on.
+    trap(124, [&] { m_host.setProgressValue(progressPercent(i, m_pictures.size())); });
+    trap(126, [&] {
+        m_host.setProgressText(QStringLiteral("Processing: ") +
+                               displayFileName(FileNameFromPath(path)));
+    });
+    trap(128, [&] { m_host.doEvents(); });
+    trap(130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
+    if (known) {
+        pictureStep(trap, 132, [&] {
+            // The office would wait for ever on a fifo or a device: only regular files (or
+            // names that do not exist, which the office reports itself) are handed over.
+            checkNotSpecialFile(path);
+            m_pictureArgs[0] = {QStringLiteral("FileName"), PictureFileUrl(path)};
+        });
+    }
+    pictureStep(trap, 134, [&] {
+        m_pictureArgs[1] = {QStringLiteral("FilterName"), QStringLiteral("<All formats>")};
+    });
+    pictureStep(trap, 136, [&] { m_pictureArgs[2] = {QStringLiteral("AsLink"), false}; });
+    pictureStep(trap, 138, [&] {
+        m_pictureArgs[3] = {QStringLiteral("Style"), QStringLiteral("Graphics")};
+    });
+    return path;
+}
+
+bool InsertRun::placeAndInsert(HandlerTrap& trap, const QString& path) {
+    if (!pictureStep(trap, 170, [&] { officeCall([&] { m_arrangement->beforePicture(); }); })) {
+        return false;
+    }
+    // The lock is taken again after a pause spent unlocked; an office that does not answer
+    // it has the picture fail here.
+    return pictureStep(trap, 140,
+                       [&] {
+                           officeCall([&] {
+                               m_lock->take();
+                               insertGraphic(path);
+                           });
+                       }) ||
+           !m_officeGone;
+}
+
+void InsertRun::sizePicture(HandlerTrap& trap) {
+    // The office may answer a picture it could not read without a failure; then no picture
+    // is selected, and the picture did not go in.
+    QSize size;
+    QSize wanted;
+    const bool measured = pictureStep(trap, 172, [&] {
+        officeCall([&] {
+            if (!m_pictureBox) {
+                const int captionHeight =
+                    m_layout.caption == CaptionKind::None ? 0 : m_controller->captionLineHeight();
+                m_pictureBox = pictureBox(m_controller->pageTextArea(), m_layout, captionHeight);
+            }
+            size = m_controller->selectedPictureSize();
+            wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);
+        });
+    });
+    if (measured && wanted != size) {
+        // A picture that keeps a size that does not fit its place is still in the document:
+        // reported, but no failed picture.
+        trap(184, [&] { officeCall([&] { m_controller->setSelectedPictureSize(wanted); }); });
+    }
+}
+
+void InsertRun::advance(HandlerTrap& trap, bool pageFull) {
+    if (!pageFull) {
+        trap(178, [&] { officeCall([&] { m_arrangement->nextPlace(m_breakPending); }); });
         return;
     }
-    if (m_slot < m_layout.picturesPerPage) {
-        trap(178, [&] { officeCall([&] { nextPlaceOnPage(); }); });
-        return;
-    }
-    m_slot = 0;
-    if (m_tableOpen) {
-        m_tableOpen = false;
-        trap(180, [&] { officeCall([&] { dispatch(QStringLiteral(".uno:GoToEndOfDoc")); }); });
-    }
+    trap(180, [&] { officeCall([&] { m_arrangement->endPage(); }); });
     trap(148, [&] { m_breakArgs[0] = {QStringLiteral("Kind"), short(3)}; });
     trap(150, [&] { m_breakArgs[1] = {QStringLiteral("TemplateName"), QString()}; });
     trap(152, [&] { m_breakArgs[2] = {QStringLiteral("PageNumber"), short(0)}; });
-    // The suite answers FAILURE for a break even when it inserted one: the answer says nothing.
     trap(154, [&] {
         officeCall([&] {
-            lockControllers();
-            m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:InsertBreak"), QString(),
-                                          0, m_breakArgs);
+            m_lock->take();
+            dispatch(QStringLiteral(".uno:InsertBreak"), m_breakArgs);
         });
         m_breakPending = true;
     });
     if (m_layout.caption != CaptionKind::None) {
         // The new page's paragraph would take the style that follows a caption.
-        trap(182, [&] { officeCall([&] { applyDefaultParagraphStyle(); }); });
+        trap(182, [&] {
+            officeCall([&] { m_controller->setCursorParagraphStyle(QStringLiteral("Standard")); });
+        });
     }
 }
 
 void InsertRun::dispatch(const QString& command, const OfficeArguments& args) {
     m_dispatcher->executeDispatch(*m_frame, command, QString(), 0, args);
-}
-
-void InsertRun::openPageTable() {
-    // No borders and no heading row: the table only places the pictures.
-    dispatch(QStringLiteral(".uno:InsertTable"), {{QStringLiteral("Columns"), short(2)},
-                                                  {QStringLiteral("Rows"), short(2)},
-                                                  {QStringLiteral("Flags"), short(0)}});
-    m_tableOpen = true;
 }
 
 void InsertRun::writeCaption(const QString& path) {
@@ -319,23 +301,6 @@ void InsertRun::writeCaption(const QString& path) {
               {QStringLiteral("FamilyName"), QStringLiteral("ParagraphStyles")}});
     dispatch(QStringLiteral(".uno:InsertText"),
              {{QStringLiteral("Text"), displayFileName(captionFor(path, m_layout.caption))}});
-}
-
-void InsertRun::nextPlaceOnPage() {
-    if (m_layout.picturesPerPage == 4) {
-        // From the end of one cell to the start of the next, row by row.
-        dispatch(QStringLiteral(".uno:GoRight"));
-        return;
-    }
-    dispatch(QStringLiteral(".uno:InsertPara"));
-    m_breakPending = true;
-    if (m_layout.caption != CaptionKind::None) {
-        applyDefaultParagraphStyle();
-    }
-}
-
-void InsertRun::applyDefaultParagraphStyle() {
-    m_controller->setCursorParagraphStyle(QStringLiteral("Standard"));
 }
 
 bool InsertRun::pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body) {
@@ -377,55 +342,14 @@ void InsertRun::insertGraphic(const QString& path) {
                                   m_noArgs);
 }
 
-void InsertRun::lockControllers() {
-    if (!m_mayLock || m_locked || m_officeGone) {
-        return;
-    }
-    // The lock only saves time: a run that cannot take it goes on without it. An office that
-    // went away or does not answer fails the command that wanted the lock.
-    try {
-        m_document->lockControllers();
-        m_locked = true;
-        m_leaveByCursor = true;
-    } catch (const AppError& e) {
-        m_mayLock = false;
-        if (e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut) {
-            throw;
-        }
-    } catch (...) {
-        m_mayLock = false;
-    }
-}
-
-void InsertRun::unlockControllers(int timeLimitMs) {
-    if (!m_locked) {
-        return;
-    }
-    // Released once, whatever the answer: a second release could undo a lock that is not the
-    // run's. A failure here is no failure of a picture; an office that went away or does not
-    // answer is told to the caller.
-    m_locked = false;
-    if (m_officeGone) {
-        // Nothing reaches an office that went away or whose connection was cut.
-        return;
-    }
-    try {
-        officeCall([&] { m_document->unlockControllers(timeLimitMs); });
-    } catch (const AppError&) {
-        if (m_officeGone) {
-            throw;
-        }
-    } catch (...) {
-    }
-}
-
 void InsertRun::releaseControllerLock(int timeLimitMs) {
-    m_mayLock = false;
-    unlockControllers(timeLimitMs);
+    if (m_lock) {
+        officeCall([&] { m_lock->releaseForGood(timeLimitMs); });
+    }
 }
 
 void InsertRun::leavePictureSelection() {
-    if (m_locked || m_leaveByCursor) {
+    if (m_lock->wasHeld()) {
         // Under the lock the suite defers switching its view between the picture and the
         // text (also until a while after the lock is let go of), so that ".uno:Escape" can be
         // handled as if no picture were selected and leave it selected, and reading the
@@ -462,7 +386,7 @@ void InsertRun::pauseAfterPicture() {
     // would mostly be spent on.
     // The lock is taken again with the next command that changes the document.
     if (seconds >= kUnlockedPauseSeconds) {
-        unlockControllers();
+        officeCall([&] { m_lock->release(); });
     }
     PauseSeconds(seconds, m_clock, [this] { return m_host.stopRequested(); });
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "builder/ControllerLock.h"
 #include "builder/OfficeArguments.h"
+#include "builder/PageArrangement.h"
 #include "core/AlbumLayout.h"
 
 #include <QSize>
@@ -71,26 +73,27 @@ public:
 private:
     bool openDocument(HandlerTrap& trap);
     void insertPictures(HandlerTrap& trap);
+    // One picture's sequence: its arguments, its place, the insertion, its size, leaving
+    // it, its caption, the pause and the way to the next picture's place.
     void insertPicture(HandlerTrap& trap, int i);
+    // Fills the picture's arguments and shows which picture goes in; returns its path.
+    QString pictureArguments(HandlerTrap& trap, int i);
+    // Makes the picture's place and inserts it; true when the office was reached.
+    bool placeAndInsert(HandlerTrap& trap, const QString& path);
+    void sizePicture(HandlerTrap& trap);
+    // From a picture that went in to the next one's place: on its page, or after a break.
+    void advance(HandlerTrap& trap, bool pageFull);
     // Runs one of the steps that insert picture `i`; on failure, notes the picture as failed.
     bool pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body);
     // Calls the office; notes when the office has gone away, and lets the failure through.
     void officeCall(const std::function<void()>& call);
     void insertGraphic(const QString& path);
     void leavePictureSelection();
-    // The lock on the document's controllers, held over the pictures of the default layout:
-    // the suite then neither lays the document out nor repaints after each command, and each
-    // picture costs the same however long the document already is.
-    void lockControllers();
-    void unlockControllers(int timeLimitMs = 0);
     void pauseAfterPicture();
     // A dispatch whose answer says nothing: the suite answers FAILURE for many commands it
     // carried out.
     void dispatch(const QString& command, const OfficeArguments& args = {});
-    void openPageTable();
     void writeCaption(const QString& path);
-    void nextPlaceOnPage();
-    void applyDefaultParagraphStyle();
     void releaseOffice();
 
     InsertHost& m_host;
@@ -115,9 +118,8 @@ private:
     // A page break or a new paragraph stands after the last picture that went in, and no
     // picture after it yet.
     bool m_breakPending = false;
-    // Pictures placed on the current page, and whether its table (four to a page) is open.
-    int m_slot = 0;
-    bool m_tableOpen = false;
+    // How the pictures of a page stand, for the pass over the pictures.
+    std::unique_ptr<PageArrangement> m_arrangement;
     // The box every picture is fitted into, from the first page's text area.
     std::optional<QSize> m_pictureBox;
     bool m_stopped = false;
@@ -127,12 +129,9 @@ private:
     QString m_pictureFailure;
 
     bool m_officeGone = false;
-    // The run holds one lock on the document's controllers; it may take one while the
-    // pictures go in.
-    bool m_locked = false;
-    bool m_mayLock = false;
-    // Pictures are left by putting the cursor after them: the run has held the lock.
-    bool m_leaveByCursor = false;
+    // The lock on the document's controllers, for the pass over the pictures; after the
+    // document in the members, so that it is let go of first.
+    std::optional<ControllerLock> m_lock;
     bool m_completed = false;
     bool m_keepDocument = false;
     std::optional<double> m_pauseOverride;

@@ -127,9 +127,7 @@ std::shared_ptr<UnoLink> UnoOfficeBridge::startedOfficeLink() {
         forgetStartedOffice();
         startOffice();
     }
-    // A first start with a new profile can take a while on a slow machine; a longer call
-    // limit given by the user is a longer start limit too.
-    auto link = waitUntilListening(std::max(m_startTimeoutMs, callTimeoutMs()));
+    auto link = waitUntilListening(m_startTimeoutMs);
     watchStartedOffice();
     return link;
 }
@@ -395,7 +393,10 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
 
 std::shared_ptr<UnoOfficeBridge>
 makeUnoOfficeBridge(const QString& connection, const QString& profileFolder, int callTimeoutMs) {
-    auto bridge = std::make_shared<UnoOfficeBridge>();
+    // A first start with a new profile can take a while on a slow machine; a longer call
+    // limit given by the user is a longer start limit too.
+    auto bridge = std::make_shared<UnoOfficeBridge>(
+        std::max(UnoOfficeBridge::kDefaultStartTimeoutMs, callTimeoutMs));
     if (connection.isEmpty()) {
         bridge->setOwnOfficeOnly(true);
         bridge->setHeadless(true);

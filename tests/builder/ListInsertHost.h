@@ -1,6 +1,7 @@
 #pragma once
 
 #include "builder/InsertHost.h"
+#include "core/AppError.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QList>
@@ -17,21 +18,30 @@ public:
     void setInsertBusy(bool busy) override { m_busy = busy; }
     int pictureCount() override { return static_cast<int>(m_pictures.size()); }
     QString pictureText(int i) override { return m_pictures.at(i - 1); }
-    void setMousePointer(int) override {}
-    void setProgressValue(int) override {}
-    void setProgressText(const QString&) override {}
+    void setMousePointer(int) override { failIf("pointer"); }
+    void setProgressValue(int) override { failIf("progress"); }
+    void setProgressText(const QString&) override { failIf("progress text"); }
     void showMessage(const QString& text) override { messages.append(text); }
     ErrorReporter& errorReporter() override { return reporter; }
-    void doEvents() override {}
+    void doEvents() override { failIf("events"); }
     bool stopRequested() override { return stop && stop(); }
     void pictureFailed(int index, const QString&, const QString&) override { failed.append(index); }
 
     std::function<bool()> stop;
+    // The window's part that fails on every call: "pointer", "progress", "progress text",
+    // "events".
+    QString failing;
     RecordingReporter reporter;
     QStringList messages;
     QList<int> failed;
 
 private:
+    void failIf(const char* part) const {
+        if (failing == QLatin1String(part)) {
+            throw AppError(QStringLiteral("the window's %1 failed").arg(failing));
+        }
+    }
+
     QStringList m_pictures;
     bool m_busy = false;
 };

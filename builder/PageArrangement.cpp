@@ -1,0 +1,105 @@
+#include "builder/PageArrangement.h"
+
+#include "builder/OfficeController.h"
+#include "builder/OfficeDispatcher.h"
+
+PageArrangement::PageArrangement(int perPage, OfficeDispatcher& dispatcher, OfficeFrame& frame)
+    : m_perPage(perPage), m_dispatcher(dispatcher), m_frame(frame) {}
+
+void PageArrangement::dispatch(const QString& command, const OfficeArguments& args) {
+    // The suite answers FAILURE for many commands it carried out: the answer says nothing.
+    m_dispatcher.executeDispatch(m_frame, command, QString(), 0, args);
+}
+
+namespace {
+
+class OnePerPage : public PageArrangement {
+public:
+    OnePerPage(OfficeDispatcher& dispatcher, OfficeFrame& frame)
+        : PageArrangement(1, dispatcher, frame) {}
+};
+
+// Two pictures stacked, each in a paragraph of its own.
+class TwoStacked : public PageArrangement {
+public:
+    TwoStacked(OfficeDispatcher& dispatcher, OfficeFrame& frame, OfficeController& controller,
+               bool captions)
+        : PageArrangement(2, dispatcher, frame), m_controller(controller), m_captions(captions) {}
+
+    void nextPlace(bool& leftTrailing) override {
+        dispatch(QStringLiteral(".uno:InsertPara"));
+        leftTrailing = true;
+        if (m_captions) {
+            // The new paragraph would take the style that follows a caption.
+            m_controller.setCursorParagraphStyle(QStringLiteral("Standard"));
+        }
+    }
+
+private:
+    OfficeController& m_controller;
+    const bool m_captions;
+};
+
+// Four pictures in a table of two rows of two, made when the page's first picture is about
+// to go in.
+class TwoByTwo : public PageArrangement {
+public:
+    TwoByTwo(OfficeDispatcher& dispatcher, OfficeFrame& frame)
+        : PageArrangement(4, dispatcher, frame) {}
+
+    void beforePicture() override {
+        m_madeForThisPicture = false;
+        if (m_tableOpen) {
+            return;
+        }
+        // No borders and no heading row: the table only places the pictures.
+        dispatch(QStringLiteral(".uno:InsertTable"), {{QStringLiteral("Columns"), short(2)},
+                                                      {QStringLiteral("Rows"), short(2)},
+                                                      {QStringLiteral("Flags"), short(0)}});
+        m_tableOpen = true;
+        m_madeForThisPicture = true;
+    }
+    void pictureNotInserted() override {
+        if (!m_madeForThisPicture) {
+            return;
+        }
+        // It would stay empty, and on a page of its own if no picture follows.
+        m_madeForThisPicture = false;
+        m_tableOpen = false;
+        dispatch(QStringLiteral(".uno:DeleteTable"));
+    }
+    void nextPlace(bool& leftTrailing) override {
+        // From the end of one cell to the start of the next, row by row.
+        leftTrailing = false;
+        dispatch(QStringLiteral(".uno:GoRight"));
+    }
+
+protected:
+    void leavePage() override {
+        if (m_tableOpen) {
+            m_tableOpen = false;
+            dispatch(QStringLiteral(".uno:GoToEndOfDoc"));
+        }
+    }
+
+private:
+    bool m_tableOpen = false;
+    bool m_madeForThisPicture = false;
+};
+
+} // namespace
+
+std::unique_ptr<PageArrangement> makePageArrangement(const AlbumLayout& layout,
+                                                     OfficeDispatcher& dispatcher,
+                                                     OfficeFrame& frame,
+                                                     OfficeController& controller) {
+    switch (layout.picturesPerPage) {
+    case 2:
+        return std::make_unique<TwoStacked>(dispatcher, frame, controller,
+                                            layout.caption != CaptionKind::None);
+    case 4:
+        return std::make_unique<TwoByTwo>(dispatcher, frame);
+    default:
+        return std::make_unique<OnePerPage>(dispatcher, frame);
+    }
+}

@@ -5,7 +5,6 @@
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
 #include "core/FileNames.h"
-#include "intake/MemoryFileSystem.h"
 #include "intake/OpenFileSelection.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
@@ -14,6 +13,7 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/RemoveTreeByBytes.h"
 
 #include <QDir>

@@ -3,8 +3,8 @@
 // drive root, access denied to a privileged user), with backslash paths.
 #include "core/AppError.h"
 #include "intake/AddFolder.h"
-#include "intake/MemoryFileSystem.h"
 #include "piclist/PictureListModel.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/RecordingReporter.h"
 
 #include <QTest>

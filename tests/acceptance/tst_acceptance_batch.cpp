@@ -6,6 +6,7 @@
 #include "tests/acceptance/UserDocuments.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,54 +33,6 @@ const QString kBatchProgram = QStringLiteral(LUMIGROVE_BATCH_PROGRAM);
 const QString kUserText = QStringLiteral("Minutes of the garden club, not saved yet");
 // The folder an office of the program's own gets its profile in, below $TMPDIR.
 const QString kOwnProfilePrefix = QStringLiteral("lumigrove-batch-office-");
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Runs a command in `folder` and returns its standard output; empty when it fails.
-QByteArray commandOutput(const QString& program, const QStringList& args,
-                         const QString& folder = QString()) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        qWarning() << program << args << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
-
-// A small picture that no other picture of the test equals, byte for byte.
-bool writePicture(const QString& path, int shade, const char* format = "PNG") {
-    QImage image(24 + shade, 16 + shade % 5, QImage::Format_RGB32);
-    image.fill(qRgb(shade * 37 % 256, 120, 255 - shade * 11 % 256));
-    return QDir().mkpath(QFileInfo(path).absolutePath()) && image.save(path, format);
-}
-
-// The layout of a stored ODT and its pictures' bytes, in document order.
-struct OdtContent {
-    QString layout;
-    QList<QByteArray> pictures;
-};
-
-OdtContent readOdt(const QString& path) {
-    OdtContent content;
-    StoredDocument stored;
-    stored.analyse(QString::fromUtf8(commandOutput("unzip", {"-p", path, "content.xml"})));
-    content.layout = stored.layout;
-    for (const QString& link : std::as_const(stored.imageLinks)) {
-        content.pictures.append(commandOutput("unzip", {"-p", path, link}));
-    }
-    return content;
-}
 
 // One process as /proc tells it.
 struct ProcessInfo {
@@ -417,6 +370,16 @@ QString TestAcceptanceBatch::ownOfficeLeftovers(const BatchRun& run) {
                             .arg(pid)
                             .arg(QString::fromLocal8Bit(commandLineOf(pid))));
     }
+    // Nor any other process on the machine that names a profile of ours, whatever its session.
+    const QByteArray profile = QFile::encodeName(m_tmp + QLatin1Char('/') + kOwnProfilePrefix);
+    for (const ProcessInfo& process : allProcesses()) {
+        if (process.state != 'Z' && !left.contains(process.pid) &&
+            commandLineOf(process.pid).contains(profile)) {
+            problems.append(QStringLiteral("process %1 outside the office's session still runs: %2")
+                                .arg(process.pid)
+                                .arg(QString::fromLocal8Bit(commandLineOf(process.pid))));
+        }
+    }
     if (const QStringList profiles = ownProfilesLeft(); !profiles.isEmpty()) {
         problems.append(QStringLiteral("profile folders left in $TMPDIR: ") +
                         profiles.join(QLatin1Char(' ')));
@@ -528,12 +491,12 @@ void TestAcceptanceBatch::relativePaths_takenFromTheCallersFolder() {
                      work);
     QVERIFY(run->finish(120000));
     QVERIFY2(run->status() == 0, qPrintable(run->err()));
-    const OdtContent odt = readOdt(work + QStringLiteral("/out.odt"));
+    const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/out.odt"));
     QCOMPARE(odt.layout, QStringLiteral("PBPBP"));
-    QCOMPARE(odt.pictures.size(), 3);
-    QCOMPARE(odt.pictures.at(0), fileBytes(work + QStringLiteral("/a.png")));
-    QCOMPARE(odt.pictures.at(1), fileBytes(work + QStringLiteral("/sub/b.png")));
-    QCOMPARE(odt.pictures.at(2), fileBytes(work + QStringLiteral("/-c.png")));
+    QCOMPARE(odt.pictureBytes.size(), 3);
+    QCOMPARE(odt.pictureBytes.at(0), fileBytes(work + QStringLiteral("/a.png")));
+    QCOMPARE(odt.pictureBytes.at(1), fileBytes(work + QStringLiteral("/sub/b.png")));
+    QCOMPARE(odt.pictureBytes.at(2), fileBytes(work + QStringLiteral("/-c.png")));
     QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 }
 
@@ -549,8 +512,9 @@ void TestAcceptanceBatch::usersOffice_neverTouchedWithoutOffice_leftRunningWithO
         QVERIFY(writePicture(work + QLatin1Char('/') + pictures.last(), 10 + i));
     }
 
-    // Without --office: an office of its own, started and ended; the user's is watched
-    // all along the run and never holds a second document.
+    // Without --office: an office of its own, started and ended, leaving nothing in $TMPDIR;
+    // the user's is watched all along the run and never holds a second document.
+    const QStringList tmpBefore = tmpEntries();
     auto own = start(QStringList{"--pause", "0.3", "-o", "own.odt"} + pictures, work);
     int mostDocuments = 0;
     while (own->running()) {
@@ -563,8 +527,12 @@ void TestAcceptanceBatch::usersOffice_neverTouchedWithoutOffice_leftRunningWithO
     QVERIFY(own->finish(120000));
     QVERIFY2(own->status() == 0, qPrintable(own->err()));
     QCOMPARE(mostDocuments, 1);
-    QCOMPARE(readOdt(work + QStringLiteral("/own.odt")).layout, QStringLiteral("PBPBP"));
+    QVERIFY2(own->err().contains(QStringLiteral("Inserted 3 of 3 pictures")),
+             qPrintable(own->err()));
+    QCOMPARE(StoredDocument::readOdt(work + QStringLiteral("/own.odt")).layout,
+             QStringLiteral("PBPBP"));
     QVERIFY2(ownOfficeLeftovers(*own).isEmpty(), qPrintable(ownOfficeLeftovers(*own)));
+    QCOMPARE(tmpEntries(), tmpBefore);
     QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 
     // With --office: the user's office does the work and is left as it was.
@@ -573,9 +541,9 @@ void TestAcceptanceBatch::usersOffice_neverTouchedWithoutOffice_leftRunningWithO
     QVERIFY(shared->finish(120000));
     QVERIFY2(shared->status() == 0, qPrintable(shared->err()));
     QVERIFY(shared->officeSessions().isEmpty());
-    const OdtContent odt = readOdt(work + QStringLiteral("/shared.odt"));
+    const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/shared.odt"));
     QCOMPARE(odt.layout, QStringLiteral("PBPBP"));
-    QCOMPARE(odt.pictures.value(2), fileBytes(work + QStringLiteral("/p2.png")));
+    QCOMPARE(odt.pictureBytes.value(2), fileBytes(work + QStringLiteral("/p2.png")));
     QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 }
 
@@ -817,10 +785,10 @@ void TestAcceptanceBatch::cameraPhotos_keptWholeInPdfOdtDocx() {
     QCOMPARE(drawn.convertToFormat(QImage::Format_RGB32), drawing);
 
     // ODT and DOCX hold the original file.
-    const OdtContent odt = readOdt(work + QStringLiteral("/photos.odt"));
+    const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/photos.odt"));
     QCOMPARE(odt.layout, QStringLiteral("PBP"));
-    QCOMPARE(odt.pictures.value(0), jpeg);
-    QCOMPARE(odt.pictures.value(1), fileBytes(work + QStringLiteral("/drawing.png")));
+    QCOMPARE(odt.pictureBytes.value(0), jpeg);
+    QCOMPARE(odt.pictureBytes.value(1), fileBytes(work + QStringLiteral("/drawing.png")));
     const QString docx = work + QStringLiteral("/photos.docx");
     bool found = false;
     for (const QString& entry :
@@ -875,7 +843,8 @@ void TestAcceptanceBatch::outRules_neverAnInput_neverEmpty_neverPickedUp() {
         QVERIFY2(run->status() == 0, qPrintable(run->err()));
         QVERIFY2(run->err().contains(QLatin1String("Inserted 3 of 3 pictures")),
                  qPrintable(run->err()));
-        QCOMPARE(readOdt(album + QStringLiteral("/album.odt")).layout, QStringLiteral("PBPBP"));
+        QCOMPARE(StoredDocument::readOdt(album + QStringLiteral("/album.odt")).layout,
+                 QStringLiteral("PBPBP"));
     }
     QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 }
@@ -884,7 +853,7 @@ void TestAcceptanceBatch::passedOverFiles_namedWithTheirReasons() {
     ensureUserOffice();
     const QString work = folder(QStringLiteral("passed-over"));
     const QString mixed = work + QStringLiteral("/mixed");
-    QVERIFY(writePicture(mixed + QStringLiteral("/good.jpg"), 40, "JPEG"));
+    QVERIFY(writePicture(mixed + QStringLiteral("/good.jpg"), 40));
     QVERIFY(QFile::link(QStringLiteral("gone.jpg"), mixed + QStringLiteral("/x.jpg")));
     const QByteArray fifo = QFile::encodeName(mixed + QStringLiteral("/y.jpg"));
     QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
@@ -901,9 +870,9 @@ void TestAcceptanceBatch::passedOverFiles_namedWithTheirReasons() {
                          work);
     QVERIFY(scanned->finish(120000));
     QVERIFY2(scanned->status() == 0, qPrintable(scanned->err()));
-    const OdtContent odt = readOdt(work + QStringLiteral("/scanned.odt"));
+    const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/scanned.odt"));
     QCOMPARE(odt.layout, QStringLiteral("P"));
-    QCOMPARE(odt.pictures.value(0), fileBytes(mixed + QStringLiteral("/good.jpg")));
+    QCOMPARE(odt.pictureBytes.value(0), fileBytes(mixed + QStringLiteral("/good.jpg")));
     const QStringList lines = scanned->err().split(QLatin1Char('\n'));
     auto lineWith = [&](const QString& name, const QString& reason) {
         for (const QString& line : lines) {
@@ -921,7 +890,7 @@ void TestAcceptanceBatch::passedOverFiles_namedWithTheirReasons() {
 void TestAcceptanceBatch::brokenLinkOnCommandLine_failsThatPicture() {
     ensureUserOffice();
     const QString work = folder(QStringLiteral("named-link"));
-    QVERIFY(writePicture(work + QStringLiteral("/mixed/good.jpg"), 41, "JPEG"));
+    QVERIFY(writePicture(work + QStringLiteral("/mixed/good.jpg"), 41));
     QVERIFY(QFile::link(QStringLiteral("gone.jpg"), work + QStringLiteral("/mixed/x.jpg")));
     // Named on the command line, a broken link is a picture that failed.
     auto named = start({"--office", m_office.connection(), "--timeout", "10", "-o", "named.odt",
@@ -929,7 +898,8 @@ void TestAcceptanceBatch::brokenLinkOnCommandLine_failsThatPicture() {
                        work);
     QVERIFY(named->finish(120000));
     QCOMPARE(named->status(), 1);
-    QCOMPARE(readOdt(work + QStringLiteral("/named.odt")).layout, QStringLiteral("P"));
+    QCOMPARE(StoredDocument::readOdt(work + QStringLiteral("/named.odt")).layout,
+             QStringLiteral("P"));
     const QString err = named->err();
     const qsizetype listed = err.indexOf(QLatin1String("Not inserted:\n"));
     QVERIFY2(listed >= 0, qPrintable(err));
@@ -951,10 +921,10 @@ void TestAcceptanceBatch::failedPictures_leaveNoEmptyPage() {
                      work);
     QVERIFY(run->finish(120000));
     QCOMPARE(run->status(), 1);
-    const OdtContent odt = readOdt(work + QStringLiteral("/gaps.odt"));
+    const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/gaps.odt"));
     QCOMPARE(odt.layout, QStringLiteral("PBP"));
-    QCOMPARE(odt.pictures.value(0), fileBytes(work + QStringLiteral("/good1.png")));
-    QCOMPARE(odt.pictures.value(1), fileBytes(work + QStringLiteral("/good2.png")));
+    QCOMPARE(odt.pictureBytes.value(0), fileBytes(work + QStringLiteral("/good1.png")));
+    QCOMPARE(odt.pictureBytes.value(1), fileBytes(work + QStringLiteral("/good2.png")));
     const QString err = run->err();
     QVERIFY2(err.contains(QRegularExpression(
                  QStringLiteral("Not inserted:\\n.*/bad1\\.png\\n.*/bad2\\.png\\n"))),

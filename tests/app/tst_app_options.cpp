@@ -7,6 +7,7 @@
 #include "core/AlbumLayout.h"
 #include "core/Settings.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/RecordingOffice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -216,11 +217,8 @@ void DocumentOptionsTest::run_laysOutTheDocumentByTheSettingsAsTheyStandAtItsSta
     };
     h().form.PushButton2_Click();
     QVERIFY(changed);
-    QStringList captions;
-    for (const auto& dispatch : h().office.dispatchesOf(QStringLiteral(".uno:InsertText"))) {
-        captions.append(std::get<QString>(dispatch.args.value(0).value));
-    }
-    QCOMPARE(captions, (QStringList{"p1", "p2", "p3"}));
+    QCOMPARE(firstTexts(h().office, QStringLiteral(".uno:InsertText")),
+             (QStringList{"p1", "p2", "p3"}));
     QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
 
     // The next run lays out by what the dialog stored: one per page, no captions.

@@ -4,6 +4,7 @@
 // default options giving the document they always gave.
 #include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,14 +148,6 @@ struct Album {
     }
 };
 
-// A picture of one colour, `width` x `height` pixels, that no other picture of the test
-// equals.
-void writePicture(const QString& path, int width, int height, int shade) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(qRgb(shade * 37 % 256, 90, 255 - shade * 11 % 256));
-    QVERIFY(image.save(path));
-}
-
 } // namespace
 
 class TestBatchAlbumE2E : public QObject {
@@ -189,7 +182,7 @@ void TestBatchAlbumE2E::initTestCase() {
                             "camera.jpg",  "small.png",   "phone.png"};
     for (int i = 0; i < names.size(); ++i) {
         m_pictures.append(m_dir.filePath(names.at(i)));
-        writePicture(m_pictures.last(), m_pixels.at(i).width(), m_pixels.at(i).height(), i);
+        QVERIFY(writePicture(m_pictures.last(), i, m_pixels.at(i)));
     }
 }
 

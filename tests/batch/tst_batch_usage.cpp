@@ -6,9 +6,12 @@
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/Settings.h"
 #include "tests/support/ExifPictures.h"
+#include "tests/support/RecordingOffice.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,12 +57,8 @@ private slots:
     void help_documentsEveryOption();
     void outputFormat_chosenByExtension();
     void options_parsedWithValues();
-    void recordingOffice_storesThroughTemporaryName();
-    void recordingOffice_failedPicture_status1AndNamed();
-    void recordingOffice_unreachable_status1NoOutput();
-    void recordingOffice_missingNamedFile_failedPictureNotRefusal();
-    void recordingOffice_nothingInserted_existingOutUntouched();
-    void recordingOffice_pdf_keepsPicturesWhole();
+    void recordingOffice_run_storedThroughTemporaryNameAndReported_data();
+    void recordingOffice_run_storedThroughTemporaryNameAndReported();
     void relativePaths_resolvedAgainstCallersFolder();
     void recordingOffice_folderSearchPassesOver_listedWithReasons();
     void recordingOffice_sortOrdersTheInsertedPictures_data();
@@ -167,118 +166,111 @@ void TestBatchUsage::options_parsedWithValues() {
     QCOMPARE(parsed.options.format.extension, QStringLiteral("pdf"));
 }
 
-void TestBatchUsage::recordingOffice_storesThroughTemporaryName() {
+void TestBatchUsage::recordingOffice_run_storedThroughTemporaryNameAndReported_data() {
+    // In `args` and `err`, "%d" is the test's folder and "%p" a picture in it.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("refused"); // the pictures the suite refuses, a pattern
+    QTest::addColumn<QString>("failing"); // the member of the office that fails
+    QTest::addColumn<bool>("writes");     // whether the office writes the file it stores
+    QTest::addColumn<QByteArray>("earlier");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("err");
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<QString>("store"); // how the one store call ends, "" for none
+    QTest::addColumn<bool>("outExists");
+    const QStringList users{"--office", "pipe,name=users;urp", "-o"};
+    const QString none = QStringLiteral("(?!)");
+    const QString odt = QStringLiteral(".odt writer8");
+    const QString pdf = QStringLiteral("writer_pdf_Export [ReduceImageResolution boolean false] "
+                                       "[UseLosslessCompression boolean true]");
+    // The office writes nothing, so the rename into place has nothing to move: the command
+    // must say so and fail rather than claim the file.
+    QTest::newRow("stores through a temporary name")
+        << users + QStringList{"%d/album.odt", "%p", "%p"} << none << "" << false << QByteArray()
+        << 1 << QStringList{"Inserted 2 of 2 pictures"} << "P InsertBreak P" << odt << false;
+    QTest::newRow("a failed picture: status 1 and named")
+        << QStringList{"-o", "%d/x.pdf", "%p", "%d/b.png"} << "b\\.png"
+        << "" << false << QByteArray() << 1
+        << QStringList{"Inserted 1 of 2 pictures", "Not inserted:\n  %d/b.png"}
+        << "P InsertBreak x SwBackspace" << pdf << false;
+    QTest::newRow("office unreachable: no output")
+        << QStringList{"-o", "%d/x.docx", "%p"} << none << "bridge.createServiceManager" << false
+        << QByteArray() << 1
+        << QStringList{"no office suite could be reached", "Inserted 0 of 1 pictures"} << ""
+        << "" << false;
+    // A missing file named on the command line is one picture that fails, not bad usage: the
+    // others go in and OUT is written.
+    QTest::newRow("a missing file named")
+        << users + QStringList{"%d/album.odt", "%p", "%d/gone.png"} << "gone"
+        << "" << true << QByteArray() << 1 << QStringList{"Not inserted:\n  %d/gone.png"}
+        << "P InsertBreak x SwBackspace" << odt << true;
+    // A run in which no picture went in must not replace a good document with an empty one.
+    QTest::newRow("nothing inserted: an earlier OUT untouched")
+        << users + QStringList{"%d/good.odt", "%p"} << "."
+        << "" << true << QByteArray("the good document") << 1 << QStringList{} << "x"
+        << "" << true;
+    QTest::newRow("a PDF keeps its pictures whole")
+        << QStringList{"--office", "p,name=u;urp", "-o", "%d/a.pdf", "%p"} << none << "" << true
+        << QByteArray() << 0 << QStringList{"Inserted 1 of 1 pictures"} << "P" << pdf << true;
+}
+
+void TestBatchUsage::recordingOffice_run_storedThroughTemporaryNameAndReported() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, refused);
+    QFETCH(QString, failing);
+    QFETCH(bool, writes);
+    QFETCH(QByteArray, earlier);
+    QFETCH(int, status);
+    QFETCH(QStringList, err);
+    QFETCH(QString, shape);
+    QFETCH(QString, store);
+    QFETCH(bool, outExists);
+    const auto expand = [this](QStringList list) {
+        return list.replaceInStrings("%d", m_dir.path()).replaceInStrings("%p", m_picture);
+    };
+    args = expand(args);
+    const QString out = args.at(args.indexOf("-o") + 1);
+    const QString outName = QFileInfo(out).fileName();
+    touch(m_dir.filePath(QStringLiteral("b.png")));
+    if (!earlier.isEmpty()) {
+        QVERIFY(writeBytes(out, earlier));
+    }
     RecordingOfficeBridge office;
-    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
-    const Outcome outcome =
-        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture, m_picture}, &office);
-    // The recording office writes nothing, so the rename into place has nothing to move:
-    // the command must say so and fail rather than claim the file.
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(!QFile::exists(out));
+    office.answer = refusePictures(refused);
+    office.failingMember = failing;
+    if (writes) {
+        office.onStore = [](const QString& path) { touch(path); };
+    }
+    const Outcome outcome = runWith(args, &office);
+
+    QCOMPARE(outcome.status, status);
+    for (const QString& text : expand(err)) {
+        QVERIFY2(outcome.err.contains(text), qPrintable(outcome.err));
+    }
+    QCOMPARE(documentShape(office, refused), shape);
     const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
-    QCOMPARE(stores.size(), 1);
-    QVERIFY2(stores.first().contains(QStringLiteral("/.album.lumigrove-")),
-             qPrintable(stores.first()));
-    QVERIFY(stores.first().endsWith(QLatin1String(".odt writer8")));
-    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertGraphic")).size(), 2);
-    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
-    QVERIFY(office.calls.contains(QStringLiteral("document.close")));
-    // Closed after storing, and the office named with --office is never ended.
-    QVERIFY(office.calls.indexOf(QStringLiteral("document.close")) >
-            office.calls.indexOf(stores.first()));
-    QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
-    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 2 of 2 pictures")));
-}
-
-void TestBatchUsage::recordingOffice_failedPicture_status1AndNamed() {
-    RecordingOfficeBridge office;
-    const QString other = m_dir.filePath(QStringLiteral("b.png"));
-    touch(other);
-    office.answer = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        if (dispatch.command != QLatin1String(".uno:InsertGraphic")) {
-            return DispatchState::Success;
-        }
-        const bool second =
-            std::get<QString>(dispatch.args.first().value).endsWith(QLatin1String("b.png"));
-        return second ? DispatchState::Failure : DispatchState::Success;
-    };
-    const Outcome outcome =
-        runWith({"-o", m_dir.filePath(QStringLiteral("x.pdf")), m_picture, other}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY2(outcome.err.contains(QStringLiteral("Inserted 1 of 2 pictures")),
-             qPrintable(outcome.err));
-    QVERIFY(outcome.err.contains(QStringLiteral("Not inserted:\n  ") + other));
-}
-
-void TestBatchUsage::recordingOffice_unreachable_status1NoOutput() {
-    RecordingOfficeBridge office;
-    office.failingMember = QStringLiteral("bridge.createServiceManager");
-    const QString out = m_dir.filePath(QStringLiteral("x.docx"));
-    const Outcome outcome = runWith({"-o", out, m_picture}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(outcome.err.contains(QStringLiteral("no office suite could be reached")));
-    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 0 of 1 pictures")));
-    QVERIFY(!QFile::exists(out));
-    QVERIFY(QDir(m_dir.path()).entryList({"*x.docx*"}, QDir::Files | QDir::Hidden).isEmpty());
-}
-
-// A missing file named on the command line is one picture that fails, not bad usage: the
-// others go in and OUT is written.
-void TestBatchUsage::recordingOffice_missingNamedFile_failedPictureNotRefusal() {
-    RecordingOfficeBridge office;
-    const QString missing = m_dir.filePath(QStringLiteral("gone.png"));
-    office.answer = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool isMissing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
-                               std::get<QString>(dispatch.args.first().value).endsWith("gone.png");
-        return isMissing ? DispatchState::Failure : DispatchState::Success;
-    };
-    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
-    office.onStore = [](const QString& path) { touch(path); };
-    const Outcome outcome =
-        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture, missing}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(QFile::exists(out));
-    QVERIFY2(outcome.err.contains(QStringLiteral("Not inserted:\n  ") + missing),
-             qPrintable(outcome.err));
-}
-
-// A run in which no picture went in must not replace a good document with an empty one.
-void TestBatchUsage::recordingOffice_nothingInserted_existingOutUntouched() {
-    RecordingOfficeBridge office;
-    office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        return dispatch.command == QLatin1String(".uno:InsertGraphic") ? DispatchState::Failure
-                                                                       : DispatchState::Success;
-    };
-    const QString out = m_dir.filePath(QStringLiteral("good.odt"));
-    QFile good(out);
-    QVERIFY(good.open(QIODevice::WriteOnly));
-    good.write("the good document");
-    good.close();
-    office.onStore = [](const QString& path) { touch(path); };
-    const Outcome outcome =
-        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(office.calls.filter(QStringLiteral("document.storeToFile")).isEmpty());
-    QVERIFY(good.open(QIODevice::ReadOnly));
-    QCOMPARE(good.readAll(), QByteArray("the good document"));
-    // Its unsaved document does not stay behind in the user's office either.
-    QVERIFY(office.calls.contains(QStringLiteral("document.close")));
-    QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
-}
-
-void TestBatchUsage::recordingOffice_pdf_keepsPicturesWhole() {
-    RecordingOfficeBridge office;
-    const Outcome outcome = runWith(
-        {"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("a.pdf")), m_picture},
-        &office);
-    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
-    QCOMPARE(stores.size(), 1);
-    QVERIFY2(stores.first().endsWith(
-                 QLatin1String("writer_pdf_Export [ReduceImageResolution boolean false] "
-                               "[UseLosslessCompression boolean true]")),
-             qPrintable(stores.first()));
-    Q_UNUSED(outcome);
+    QCOMPARE(stores.size(), store.isEmpty() ? 0 : 1);
+    if (!store.isEmpty()) {
+        QVERIFY2(stores.first().contains("/." + QFileInfo(out).completeBaseName() + ".lumigrove-"),
+                 qPrintable(stores.first()));
+        QVERIFY2(stores.first().endsWith(store), qPrintable(stores.first()));
+    }
+    // Closed after storing, also when nothing was stored: no unsaved document stays behind in
+    // the office; and an office named with --office is never ended.
+    if (failing.isEmpty()) {
+        QVERIFY(office.calls.indexOf(QStringLiteral("document.close")) >
+                (stores.isEmpty() ? -1 : office.calls.indexOf(stores.first())));
+    }
+    if (args.contains(QStringLiteral("--office"))) {
+        QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
+    }
+    QCOMPARE(QFile::exists(out), outExists);
+    if (!earlier.isEmpty()) {
+        QCOMPARE(fileBytes(out), earlier);
+    }
+    // Nothing but OUT, if anything, is left under its name.
+    QCOMPARE(QDir(m_dir.path()).entryList({"*" + outName + "*"}, QDir::Files | QDir::Hidden),
+             outExists ? QStringList{outName} : QStringList());
 }
 
 void TestBatchUsage::relativePaths_resolvedAgainstCallersFolder() {
@@ -347,11 +339,8 @@ void TestBatchUsage::recordingOffice_sortOrdersTheInsertedPictures() {
                                        m_dir.filePath(QStringLiteral("sorted.odt")),
                                        folder + "/p10.jpg", folder + "/f", folder + "/p3.jpg"},
                 &office);
-    QStringList inserted;
-    for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertGraphic"))) {
-        const QString url = std::get<QString>(dispatch.args.value(0).value);
-        inserted.append(url.mid(QStringLiteral("file://").size() + folder.size() + 1));
-    }
+    const QStringList inserted = firstTexts(office, QStringLiteral(".uno:InsertGraphic"))
+                                     .replaceInStrings("file://" + folder + "/", QString());
     QVERIFY2(inserted == expected, qPrintable(inserted.join(' ') + "\n" + outcome.err));
 }
 
@@ -377,11 +366,7 @@ void TestBatchUsage::recordingOffice_layoutOptionsReachTheDocument() {
     const Outcome outcome = runWith(
         QStringList{"--caption", "stem", "--per-page=2", "--fit", "-o", out} + files, &office);
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    QStringList captions;
-    for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertText"))) {
-        captions.append(std::get<QString>(dispatch.args.value(0).value));
-    }
-    QCOMPARE(captions, (QStringList{"a", "b"}));
+    QCOMPARE(firstTexts(office, QStringLiteral(".uno:InsertText")), (QStringList{"a", "b"}));
     // Two to a page: a new paragraph between them, no page break.
     QVERIFY(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).isEmpty());
     // Fitted: both grown to the same size in their half of the page.
@@ -398,11 +383,7 @@ void TestBatchUsage::recordingOffice_storeMayTakeLongerForEachPicture() {
     files.append(m_dir.filePath(QStringLiteral("missing.png")));
     RecordingOfficeBridge office;
     office.onStore = [](const QString& path) { touch(path); };
-    office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool missing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
-                             describeArgument(dispatch.args.value(0)).contains("missing");
-        return missing ? DispatchState::Failure : DispatchState::DontKnow;
-    };
+    office.answer = refusePictures(QStringLiteral("missing"), DispatchState::DontKnow);
     const Outcome outcome = runWith(
         QStringList{"--timeout", "2.5", "-o", m_dir.filePath(QStringLiteral("long.odt"))} + files,
         &office);

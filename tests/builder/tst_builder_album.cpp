@@ -2,80 +2,14 @@
 // pictures to a page, pictures fitted to their share of the page, and the default layout,
 // which builds the same document as before (one picture per page) and makes none of the
 // album's calls.
-#include "builder/InsertRoutines.h"
-#include "builder/InsertRun.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/FileNames.h"
-#include "tests/builder/ListInsertHost.h"
-#include "tests/support/FakeClock.h"
+#include "tests/support/RecordingOffice.h"
 
 #include <QRegularExpression>
 #include <QTest>
 
 namespace {
-
-struct Album {
-    RecordingOfficeBridge office;
-    FakeClock clock;
-    std::unique_ptr<ListInsertHost> host;
-
-    // Runs the pictures through the layout; a picture whose name holds "bad" is refused by
-    // the suite.
-    void run(const QStringList& pictures, const std::optional<AlbumLayout>& layout) {
-        host = std::make_unique<ListInsertHost>(pictures);
-        office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-            if (dispatch.command == QLatin1String(".uno:InsertGraphic")) {
-                const QString url = std::get<QString>(dispatch.args.value(0).value);
-                return url.contains(QLatin1String("bad")) ? DispatchState::Failure
-                                                          : DispatchState::Success;
-            }
-            const bool saysFailure = dispatch.command == QLatin1String(".uno:InsertBreak") ||
-                                     dispatch.command == QLatin1String(".uno:SetAnchorToChar");
-            return saysFailure ? DispatchState::Failure : DispatchState::Success;
-        };
-        InsertRun insert(*host, &office, clock);
-        insert.setPauseSeconds(0);
-        if (layout) {
-            insert.setLayout(*layout);
-        }
-        insert.run();
-    }
-
-    // The commands that shape the document, shortened: "P" a picture that went in, "x" one
-    // that did not; the rest by name without ".uno:". Anchoring and escapes are left out.
-    QString shape() const {
-        QStringList parts;
-        for (const auto& dispatch : office.dispatches) {
-            const QString command = dispatch.command.mid(5);
-            if (command == QLatin1String("InsertGraphic")) {
-                const QString url = std::get<QString>(dispatch.args.value(0).value);
-                parts.append(url.contains(QLatin1String("bad")) ? QStringLiteral("x")
-                                                                : QStringLiteral("P"));
-            } else if (command != QLatin1String("SetAnchorToChar") &&
-                       command != QLatin1String("Escape")) {
-                parts.append(command);
-            }
-        }
-        return parts.join(QLatin1Char(' '));
-    }
-
-    QStringList textsOf(const QString& command) const {
-        QStringList texts;
-        for (const auto& dispatch : office.dispatchesOf(command)) {
-            texts.append(describeArgument(dispatch.args.value(0)));
-        }
-        return texts;
-    }
-};
-
-QStringList describe(const OfficeArguments& args) {
-    QStringList list;
-    for (const auto& argument : args) {
-        list.append(describeArgument(argument));
-    }
-    return list;
-}
 
 QStringList pictures(int count, int badAt = 0) {
     QStringList list;
@@ -116,10 +50,10 @@ private slots:
 };
 
 void TestAlbum::defaultLayout_onePerPageUnderTheLockWithoutAlbumCalls() {
-    Album unset;
-    unset.run(pictures(3), std::nullopt);
-    Album explicitDefault;
-    explicitDefault.run(pictures(3), AlbumLayout());
+    RecordedRun unset(pictures(3));
+    unset.run();
+    RecordedRun explicitDefault(pictures(3));
+    explicitDefault.run(0, AlbumLayout());
     QCOMPARE(explicitDefault.office.calls, unset.office.calls);
     // The document's view is locked over the pictures; each picture is left by putting the
     // cursor at the end of the body text, right after it, instead of an escape and a wait
@@ -161,8 +95,8 @@ void TestAlbum::albumLayouts_runWithTheDocumentsViewUnlocked() {
     // They read the selected picture (its size, the text that holds it), which the suite
     // can abort on while the view is locked.
     QFETCH(AlbumLayout, layout);
-    Album album;
-    album.run(pictures(5), layout);
+    RecordedRun album(pictures(5));
+    album.run(0, layout);
     QVERIFY(album.office.calls.filter(QStringLiteral("document.lockControllers")).isEmpty());
     QCOMPARE(album.office.selectionReadingsUnderLock, 0);
     for (const auto& dispatch : album.office.dispatches) {
@@ -189,8 +123,8 @@ void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture() {
     QFETCH(int, kind);
     QFETCH(QStringList, paths);
     QFETCH(QStringList, captions);
-    Album album;
-    album.run(paths, layoutOf(1, CaptionKind(kind)));
+    RecordedRun album(paths);
+    album.run(0, layoutOf(1, CaptionKind(kind)));
     QCOMPARE(album.textsOf(QStringLiteral(".uno:InsertText")), captions);
     // Each caption is a paragraph of its own after its picture, and each new page starts
     // in the default paragraph style again.
@@ -201,7 +135,7 @@ void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture() {
         QCOMPARE(describe(style.args),
                  (QStringList{"Style string Caption", "FamilyName string ParagraphStyles"}));
     }
-    QVERIFY(album.host->reporter.reports.isEmpty());
+    QVERIFY(album.host.reporter.reports.isEmpty());
 }
 
 void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond_data() {
@@ -220,8 +154,8 @@ void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond_data() {
 void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond() {
     QFETCH(QStringList, paths);
     QFETCH(QString, shape);
-    Album album;
-    album.run(paths, layoutOf(2));
+    RecordedRun album(paths);
+    album.run(0, layoutOf(2));
     QCOMPARE(album.shape(), shape);
 }
 
@@ -244,8 +178,8 @@ void TestAlbum::fourPerPage_aTableOfTwoRowsOfTwoOnEachPage_data() {
 void TestAlbum::fourPerPage_aTableOfTwoRowsOfTwoOnEachPage() {
     QFETCH(QStringList, paths);
     QFETCH(QString, shape);
-    Album album;
-    album.run(paths, layoutOf(4));
+    RecordedRun album(paths);
+    album.run(0, layoutOf(4));
     QCOMPARE(album.shape(), shape);
     for (const auto& table : album.office.dispatchesOf(QStringLiteral(".uno:InsertTable"))) {
         QCOMPARE(describe(table.args),
@@ -287,11 +221,11 @@ void TestAlbum::fit_eachPictureScaledToItsShareOfThePage() {
     QFETCH(QSize, inserted);
     QFETCH(QSize, expected);
     QFETCH(int, captionHeight);
-    Album album;
+    RecordedRun album(pictures(3));
     album.office.captionHeight = captionHeight;
     album.office.textArea = QSize(17000, 24000);
     album.office.insertedPictureSize = inserted;
-    album.run(pictures(3), layout);
+    album.run(0, layout);
     if (expected == inserted) {
         QVERIFY(album.office.pictureSizes.isEmpty());
     } else {
@@ -300,7 +234,7 @@ void TestAlbum::fit_eachPictureScaledToItsShareOfThePage() {
     // The page is measured once for the run, and each picture is sized while selected,
     // before the cursor leaves it.
     QCOMPARE(album.office.calls.count(QStringLiteral("controller.pageTextArea")), 1);
-    QVERIFY(album.host->reporter.reports.isEmpty());
+    QVERIFY(album.host.reporter.reports.isEmpty());
 }
 
 void TestAlbum::fit_pictureThatCannotBeSized_data() {
@@ -322,16 +256,16 @@ void TestAlbum::fit_pictureThatCannotBeSized() {
     QFETCH(int, line);
     QFETCH(QList<int>, failed);
     QFETCH(QString, shape);
-    Album album;
+    RecordedRun album(pictures(2));
     album.office.failingMember = failing;
-    album.run(pictures(2), layoutOf(1, CaptionKind::None, true));
+    album.run(0, layoutOf(1, CaptionKind::None, true));
     QCOMPARE(album.shape(), shape);
-    QCOMPARE(album.host->failed, failed);
-    QCOMPARE(album.host->reporter.reports.size(), 2);
-    for (const auto& report : album.host->reporter.reports) {
+    QCOMPARE(album.host.failed, failed);
+    QCOMPARE(album.host.reporter.reports.size(), 2);
+    for (const auto& report : album.host.reporter.reports) {
         QCOMPARE(report.line, line);
     }
-    QCOMPARE(album.host->messages, QStringList{"Done."});
+    QCOMPARE(album.host.messages, QStringList{"Done."});
 }
 
 QTEST_GUILESS_MAIN(TestAlbum)

@@ -2,11 +2,9 @@
 // recording office bridge: taken before the first picture reaches the office, released on
 // every way out of the run, let go of during pauses long enough to watch the document, and
 // never held while the selection is read. The document must come out as without the lock.
-#include "builder/InsertRun.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
-#include "tests/builder/ListInsertHost.h"
+#include "tests/support/RecordingOffice.h"
 
 #include <QTest>
 
@@ -47,49 +45,10 @@ enum class Way {
     LockRefused,
 };
 
-struct LockedRun {
-    RecordingOfficeBridge office;
-    PauseClock clock{office};
-    ListInsertHost host;
-    bool completed = false;
-
-    explicit LockedRun(const QStringList& pictures) : host(pictures) {
-        // A picture whose name holds "bad" is refused by the suite.
-        office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-            if (dispatch.command == kPicture) {
-                const QString url = std::get<QString>(dispatch.args.value(0).value);
-                return url.contains(QLatin1String("bad")) ? DispatchState::Failure
-                                                          : DispatchState::Success;
-            }
-            return dispatch.command == kBreak || dispatch.command == kAnchor
-                       ? DispatchState::Failure
-                       : DispatchState::Success;
-        };
-    }
-
-    void run(double pauseSeconds) {
-        InsertRun insert(host, &office, clock);
-        insert.setPauseSeconds(pauseSeconds);
-        insert.run();
-        completed = insert.completed();
-    }
-
-    // "P" a picture that went in, "x" one refused, "B" a break, "<" the take-back.
-    QString shape() const {
-        QString text;
-        for (const auto& dispatch : office.dispatches) {
-            if (dispatch.command == kPicture) {
-                const QString url = std::get<QString>(dispatch.args.value(0).value);
-                text += url.contains(QLatin1String("bad")) ? QLatin1Char('x') : QLatin1Char('P');
-            } else if (dispatch.command == kBreak) {
-                text += QLatin1Char('B');
-            } else if (dispatch.command == kTakeBack) {
-                text += QLatin1Char('<');
-            }
-        }
-        return text;
-    }
-    int callsOf(const QString& call) const { return int(office.calls.filter(call).size()); }
+// A run whose clock notes the locks held during its pauses.
+struct LockedRun : RecordedRun {
+    PauseClock pauses{office};
+    explicit LockedRun(const QStringList& pictures) : RecordedRun(pictures) { clock = &pauses; }
 };
 
 QStringList pictures(const QString& names) {
@@ -121,27 +80,27 @@ void TestLock::lock_releasedOnEveryWayOut_data() {
     QTest::addColumn<bool>("completed");
 
     QTest::newRow("all pictures in") << Way::AllIn << "p1 p2 p3"
-                                     << "PBPBP" << true;
+                                     << "P InsertBreak P InsertBreak P" << true;
     QTest::newRow("a picture refused in the middle") << Way::RefusedInTheMiddle << "p1 bad2 p3"
-                                                     << "PBxP" << true;
+                                                     << "P InsertBreak x P" << true;
     // The break after the last picture that went in is taken back, with the view unlocked.
     QTest::newRow("the last pictures refused") << Way::LastOnesRefused << "p1 bad2 bad3"
-                                               << "PBxx<" << true;
+                                               << "P InsertBreak x x SwBackspace" << true;
     QTest::newRow("every picture refused") << Way::LastOnesRefused << "bad1 bad2"
-                                           << "xx" << true;
+                                           << "x x" << true;
     // A stop is seen before the next picture, when the break for it is in: taken back.
     QTest::newRow("stop asked before the second picture") << Way::StoppedAfterFirst << "p1 p2 p3"
-                                                          << "PB<" << false;
+                                                          << "P InsertBreak SwBackspace" << false;
     QTest::newRow("stop asked during a pause") << Way::StoppedInPause << "p1 p2 p3"
-                                               << "PB<" << false;
+                                               << "P InsertBreak SwBackspace" << false;
     // The shape holds what reached the suite before it went away.
     QTest::newRow("office gone at the first break") << Way::GoneAtBreak << "p1 p2 p3"
                                                     << "P" << false;
     QTest::newRow("office gone at the second picture") << Way::GoneAtPicture << "p1 p2 p3"
-                                                       << "PB" << false;
+                                                       << "P InsertBreak" << false;
     // A suite that refuses the lock gets the pictures the way it did without it.
     QTest::newRow("lock refused") << Way::LockRefused << "p1 p2 p3"
-                                  << "PBPBP" << true;
+                                  << "P InsertBreak P InsertBreak P" << true;
 }
 
 void TestLock::lock_releasedOnEveryWayOut() {
@@ -157,7 +116,7 @@ void TestLock::lock_releasedOnEveryWayOut() {
         break;
     case Way::StoppedInPause:
         pause = 2;
-        run.host.stop = [&] { return !run.clock.locksWhilePausing.isEmpty(); };
+        run.host.stop = [&] { return !run.pauses.locksWhilePausing.isEmpty(); };
         break;
     case Way::GoneAtBreak:
         run.office.disconnectAtDispatch = 3;
@@ -222,7 +181,7 @@ void TestLock::pause_longEnoughToWatch_spentUnlocked() {
     LockedRun run(pictures(QStringLiteral("p1 p2 p3")));
     run.run(pause);
 
-    QCOMPARE(run.shape(), QStringLiteral("PBPBP"));
+    QCOMPARE(run.shape(), QStringLiteral("P InsertBreak P InsertBreak P"));
     QCOMPARE(run.office.controllerLocks, 0);
     // Every command that changes the document arrives locked, also after a pause.
     for (const auto& dispatch : run.office.dispatches) {
@@ -230,9 +189,9 @@ void TestLock::pause_longEnoughToWatch_spentUnlocked() {
         QCOMPARE(dispatch.controllerLocks, 1);
     }
     if (pause > 0) {
-        QVERIFY(!run.clock.locksWhilePausing.isEmpty());
+        QVERIFY(!run.pauses.locksWhilePausing.isEmpty());
     }
-    for (const int locks : run.clock.locksWhilePausing) {
+    for (const int locks : run.pauses.locksWhilePausing) {
         QCOMPARE(locks, unlocked ? 0 : 1);
     }
     // Unlocked for each of the three pauses and taken again for the next break only: not

@@ -111,8 +111,8 @@ private slots:
     void drag_fromEmptySpace_movesNothing();
     void drag_removedEntryIsNotDragged();
 
-    void edgeScroll_topRowScrollsUp();
-    void edgeScroll_bottomRowScrollsDown();
+    void edgeScroll_edgeRowScrollsTowardsItsEdge_data();
+    void edgeScroll_edgeRowScrollsTowardsItsEdge();
     void edgeScroll_middleAndEndsDoNotScroll();
     void edgeScroll_bottomBandNearTheEndBringsTheLastRowIn_data();
     void edgeScroll_bottomBandNearTheEndBringsTheLastRowIn();
@@ -622,49 +622,45 @@ void Form1ListTest::drag_removedEntryIsNotDragged() {
     QCOMPARE(h().texts(), (QStringList{"P", "R", "S"}));
 }
 
-// The window stands low on the screen: the top band is measured in the list's own area, so
-// the list scrolls up however far down the screen it stands.
-void Form1ListTest::edgeScroll_topRowScrollsUp() {
-    showAt(QPoint(0, 400));
+void Form1ListTest::edgeScroll_edgeRowScrollsTowardsItsEdge_data() {
+    QTest::addColumn<bool>("top");
+    QTest::addColumn<QPoint>("window");
+    // The bands are measured in the list's own area, so the list scrolls up however far down
+    // the screen the window stands, and down however high.
+    QTest::newRow("top row, window low on the screen") << true << QPoint(0, 400);
+    QTest::newRow("bottom row, window high on the screen") << false << QPoint(0, 0);
+}
+
+void Form1ListTest::edgeScroll_edgeRowScrollsTowardsItsEdge() {
+    QFETCH(bool, top);
+    QFETCH(QPoint, window);
+    showAt(window);
     h().fill(numbered(40));
     h().view()->verticalScrollBar()->setValue(10);
     QCOMPARE(topRow(h()), 11);
-    QVERIFY(h().view()->viewport()->mapToGlobal(QPoint(0, 1)).y() > 364);
-
-    // The last pixel of the band one row high at the top edge.
-    const int bandBottom = h().rowRect(11).height() - 1;
-    press(h(), h().rowRect(12).center());
-    const QPoint topEdge(h().rowRect(11).center().x(), bandBottom);
-    moveTo(h(), topEdge);
-    release(h(), topEdge);
-
-    QCOMPARE(h().list().text(11), numbered(40).at(11));
-    QCOMPARE(h().current(), 11);
-    QCOMPARE(topRow(h()), 10);
-}
-
-// The window stands high on the screen: the bottom band still scrolls the list down.
-void Form1ListTest::edgeScroll_bottomRowScrollsDown() {
-    showAt(QPoint(0, 0));
-    h().fill(numbered(40));
-    h().view()->verticalScrollBar()->setValue(10);
     QWidget* viewport = h().view()->viewport();
-    // The first pixel of the band one row high at the bottom edge.
-    const int bottomY = viewport->height() - h().rowRect(1).height();
-    QVERIFY(viewport->mapToGlobal(QPoint(0, viewport->height() - 1)).y() < 305);
-    const int bottom = h().view()->indexAt(QPoint(5, bottomY)).row() + 1;
-    QVERIFY(bottom > 12);
-    QVERIFY(!inView(h(), bottom + 1));
+    const int rowHeight = h().rowRect(1).height();
+    if (top) {
+        QVERIFY(viewport->mapToGlobal(QPoint(0, 1)).y() > 364);
+    } else {
+        QVERIFY(viewport->mapToGlobal(QPoint(0, viewport->height() - 1)).y() < 305);
+    }
+    // The last pixel of the band one row high at the top edge, or the first of the one at
+    // the bottom edge, and the entry under it; the drag comes from the entry beyond it.
+    const int y = top ? rowHeight - 1 : viewport->height() - rowHeight;
+    const int edge = h().view()->indexAt(QPoint(5, y)).row() + 1;
+    const int step = top ? -1 : 1;
+    QVERIFY(top ? edge == 11 : edge > 12 && !inView(h(), edge + 1));
 
-    press(h(), h().rowRect(bottom - 1).center());
-    const QPoint bottomEdge(h().rowRect(bottom).center().x(), bottomY);
-    moveTo(h(), bottomEdge);
-    release(h(), bottomEdge);
+    press(h(), h().rowRect(edge - step).center());
+    const QPoint at(h().rowRect(edge).center().x(), y);
+    moveTo(h(), at);
+    release(h(), at);
 
-    QCOMPARE(h().list().text(bottom), numbered(40).at(bottom - 2));
-    QCOMPARE(h().current(), bottom);
-    QVERIFY(inView(h(), bottom + 1));
-    QVERIFY(topRow(h()) > 11);
+    QCOMPARE(h().list().text(edge), numbered(40).at(edge - step - 1));
+    QCOMPARE(h().current(), edge);
+    QVERIFY(inView(h(), edge + step));
+    QVERIFY(top ? topRow(h()) == edge - 1 : topRow(h()) > 11);
 }
 
 void Form1ListTest::edgeScroll_middleAndEndsDoNotScroll() {

@@ -157,9 +157,8 @@ private slots:
     void samples_shippedBesideProgram();
 
     void dragOver_onlyLocalFiles();
-    void drop_filesVerbatimInOrder();
-    void drop_foldersScannedEach();
-    void drop_rootGivesSingleSeparators();
+    void drop_pathsTakenAsTheyCome_data();
+    void drop_pathsTakenAsTheyCome();
     void drop_throughTheListView();
     void drop_notUtf8NamesFromPercentEncodedUrlsByteExact();
     void drop_viewShowsTheWholeListAtEveryYield();
@@ -432,40 +431,46 @@ void Form1IntakeTest::dragOver_onlyLocalFiles() {
     QVERIFY(!w.form.ListView1_OLEDragOver(nullptr));
 }
 
-void Form1IntakeTest::drop_filesVerbatimInOrder() {
-    makeFile(path("c.jpg"));
-    Window w(&m_disk);
+void Form1IntakeTest::drop_pathsTakenAsTheyCome_data() {
+    // "%t" is the test's folder on the real disk; without it the disk is an in-memory one.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<QStringList>("entries");
     // Dropped files are taken as they come: no existence test, no filter, no tidying.
-    std::unique_ptr<QMimeData> data(
-        urlData({path("c.jpg"), path("missing.txt"), path("c.jpg"), "/x/a b#1.jpg"}));
-    w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(),
-             QStringList({path("c.jpg"), path("missing.txt"), path("c.jpg"), "/x/a b#1.jpg"}));
-    QVERIFY(w.ui.boxes.isEmpty());
+    QTest::newRow("files verbatim, in order")
+        << QStringList{"%t/c.jpg"}
+        << QStringList{"%t/c.jpg", "%t/missing.txt", "%t/c.jpg", "/x/a b#1.jpg"}
+        << QStringList{"%t/c.jpg", "%t/missing.txt", "%t/c.jpg", "/x/a b#1.jpg"};
+    QTest::newRow("folders scanned each")
+        << QStringList{"%t/one/a.jpg",         "%t/one/~skip.jpg", "%t/one/.dot",
+                       "%t/one/sub/notes.txt", "%t/two/b.png",     "%t/empty/deeper/"}
+        << QStringList{"%t/one", "%t/two", "%t/empty"}
+        << QStringList{"%t/one/a.jpg", "%t/one/sub/notes.txt", "%t/two/b.png"};
+    QTest::newRow("the root gives single separators")
+        << QStringList{"/top.jpg", "/sub/inner.txt"} << QStringList{"/"}
+        << QStringList{"/top.jpg", "/sub/inner.txt"};
 }
 
-void Form1IntakeTest::drop_foldersScannedEach() {
-    for (const char* name :
-         {"one/a.jpg", "one/~skip.jpg", "one/.dot", "one/sub/notes.txt", "two/b.png"}) {
-        makeFile(path(name));
+void Form1IntakeTest::drop_pathsTakenAsTheyCome() {
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, dropped);
+    QFETCH(QStringList, entries);
+    MemoryFileSystem memory(PathStyle::Posix);
+    const bool real = files.first().startsWith(QLatin1String("%t"));
+    for (const QString& file : files.replaceInStrings("%t", m_tree->path())) {
+        if (!real) {
+            memory.addFile(file);
+        } else if (file.endsWith(QLatin1Char('/'))) {
+            QVERIFY(QDir().mkpath(file));
+        } else {
+            makeFile(file);
+        }
     }
-    QVERIFY(QDir().mkpath(path("empty/deeper")));
-    Window w(&m_disk);
-    std::unique_ptr<QMimeData> data(urlData({path("one"), path("two"), path("empty")}));
+    Window w(real ? static_cast<FileSystem*>(&m_disk) : &memory);
+    std::unique_ptr<QMimeData> data(urlData(dropped.replaceInStrings("%t", m_tree->path())));
     w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(),
-             QStringList({path("one/a.jpg"), path("one/sub/notes.txt"), path("two/b.png")}));
+    QCOMPARE(w.entries(), entries.replaceInStrings("%t", m_tree->path()));
     QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::drop_rootGivesSingleSeparators() {
-    MemoryFileSystem disk(PathStyle::Posix);
-    disk.addFile("/top.jpg");
-    disk.addFile("/sub/inner.txt");
-    Window w(&disk);
-    std::unique_ptr<QMimeData> data(urlData({"/"}));
-    w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(), QStringList({"/top.jpg", "/sub/inner.txt"}));
 }
 
 void Form1IntakeTest::drop_throughTheListView() {

@@ -6,6 +6,7 @@
 #include "tests/acceptance/UserDocuments.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,54 +33,6 @@ const QString kBatchProgram = QStringLiteral(LUMIGROVE_BATCH_PROGRAM);
 const QString kUserText = QStringLiteral("Minutes of the garden club, not saved yet");
 // The folder an office of the program's own gets its profile in, below $TMPDIR.
 const QString kOwnProfilePrefix = QStringLiteral("lumigrove-batch-office-");
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Runs a command in `folder` and returns its standard output; empty when it fails.
-QByteArray commandOutput(const QString& program, const QStringList& args,
-                         const QString& folder = QString()) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        qWarning() << program << args << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
-}
-
-// A small picture that no other picture of the test equals, byte for byte.
-bool writePicture(const QString& path, int shade, const char* format = "PNG") {
-    QImage image(24 + shade, 16 + shade % 5, QImage::Format_RGB32);
-    image.fill(qRgb(shade * 37 % 256, 120, 255 - shade * 11 % 256));
-    return QDir().mkpath(QFileInfo(path).absolutePath()) && image.save(path, format);
-}
-
-// The layout of a stored ODT and its pictures' bytes, in document order.
-struct OdtContent {
-    QString layout;
-    QList<QByteArray> pictures;
-};
-
-OdtContent readOdt(const QString& path) {
-    OdtContent content;
-    StoredDocument stored;
-    stored.analyse(QString::fromUtf8(commandOutput("unzip", {"-p", path, "content.xml"})));
-    content.layout = stored.layout;
-    for (const QString& link : std::as_const(stored.imageLinks)) {
-        content.pictures.append(commandOutput("unzip", {"-p", path, link}));
-    }
-    return content;
-}
 
 // One process as /proc tells it.
 struct ProcessInfo {
@@ -275,21 +228,572 @@ QRegularExpression shapeOf(const QString& line, const QString& outName, bool asT
 class TestAcceptanceBatch : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void readmeWorkedExample_asWritten_data();
-    void readmeWorkedExample_asWritten();
-    void relativePaths_takenFromTheCallersFolder();
-    void usersOffice_neverTouchedWithoutOffice_leftRunningWithOffice();
-    void stoppedOffice_endsWithinTheLimit_data();
-    void stoppedOffice_endsWithinTheLimit();
-    void interrupted_leavesEverythingAsItWas_data();
-    void interrupted_leavesEverythingAsItWas();
-    void cameraPhotos_keptWholeInPdfOdtDocx();
-    void outRules_neverAnInput_neverEmpty_neverPickedUp();
-    void passedOverFiles_namedWithTheirReasons();
-    void brokenLinkOnCommandLine_failsThatPicture();
-    void failedPictures_leaveNoEmptyPage();
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_tmp = folder(QStringLiteral("tmp"));
+        m_config = folder(QStringLiteral("config"));
+        ensureUserOffice();
+        // The setting written as a person writes it, comma and all: the batch must never
+        // read it.
+        QVERIFY(
+            writeBytes(m_config + QStringLiteral("/Vantrell.conf"),
+                       "[Lumigrove]\nOfficeConnection=" + m_office.connection().toUtf8() + "\n"));
+    }
+
+    void cleanupTestCase() {
+        for (const qint64 pid : std::as_const(m_stopped)) {
+            ::kill(static_cast<pid_t>(pid), SIGCONT);
+        }
+        // Offices that a batch of this test started and left behind.
+        for (const qint64 pid : processesInSessions(m_ownOfficeSessions)) {
+            ::kill(static_cast<pid_t>(pid), SIGCONT);
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+        }
+        m_office.kill();
+    }
+
+    void readmeWorkedExample_asWritten_data() {
+        QTest::addColumn<QString>("marker");
+        QTest::newRow("one per page") << QStringLiteral("lumigrove-batch --ext jpg -o samples.pdf");
+        QTest::newRow("album") << QStringLiteral(
+            "lumigrove-batch --ext jpg --sort name --caption stem --per-page 2 --fit -o album.pdf");
+    }
+
+    void readmeWorkedExample_asWritten() {
+        QFETCH(QString, marker);
+        // The example as README.md tells it: the commands after "$ " and what they print.
+        const QString readme = QString::fromUtf8(fileBytes(LUMIGROVE_SOURCE_DIR "/README.md"));
+        QVERIFY(!readme.isEmpty());
+        const QRegularExpression blocks(QStringLiteral("```sh\\n(.*?)```"),
+                                        QRegularExpression::DotMatchesEverythingOption);
+        QString example;
+        for (auto match = blocks.globalMatch(readme); match.hasNext();) {
+            const QString block = match.next().captured(1);
+            if (block.contains(marker)) {
+                example = block;
+            }
+        }
+        QVERIFY2(!example.isEmpty(), "README.md has no worked example of lumigrove-batch");
+        QList<QPair<QString, QStringList>> steps;
+        for (const QString& line : example.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            if (line.startsWith(QLatin1String("$ "))) {
+                steps.append({line.mid(2), {}});
+            } else if (!steps.isEmpty()) {
+                steps.last().second.append(line);
+            }
+        }
+        QCOMPARE(steps.size(), 2);
+        const QString command = steps.at(0).first;
+        const QStringList printed = steps.at(0).second;
+        QVERIFY2(command.startsWith(QLatin1String("build/release/bin/lumigrove-batch ")),
+                 qPrintable(command));
+        QVERIFY2(command.contains(QLatin1String(" build/release/bin/Samples")),
+                 qPrintable(command));
+        const QStringList words = QProcess::splitCommand(command);
+        const QString outName = words.value(words.indexOf(QStringLiteral("-o")) + 1);
+        QVERIFY2(outName.endsWith(QLatin1String(".pdf")), qPrintable(command));
+        const auto pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"))
+                               .match(steps.at(1).second.value(0));
+        QVERIFY2(pages.hasMatch(), qPrintable(steps.at(1).second.join('\n')));
+
+        // The repository's layout after scripts/run: the program and its samples in
+        // build/release/bin, the command given from the top.
+        const QString top =
+            folder(QStringLiteral("readme-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
+        const QString bin = top + QStringLiteral("/build/release/bin");
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::link(kBatchProgram, bin + QStringLiteral("/lumigrove-batch")));
+        const QString samples =
+            QFileInfo(kBatchProgram).absolutePath() + QStringLiteral("/Samples");
+        QVERIFY(QFileInfo(samples).isDir());
+        QVERIFY(QFile::link(samples, bin + QStringLiteral("/Samples")));
+
+        // The shell runs the command line as written.
+        auto run = start({QStringLiteral("-c"), QStringLiteral("exec ") + command}, top,
+                         QStringLiteral("/bin/sh"));
+        QVERIFY(run->finish(120000));
+        QVERIFY2(run->status() == 0, qPrintable(run->err()));
+        QVERIFY(QFileInfo(top + QLatin1Char('/') + outName).isFile());
+        const QString info =
+            QString::fromUtf8(commandOutput(QStringLiteral("pdfinfo"), {outName}, top));
+        const auto seenPages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
+                                                  QRegularExpression::MultilineOption)
+                                   .match(info);
+        QVERIFY2(seenPages.hasMatch(), qPrintable(info));
+        QCOMPARE(seenPages.captured(1), pages.captured(1));
+        QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
+
+        // What it printed has the README's shape, line by line: only the seconds differ. The
+        // output's name is checked loosely first (any folder before it), then as the reader
+        // typed it.
+        const QStringList seen = run->err().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(seen.size(), printed.size());
+        for (const bool asTyped : {false, true}) {
+            for (int i = 0; i < printed.size(); ++i) {
+                QVERIFY2(
+                    shapeOf(printed.at(i), outName, asTyped).match(seen.at(i)).hasMatch(),
+                    qPrintable(
+                        QStringLiteral("README: %1\nseen:   %2").arg(printed.at(i), seen.at(i))));
+            }
+        }
+    }
+
+    void relativePaths_takenFromTheCallersFolder() {
+        const QString work = folder(QStringLiteral("relative"));
+        QVERIFY(writePicture(work + QStringLiteral("/a.png"), 1));
+        QVERIFY(writePicture(work + QStringLiteral("/sub/b.png"), 2));
+        QVERIFY(writePicture(work + QStringLiteral("/-c.png"), 3));
+        auto run = start({"--office", m_office.connection(), "-o", "out.odt", "./a.png",
+                          "sub/b.png", "--", "-c.png"},
+                         work);
+        QVERIFY(run->finish(120000));
+        QVERIFY2(run->status() == 0, qPrintable(run->err()));
+        const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/out.odt"));
+        QCOMPARE(odt.layout, QStringLiteral("PBPBP"));
+        QCOMPARE(odt.pictureBytes.size(), 3);
+        QCOMPARE(odt.pictureBytes.at(0), fileBytes(work + QStringLiteral("/a.png")));
+        QCOMPARE(odt.pictureBytes.at(1), fileBytes(work + QStringLiteral("/sub/b.png")));
+        QCOMPARE(odt.pictureBytes.at(2), fileBytes(work + QStringLiteral("/-c.png")));
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
+
+    void usersOffice_neverTouchedWithoutOffice_leftRunningWithOffice() {
+        ensureUserOffice();
+        // The setting names the user's office, written by hand.
+        QCOMPARE(fileBytes(m_config + QStringLiteral("/Vantrell.conf")),
+                 "[Lumigrove]\nOfficeConnection=" + m_office.connection().toUtf8() + "\n");
+        const QString work = folder(QStringLiteral("users-office"));
+        QStringList pictures;
+        for (int i = 0; i < 3; ++i) {
+            pictures << QStringLiteral("p%1.png").arg(i);
+            QVERIFY(writePicture(work + QLatin1Char('/') + pictures.last(), 10 + i));
+        }
+
+        // Without --office: an office of its own, started and ended, leaving nothing in $TMPDIR;
+        // the user's is watched all along the run and never holds a second document.
+        const QStringList tmpBefore = tmpEntries();
+        auto own = start(QStringList{"--pause", "0.3", "-o", "own.odt"} + pictures, work);
+        int mostDocuments = 0;
+        while (own->running()) {
+            own->waitForLines(QStringLiteral("Inserted "), 1, 300);
+            QList<UserDocument> documents;
+            QString error;
+            QVERIFY2(listUserDocuments(m_office.connection(), &documents, &error),
+                     qPrintable(error));
+            mostDocuments = std::max(mostDocuments, static_cast<int>(documents.size()));
+        }
+        QVERIFY(own->finish(120000));
+        QVERIFY2(own->status() == 0, qPrintable(own->err()));
+        QCOMPARE(mostDocuments, 1);
+        QVERIFY2(own->err().contains(QStringLiteral("Inserted 3 of 3 pictures")),
+                 qPrintable(own->err()));
+        QCOMPARE(StoredDocument::readOdt(work + QStringLiteral("/own.odt")).layout,
+                 QStringLiteral("PBPBP"));
+        QVERIFY2(ownOfficeLeftovers(*own).isEmpty(), qPrintable(ownOfficeLeftovers(*own)));
+        QCOMPARE(tmpEntries(), tmpBefore);
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+
+        // With --office: the user's office does the work and is left as it was.
+        auto shared = start(
+            QStringList{"--office", m_office.connection(), "-o", "shared.odt"} + pictures, work);
+        QVERIFY(shared->finish(120000));
+        QVERIFY2(shared->status() == 0, qPrintable(shared->err()));
+        QVERIFY(shared->officeSessions().isEmpty());
+        const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/shared.odt"));
+        QCOMPARE(odt.layout, QStringLiteral("PBPBP"));
+        QCOMPARE(odt.pictureBytes.value(2), fileBytes(work + QStringLiteral("/p2.png")));
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
+
+    void stoppedOffice_endsWithinTheLimit_data() {
+        // Every pause length (0.5 s and more are spent with the document's view unlocked, and the
+        // lock is taken again afterwards), every layout, both offices.
+        QTest::addColumn<bool>("usersOffice");
+        QTest::addColumn<QString>("pause");
+        QTest::addColumn<QStringList>("layout");
+        QTest::addColumn<bool>("earlierOut");
+        // Stopped while it exports a PDF of large pictures, instead of after two pictures.
+        QTest::addColumn<bool>("duringPdfStore");
+        QTest::newRow("user's, no pause") << true << "0" << QStringList() << false << false;
+        QTest::newRow("user's, 0.3 s, captions, earlier OUT")
+            << true << "0.3" << QStringList{"--caption", "stem"} << true << false;
+        QTest::newRow("user's, 1 s") << true << "1" << QStringList() << false << false;
+        QTest::newRow("user's, 2 s, 4 per page")
+            << true << "2" << QStringList{"--per-page", "4"} << true << false;
+        QTest::newRow("user's, during a PDF store") << true << "0" << QStringList() << true << true;
+        QTest::newRow("own, 0.3 s") << false << "0.3" << QStringList() << false << false;
+        QTest::newRow("own, 1 s, 2 per page, fit, earlier OUT")
+            << false << "1" << QStringList{"--per-page", "2", "--fit"} << true << false;
+        QTest::newRow("own, 2 s, captions")
+            << false << "2" << QStringList{"--caption", "name"} << false << false;
+    }
+
+    void stoppedOffice_endsWithinTheLimit() {
+        QFETCH(bool, usersOffice);
+        QFETCH(QString, pause);
+        QFETCH(QStringList, layout);
+        QFETCH(bool, earlierOut);
+        QFETCH(bool, duringPdfStore);
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("stopped-%1").arg(QTest::currentDataTag()));
+        const QString outName = duringPdfStore ? "stopped.pdf" : "stopped.odt";
+        const int pictures = duringPdfStore ? 8 : 20;
+        QStringList args = QStringList{"--timeout", "3", "--pause", pause, "-o", outName} + layout;
+        if (usersOffice) {
+            args << "--office" << m_office.connection();
+        }
+        QStringList files{"p.png"};
+        QVERIFY(writePicture(work + QStringLiteral("/p.png"), 20));
+        for (int i = 0; i < pictures; ++i) {
+            if (duringPdfStore) {
+                // Different noise each: it does not compress, and the export takes a few seconds.
+                QImage noise(1600, 1200, QImage::Format_RGB32);
+                QRandomGenerator(i).fillRange(reinterpret_cast<quint32*>(noise.bits()),
+                                              noise.width() * noise.height());
+                files << QStringLiteral("n%1.png").arg(i);
+                QVERIFY(noise.save(work + QLatin1Char('/') + files.last(), "PNG", 100));
+            }
+            args << files.last();
+        }
+        const QString out = work + QLatin1Char('/') + outName;
+        if (earlierOut) {
+            QVERIFY(writeBytes(out, "earlier document"));
+        }
+        auto run = start(args, work);
+        QVERIFY2(run->waitForLines(QStringLiteral("["), duringPdfStore ? pictures : 2, 120000),
+                 qPrintable(run->err()));
+        if (duringPdfStore) {
+            run->waitForLines(QStringLiteral("Inserted "), 1, 400);
+        }
+        m_ownOfficeSessions.unite(run->officeSessions());
+        const QList<qint64> office = usersOffice ? QList<qint64>{m_office.processId()}
+                                                 : processesInSessions(run->officeSessions());
+        QVERIFY2(!office.isEmpty(), "the batch's own office was not found");
+        for (const qint64 pid : office) {
+            stopProcess(pid);
+        }
+        QElapsedTimer sinceStop;
+        sinceStop.start();
+        const bool ended = run->finish(60000);
+        const qint64 tookMs = sinceStop.elapsed();
+        for (const qint64 pid : office) {
+            continueProcess(pid);
+        }
+        QVERIFY2(ended, qPrintable(run->err()));
+        qInfo("ended %.1f s after the office stopped", tookMs / 1000.0);
+        // The limit, the pause, and for the own office the wait for it to end before it is
+        // killed.
+        QVERIFY2(tookMs <= 18000, qPrintable(QString::number(tookMs)));
+        QCOMPARE(run->status(), 1);
+        // Storing has the limit plus 20 ms a picture.
+        const QString limit = duringPdfStore ? "3.16" : "3";
+        QVERIFY2(run->err().contains("did not answer within " + limit + " seconds"),
+                 qPrintable(run->err()));
+        QCOMPARE(fileBytes(out), earlierOut ? QByteArray("earlier document") : QByteArray());
+        if (earlierOut) {
+            files << outName;
+        }
+        files.sort();
+        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 files);
+        if (!usersOffice) {
+            QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
+            return;
+        }
+        // Continued, the user's office runs on and answers.
+        QList<UserDocument> documents;
+        QString error;
+        QVERIFY2(listUserDocuments(m_office.connection(), &documents, &error), qPrintable(error));
+        if (documents.size() != 1) {
+            // The run's document, cut off while the office was stopped, stays behind there; it
+            // is closed so that the next checks see the user's document alone.
+            qInfo("the user's office holds %d documents after the run", int(documents.size()));
+            QVERIFY(closeOtherDocuments(m_office.connection(), kUserText, &error) >= 0);
+        }
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
+
+    void interrupted_leavesEverythingAsItWas_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("usersOffice");
+        // Stopped first: the interrupt finds the run blocked in a call to the office.
+        QTest::addColumn<bool>("frozen");
+        QTest::addColumn<QString>("pause");
+        QTest::newRow("SIGINT, own office") << int(SIGINT) << false << false << "0.2";
+        QTest::newRow("SIGTERM, own office") << int(SIGTERM) << false << false << "0.2";
+        QTest::newRow("SIGINT, the user's office") << int(SIGINT) << true << false << "0.2";
+        QTest::newRow("SIGINT, the user's office frozen") << int(SIGINT) << true << true << "0";
+        QTest::newRow("SIGHUP, the user's office frozen in a 1 s pause")
+            << int(SIGHUP) << true << true << "1";
+        QTest::newRow("SIGTERM, own office frozen in a 2 s pause")
+            << int(SIGTERM) << false << true << "2";
+    }
+
+    void interrupted_leavesEverythingAsItWas() {
+        QFETCH(int, signal);
+        QFETCH(bool, usersOffice);
+        QFETCH(bool, frozen);
+        QFETCH(QString, pause);
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("interrupted-%1").arg(QTest::currentDataTag()));
+        QVERIFY(writePicture(work + QStringLiteral("/p.png"), 22));
+        QStringList args{"--pause", pause, "-o", "interrupted.odt"};
+        if (usersOffice) {
+            args << "--office" << m_office.connection();
+        }
+        for (int i = 0; i < 20; ++i) {
+            args << QStringLiteral("p.png");
+        }
+        const QString out = work + QStringLiteral("/interrupted.odt");
+        QVERIFY(writeBytes(out, "earlier document"));
+        const QStringList tmpBefore = tmpEntries();
+        auto run = start(args, work);
+        QVERIFY2(run->waitForLines(QStringLiteral("["), 2, 120000), qPrintable(run->err()));
+        m_ownOfficeSessions.unite(run->officeSessions());
+        const QList<qint64> office = usersOffice ? QList<qint64>{m_office.processId()}
+                                                 : processesInSessions(run->officeSessions());
+        for (const qint64 pid : frozen ? office : QList<qint64>()) {
+            stopProcess(pid);
+        }
+        QThread::msleep(1000);
+        QElapsedTimer sinceSignal;
+        sinceSignal.start();
+        QCOMPARE(::kill(static_cast<pid_t>(run->pid()), signal), 0);
+        const bool ended = run->finish(30000);
+        const qint64 tookMs = sinceSignal.elapsed();
+        for (const qint64 pid : frozen ? office : QList<qint64>()) {
+            continueProcess(pid);
+        }
+        QVERIFY2(ended, qPrintable(run->err()));
+        QCOMPARE(run->status(), 128 + signal);
+        QVERIFY2(tookMs <= 10000, qPrintable(QString::number(tookMs)));
+        QCOMPARE(fileBytes(out), QByteArray("earlier document"));
+        QCOMPARE(QDir(work).entryList({"*interrupted*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"interrupted.odt"});
+        if (usersOffice) {
+            QVERIFY(run->officeSessions().isEmpty());
+            // A run cut off in a frozen office leaves its document there, unreachable then.
+            QString error;
+            const int closed = closeOtherDocuments(m_office.connection(), kUserText, &error);
+            QCOMPARE(closed, frozen ? std::max(closed, 0) : 0);
+            QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+        } else {
+            QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
+            // Nothing else of the run either.
+            QCOMPARE(tmpEntries(), tmpBefore);
+        }
+    }
+
+    void cameraPhotos_keptWholeInPdfOdtDocx() {
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("photos"));
+        // A photo-sized JPEG: a gradient with grain, a few MB as a camera writes it.
+        QImage photo(4000, 3000, QImage::Format_RGB32);
+        QRandomGenerator grain(7);
+        for (int y = 0; y < photo.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+            for (int x = 0; x < photo.width(); ++x) {
+                const int noise = static_cast<int>(grain.bounded(20u));
+                line[x] = qRgb((x / 16 + noise) % 256, (y / 12 + noise) % 256, (x + y) / 28 % 256);
+            }
+        }
+        QVERIFY(photo.save(work + QStringLiteral("/photo.jpg"), "JPEG", 92));
+        QImage drawing(300, 200, QImage::Format_RGB32);
+        for (int y = 0; y < drawing.height(); ++y) {
+            for (int x = 0; x < drawing.width(); ++x) {
+                drawing.setPixel(x, y, qRgb(x % 256, y, (x * y) % 256));
+            }
+        }
+        QVERIFY(drawing.save(work + QStringLiteral("/drawing.png"), "PNG"));
+        const QByteArray jpeg = fileBytes(work + QStringLiteral("/photo.jpg"));
+        qInfo("photo.jpg: %lld bytes", static_cast<long long>(jpeg.size()));
+        QVERIFY(jpeg.size() > 1000000);
+
+        for (const QString& format :
+             {QStringLiteral("pdf"), QStringLiteral("odt"), QStringLiteral("docx")}) {
+            auto run = start({"--office", m_office.connection(), "-o", "photos." + format,
+                              "photo.jpg", "drawing.png"},
+                             work);
+            QVERIFY(run->finish(120000));
+            QVERIFY2(run->status() == 0, qPrintable(format + QLatin1Char('\n') + run->err()));
+        }
+
+        // The PDF: the photo at full size, its JPEG bytes as they were; the drawing lossless.
+        const QString list =
+            QString::fromUtf8(commandOutput("pdfimages", {"-list", "photos.pdf"}, work));
+        const QStringList rows = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+        QCOMPARE(rows.size(), 2);
+        const QStringList photoRow = rows.at(0).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList drawingRow = rows.at(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        // page num type width height color comp bpc enc ...
+        QVERIFY2(photoRow.size() > 8 && drawingRow.size() > 8, qPrintable(list));
+        QCOMPARE(photoRow.at(3), QStringLiteral("4000"));
+        QCOMPARE(photoRow.at(4), QStringLiteral("3000"));
+        QCOMPARE(photoRow.at(8), QStringLiteral("jpeg"));
+        QCOMPARE(drawingRow.at(3), QStringLiteral("300"));
+        QCOMPARE(drawingRow.at(4), QStringLiteral("200"));
+        QVERIFY2(drawingRow.at(8) != QLatin1String("jpeg") &&
+                     drawingRow.at(8) != QLatin1String("jpx") &&
+                     drawingRow.at(8) != QLatin1String("dct"),
+                 qPrintable(list));
+        const QString extracted = folder(QStringLiteral("photos-extracted"));
+        commandOutput("pdfimages", {"-all", work + QStringLiteral("/photos.pdf"), "img"},
+                      extracted);
+        QCOMPARE(fileBytes(extracted + QStringLiteral("/img-000.jpg")), jpeg);
+        // The drawing's pixels, every one.
+        const QImage drawn(extracted + QStringLiteral("/img-001.png"));
+        QCOMPARE(drawn.convertToFormat(QImage::Format_RGB32), drawing);
+
+        // ODT and DOCX hold the original file.
+        const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/photos.odt"));
+        QCOMPARE(odt.layout, QStringLiteral("PBP"));
+        QCOMPARE(odt.pictureBytes.value(0), jpeg);
+        QCOMPARE(odt.pictureBytes.value(1), fileBytes(work + QStringLiteral("/drawing.png")));
+        const QString docx = work + QStringLiteral("/photos.docx");
+        bool found = false;
+        for (const QString& entry :
+             QString::fromUtf8(commandOutput("unzip", {"-Z1", docx})).split(QLatin1Char('\n'))) {
+            if (entry.startsWith(QLatin1String("word/media/")) &&
+                commandOutput("unzip", {"-p", docx, entry}) == jpeg) {
+                found = true;
+            }
+        }
+        QVERIFY2(found, "the DOCX does not hold the photo's own bytes");
+    }
+
+    void outRules_neverAnInput_neverEmpty_neverPickedUp() {
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("out-rules"));
+        // OUT named among the inputs, under another spelling too: refused, the file untouched.
+        QVERIFY(writePicture(work + QStringLiteral("/in.png"), 30));
+        QVERIFY(QFile::copy(work + QStringLiteral("/in.png"), work + QStringLiteral("/in.odt")));
+        const QByteArray input = fileBytes(work + QStringLiteral("/in.odt"));
+        for (const QString& spelling :
+             {QStringLiteral("in.odt"), work + QStringLiteral("/./in.odt")}) {
+            auto run = start(
+                {"--office", m_office.connection(), "-o", "in.odt", "in.png", spelling}, work);
+            QVERIFY(run->finish(120000));
+            QVERIFY2(run->status() == 2, qPrintable(spelling + QLatin1Char('\n') + run->err()));
+            QCOMPARE(fileBytes(work + QStringLiteral("/in.odt")), input);
+        }
+
+        // Nothing that is a picture: OUT stays as it was.
+        QVERIFY(writeBytes(work + QStringLiteral("/notes.png"), "shopping list\n"));
+        QVERIFY(writeBytes(work + QStringLiteral("/empty.jpg"), ""));
+        QVERIFY(writeBytes(work + QStringLiteral("/kept.odt"), "earlier document"));
+        {
+            auto run = start(
+                {"--office", m_office.connection(), "-o", "kept.odt", "notes.png", "empty.jpg"},
+                work);
+            QVERIFY(run->finish(120000));
+            QVERIFY2(run->status() == 1, qPrintable(run->err()));
+            QCOMPARE(fileBytes(work + QStringLiteral("/kept.odt")), QByteArray("earlier document"));
+            QCOMPARE(QDir(work).entryList({"*kept*"}, QDir::Files | QDir::Hidden),
+                     QStringList{"kept.odt"});
+        }
+
+        // OUT inside the folder searched: a second run finds what the first found.
+        const QString album = work + QStringLiteral("/album");
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(writePicture(album + QStringLiteral("/p%1.png").arg(i), 31 + i));
+        }
+        for (int round = 1; round <= 2; ++round) {
+            auto run = start(
+                {"--office", m_office.connection(), "--ext", "*", "-o", "album/album.odt", "album"},
+                work);
+            QVERIFY(run->finish(120000));
+            QVERIFY2(run->status() == 0, qPrintable(run->err()));
+            QVERIFY2(run->err().contains(QLatin1String("Inserted 3 of 3 pictures")),
+                     qPrintable(run->err()));
+            QCOMPARE(StoredDocument::readOdt(album + QStringLiteral("/album.odt")).layout,
+                     QStringLiteral("PBPBP"));
+        }
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
+
+    void passedOverFiles_namedWithTheirReasons() {
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("passed-over"));
+        const QString mixed = work + QStringLiteral("/mixed");
+        QVERIFY(writePicture(mixed + QStringLiteral("/good.jpg"), 40));
+        QVERIFY(QFile::link(QStringLiteral("gone.jpg"), mixed + QStringLiteral("/x.jpg")));
+        const QByteArray fifo = QFile::encodeName(mixed + QStringLiteral("/y.jpg"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+        // Should the fifo ever reach the office, it waits there for a writer: give it an end.
+        const auto unblock = qScopeGuard([&] {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        });
+
+        auto scanned = start({"--office", m_office.connection(), "--timeout", "10", "--ext", "jpg",
+                              "-o", "scanned.odt", "mixed"},
+                             work);
+        QVERIFY(scanned->finish(120000));
+        QVERIFY2(scanned->status() == 0, qPrintable(scanned->err()));
+        const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/scanned.odt"));
+        QCOMPARE(odt.layout, QStringLiteral("P"));
+        QCOMPARE(odt.pictureBytes.value(0), fileBytes(mixed + QStringLiteral("/good.jpg")));
+        const QStringList lines = scanned->err().split(QLatin1Char('\n'));
+        auto lineWith = [&](const QString& name, const QString& reason) {
+            for (const QString& line : lines) {
+                if (line.contains(name) && line.contains(reason)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        QVERIFY2(lineWith(QStringLiteral("x.jpg"), QStringLiteral("broken symbolic link")),
+                 qPrintable(scanned->err()));
+        QVERIFY2(lineWith(QStringLiteral("y.jpg"), QStringLiteral("fifo")),
+                 qPrintable(scanned->err()));
+    }
+
+    void brokenLinkOnCommandLine_failsThatPicture() {
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("named-link"));
+        QVERIFY(writePicture(work + QStringLiteral("/mixed/good.jpg"), 41));
+        QVERIFY(QFile::link(QStringLiteral("gone.jpg"), work + QStringLiteral("/mixed/x.jpg")));
+        // Named on the command line, a broken link is a picture that failed.
+        auto named = start({"--office", m_office.connection(), "--timeout", "10", "-o", "named.odt",
+                            "mixed/good.jpg", "mixed/x.jpg"},
+                           work);
+        QVERIFY(named->finish(120000));
+        QCOMPARE(named->status(), 1);
+        QCOMPARE(StoredDocument::readOdt(work + QStringLiteral("/named.odt")).layout,
+                 QStringLiteral("P"));
+        const QString err = named->err();
+        const qsizetype listed = err.indexOf(QLatin1String("Not inserted:\n"));
+        QVERIFY2(listed >= 0, qPrintable(err));
+        QVERIFY2(
+            err.mid(listed).section(QLatin1Char('\n'), 1, 1).endsWith(QLatin1String("mixed/x.jpg")),
+            qPrintable(err));
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
+
+    void failedPictures_leaveNoEmptyPage() {
+        ensureUserOffice();
+        const QString work = folder(QStringLiteral("gaps"));
+        QVERIFY(writePicture(work + QStringLiteral("/good1.png"), 50));
+        QVERIFY(writePicture(work + QStringLiteral("/good2.png"), 51));
+        QVERIFY(writeBytes(work + QStringLiteral("/bad1.png"), "not a picture\n"));
+        QVERIFY(writeBytes(work + QStringLiteral("/bad2.png"), "nor this one\n"));
+        auto run = start({"--office", m_office.connection(), "-o", "gaps.odt", "good1.png",
+                          "bad1.png", "good2.png", "bad2.png"},
+                         work);
+        QVERIFY(run->finish(120000));
+        QCOMPARE(run->status(), 1);
+        const StoredDocument odt = StoredDocument::readOdt(work + QStringLiteral("/gaps.odt"));
+        QCOMPARE(odt.layout, QStringLiteral("PBP"));
+        QCOMPARE(odt.pictureBytes.value(0), fileBytes(work + QStringLiteral("/good1.png")));
+        QCOMPARE(odt.pictureBytes.value(1), fileBytes(work + QStringLiteral("/good2.png")));
+        const QString err = run->err();
+        QVERIFY2(err.contains(QRegularExpression(
+                     QStringLiteral("Not inserted:\\n.*/bad1\\.png\\n.*/bad2\\.png\\n"))),
+                 qPrintable(err));
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
 
 private:
     // A folder of its own below the test's temporary folder.
@@ -297,7 +801,17 @@ private:
     std::unique_ptr<BatchRun> start(const QStringList& args, const QString& workFolder,
                                     const QString& program = kBatchProgram) const;
     // Starts the user's office with its unsaved document when it is not running.
-    void ensureUserOffice();
+
+    void ensureUserOffice() {
+        if (m_office.isRunning()) {
+            return;
+        }
+        QString error;
+        QVERIFY2(m_office.start(&error), qPrintable(error));
+        QVERIFY2(openUnsavedUserDocument(m_office.connection(), kUserText, &error),
+                 qPrintable(error));
+        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
     // Empty when the user's office runs and holds exactly its one unsaved document.
     QString userOfficeProblem() const;
     // Empty when no process of the sessions runs and no office profile of ours is left.
@@ -327,39 +841,6 @@ std::unique_ptr<BatchRun> TestAcceptanceBatch::start(const QStringList& args,
                                                      const QString& workFolder,
                                                      const QString& program) const {
     return std::make_unique<BatchRun>(program, args, workFolder, m_tmp, m_config);
-}
-
-void TestAcceptanceBatch::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    m_tmp = folder(QStringLiteral("tmp"));
-    m_config = folder(QStringLiteral("config"));
-    ensureUserOffice();
-    // The setting written as a person writes it, comma and all: the batch must never
-    // read it.
-    QVERIFY(writeBytes(m_config + QStringLiteral("/Vantrell.conf"),
-                       "[Lumigrove]\nOfficeConnection=" + m_office.connection().toUtf8() + "\n"));
-}
-
-void TestAcceptanceBatch::cleanupTestCase() {
-    for (const qint64 pid : std::as_const(m_stopped)) {
-        ::kill(static_cast<pid_t>(pid), SIGCONT);
-    }
-    // Offices that a batch of this test started and left behind.
-    for (const qint64 pid : processesInSessions(m_ownOfficeSessions)) {
-        ::kill(static_cast<pid_t>(pid), SIGCONT);
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
-    }
-    m_office.kill();
-}
-
-void TestAcceptanceBatch::ensureUserOffice() {
-    if (m_office.isRunning()) {
-        return;
-    }
-    QString error;
-    QVERIFY2(m_office.start(&error), qPrintable(error));
-    QVERIFY2(openUnsavedUserDocument(m_office.connection(), kUserText, &error), qPrintable(error));
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 }
 
 QString TestAcceptanceBatch::userOfficeProblem() const {
@@ -417,6 +898,16 @@ QString TestAcceptanceBatch::ownOfficeLeftovers(const BatchRun& run) {
                             .arg(pid)
                             .arg(QString::fromLocal8Bit(commandLineOf(pid))));
     }
+    // Nor any other process on the machine that names a profile of ours, whatever its session.
+    const QByteArray profile = QFile::encodeName(m_tmp + QLatin1Char('/') + kOwnProfilePrefix);
+    for (const ProcessInfo& process : allProcesses()) {
+        if (process.state != 'Z' && !left.contains(process.pid) &&
+            commandLineOf(process.pid).contains(profile)) {
+            problems.append(QStringLiteral("process %1 outside the office's session still runs: %2")
+                                .arg(process.pid)
+                                .arg(QString::fromLocal8Bit(commandLineOf(process.pid))));
+        }
+    }
     if (const QStringList profiles = ownProfilesLeft(); !profiles.isEmpty()) {
         problems.append(QStringLiteral("profile folders left in $TMPDIR: ") +
                         profiles.join(QLatin1Char(' ')));
@@ -433,533 +924,6 @@ void TestAcceptanceBatch::stopProcess(qint64 pid) {
 void TestAcceptanceBatch::continueProcess(qint64 pid) {
     ::kill(static_cast<pid_t>(pid), SIGCONT);
     m_stopped.remove(pid);
-}
-
-void TestAcceptanceBatch::readmeWorkedExample_asWritten_data() {
-    QTest::addColumn<QString>("marker");
-    QTest::newRow("one per page") << QStringLiteral("lumigrove-batch --ext jpg -o samples.pdf");
-    QTest::newRow("album") << QStringLiteral(
-        "lumigrove-batch --ext jpg --sort name --caption stem --per-page 2 --fit -o album.pdf");
-}
-
-void TestAcceptanceBatch::readmeWorkedExample_asWritten() {
-    QFETCH(QString, marker);
-    // The example as README.md tells it: the commands after "$ " and what they print.
-    const QString readme = QString::fromUtf8(fileBytes(LUMIGROVE_SOURCE_DIR "/README.md"));
-    QVERIFY(!readme.isEmpty());
-    const QRegularExpression blocks(QStringLiteral("```sh\\n(.*?)```"),
-                                    QRegularExpression::DotMatchesEverythingOption);
-    QString example;
-    for (auto match = blocks.globalMatch(readme); match.hasNext();) {
-        const QString block = match.next().captured(1);
-        if (block.contains(marker)) {
-            example = block;
-        }
-    }
-    QVERIFY2(!example.isEmpty(), "README.md has no worked example of lumigrove-batch");
-    QList<QPair<QString, QStringList>> steps;
-    for (const QString& line : example.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (line.startsWith(QLatin1String("$ "))) {
-            steps.append({line.mid(2), {}});
-        } else if (!steps.isEmpty()) {
-            steps.last().second.append(line);
-        }
-    }
-    QCOMPARE(steps.size(), 2);
-    const QString command = steps.at(0).first;
-    const QStringList printed = steps.at(0).second;
-    QVERIFY2(command.startsWith(QLatin1String("build/release/bin/lumigrove-batch ")),
-             qPrintable(command));
-    QVERIFY2(command.contains(QLatin1String(" build/release/bin/Samples")), qPrintable(command));
-    const QStringList words = QProcess::splitCommand(command);
-    const QString outName = words.value(words.indexOf(QStringLiteral("-o")) + 1);
-    QVERIFY2(outName.endsWith(QLatin1String(".pdf")), qPrintable(command));
-    const auto pages =
-        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$")).match(steps.at(1).second.value(0));
-    QVERIFY2(pages.hasMatch(), qPrintable(steps.at(1).second.join('\n')));
-
-    // The repository's layout after scripts/run: the program and its samples in
-    // build/release/bin, the command given from the top.
-    const QString top =
-        folder(QStringLiteral("readme-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
-    const QString bin = top + QStringLiteral("/build/release/bin");
-    QVERIFY(QDir().mkpath(bin));
-    QVERIFY(QFile::link(kBatchProgram, bin + QStringLiteral("/lumigrove-batch")));
-    const QString samples = QFileInfo(kBatchProgram).absolutePath() + QStringLiteral("/Samples");
-    QVERIFY(QFileInfo(samples).isDir());
-    QVERIFY(QFile::link(samples, bin + QStringLiteral("/Samples")));
-
-    // The shell runs the command line as written.
-    auto run = start({QStringLiteral("-c"), QStringLiteral("exec ") + command}, top,
-                     QStringLiteral("/bin/sh"));
-    QVERIFY(run->finish(120000));
-    QVERIFY2(run->status() == 0, qPrintable(run->err()));
-    QVERIFY(QFileInfo(top + QLatin1Char('/') + outName).isFile());
-    const QString info =
-        QString::fromUtf8(commandOutput(QStringLiteral("pdfinfo"), {outName}, top));
-    const auto seenPages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                              QRegularExpression::MultilineOption)
-                               .match(info);
-    QVERIFY2(seenPages.hasMatch(), qPrintable(info));
-    QCOMPARE(seenPages.captured(1), pages.captured(1));
-    QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
-
-    // What it printed has the README's shape, line by line: only the seconds differ. The
-    // output's name is checked loosely first (any folder before it), then as the reader
-    // typed it.
-    const QStringList seen = run->err().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(seen.size(), printed.size());
-    for (const bool asTyped : {false, true}) {
-        for (int i = 0; i < printed.size(); ++i) {
-            QVERIFY2(shapeOf(printed.at(i), outName, asTyped).match(seen.at(i)).hasMatch(),
-                     qPrintable(
-                         QStringLiteral("README: %1\nseen:   %2").arg(printed.at(i), seen.at(i))));
-        }
-    }
-}
-
-void TestAcceptanceBatch::relativePaths_takenFromTheCallersFolder() {
-    const QString work = folder(QStringLiteral("relative"));
-    QVERIFY(writePicture(work + QStringLiteral("/a.png"), 1));
-    QVERIFY(writePicture(work + QStringLiteral("/sub/b.png"), 2));
-    QVERIFY(writePicture(work + QStringLiteral("/-c.png"), 3));
-    auto run = start({"--office", m_office.connection(), "-o", "out.odt", "./a.png", "sub/b.png",
-                      "--", "-c.png"},
-                     work);
-    QVERIFY(run->finish(120000));
-    QVERIFY2(run->status() == 0, qPrintable(run->err()));
-    const OdtContent odt = readOdt(work + QStringLiteral("/out.odt"));
-    QCOMPARE(odt.layout, QStringLiteral("PBPBP"));
-    QCOMPARE(odt.pictures.size(), 3);
-    QCOMPARE(odt.pictures.at(0), fileBytes(work + QStringLiteral("/a.png")));
-    QCOMPARE(odt.pictures.at(1), fileBytes(work + QStringLiteral("/sub/b.png")));
-    QCOMPARE(odt.pictures.at(2), fileBytes(work + QStringLiteral("/-c.png")));
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-}
-
-void TestAcceptanceBatch::usersOffice_neverTouchedWithoutOffice_leftRunningWithOffice() {
-    ensureUserOffice();
-    // The setting names the user's office, written by hand.
-    QCOMPARE(fileBytes(m_config + QStringLiteral("/Vantrell.conf")),
-             "[Lumigrove]\nOfficeConnection=" + m_office.connection().toUtf8() + "\n");
-    const QString work = folder(QStringLiteral("users-office"));
-    QStringList pictures;
-    for (int i = 0; i < 3; ++i) {
-        pictures << QStringLiteral("p%1.png").arg(i);
-        QVERIFY(writePicture(work + QLatin1Char('/') + pictures.last(), 10 + i));
-    }
-
-    // Without --office: an office of its own, started and ended; the user's is watched
-    // all along the run and never holds a second document.
-    auto own = start(QStringList{"--pause", "0.3", "-o", "own.odt"} + pictures, work);
-    int mostDocuments = 0;
-    while (own->running()) {
-        own->waitForLines(QStringLiteral("Inserted "), 1, 300);
-        QList<UserDocument> documents;
-        QString error;
-        QVERIFY2(listUserDocuments(m_office.connection(), &documents, &error), qPrintable(error));
-        mostDocuments = std::max(mostDocuments, static_cast<int>(documents.size()));
-    }
-    QVERIFY(own->finish(120000));
-    QVERIFY2(own->status() == 0, qPrintable(own->err()));
-    QCOMPARE(mostDocuments, 1);
-    QCOMPARE(readOdt(work + QStringLiteral("/own.odt")).layout, QStringLiteral("PBPBP"));
-    QVERIFY2(ownOfficeLeftovers(*own).isEmpty(), qPrintable(ownOfficeLeftovers(*own)));
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-
-    // With --office: the user's office does the work and is left as it was.
-    auto shared =
-        start(QStringList{"--office", m_office.connection(), "-o", "shared.odt"} + pictures, work);
-    QVERIFY(shared->finish(120000));
-    QVERIFY2(shared->status() == 0, qPrintable(shared->err()));
-    QVERIFY(shared->officeSessions().isEmpty());
-    const OdtContent odt = readOdt(work + QStringLiteral("/shared.odt"));
-    QCOMPARE(odt.layout, QStringLiteral("PBPBP"));
-    QCOMPARE(odt.pictures.value(2), fileBytes(work + QStringLiteral("/p2.png")));
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-}
-
-void TestAcceptanceBatch::stoppedOffice_endsWithinTheLimit_data() {
-    // Every pause length (0.5 s and more are spent with the document's view unlocked, and the
-    // lock is taken again afterwards), every layout, both offices.
-    QTest::addColumn<bool>("usersOffice");
-    QTest::addColumn<QString>("pause");
-    QTest::addColumn<QStringList>("layout");
-    QTest::addColumn<bool>("earlierOut");
-    // Stopped while it exports a PDF of large pictures, instead of after two pictures.
-    QTest::addColumn<bool>("duringPdfStore");
-    QTest::newRow("user's, no pause") << true << "0" << QStringList() << false << false;
-    QTest::newRow("user's, 0.3 s, captions, earlier OUT")
-        << true << "0.3" << QStringList{"--caption", "stem"} << true << false;
-    QTest::newRow("user's, 1 s") << true << "1" << QStringList() << false << false;
-    QTest::newRow("user's, 2 s, 4 per page")
-        << true << "2" << QStringList{"--per-page", "4"} << true << false;
-    QTest::newRow("user's, during a PDF store") << true << "0" << QStringList() << true << true;
-    QTest::newRow("own, 0.3 s") << false << "0.3" << QStringList() << false << false;
-    QTest::newRow("own, 1 s, 2 per page, fit, earlier OUT")
-        << false << "1" << QStringList{"--per-page", "2", "--fit"} << true << false;
-    QTest::newRow("own, 2 s, captions")
-        << false << "2" << QStringList{"--caption", "name"} << false << false;
-}
-
-void TestAcceptanceBatch::stoppedOffice_endsWithinTheLimit() {
-    QFETCH(bool, usersOffice);
-    QFETCH(QString, pause);
-    QFETCH(QStringList, layout);
-    QFETCH(bool, earlierOut);
-    QFETCH(bool, duringPdfStore);
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("stopped-%1").arg(QTest::currentDataTag()));
-    const QString outName = duringPdfStore ? "stopped.pdf" : "stopped.odt";
-    const int pictures = duringPdfStore ? 8 : 20;
-    QStringList args = QStringList{"--timeout", "3", "--pause", pause, "-o", outName} + layout;
-    if (usersOffice) {
-        args << "--office" << m_office.connection();
-    }
-    QStringList files{"p.png"};
-    QVERIFY(writePicture(work + QStringLiteral("/p.png"), 20));
-    for (int i = 0; i < pictures; ++i) {
-        if (duringPdfStore) {
-            // Different noise each: it does not compress, and the export takes a few seconds.
-            QImage noise(1600, 1200, QImage::Format_RGB32);
-            QRandomGenerator(i).fillRange(reinterpret_cast<quint32*>(noise.bits()),
-                                          noise.width() * noise.height());
-            files << QStringLiteral("n%1.png").arg(i);
-            QVERIFY(noise.save(work + QLatin1Char('/') + files.last(), "PNG", 100));
-        }
-        args << files.last();
-    }
-    const QString out = work + QLatin1Char('/') + outName;
-    if (earlierOut) {
-        QVERIFY(writeBytes(out, "earlier document"));
-    }
-    auto run = start(args, work);
-    QVERIFY2(run->waitForLines(QStringLiteral("["), duringPdfStore ? pictures : 2, 120000),
-             qPrintable(run->err()));
-    if (duringPdfStore) {
-        run->waitForLines(QStringLiteral("Inserted "), 1, 400);
-    }
-    m_ownOfficeSessions.unite(run->officeSessions());
-    const QList<qint64> office = usersOffice ? QList<qint64>{m_office.processId()}
-                                             : processesInSessions(run->officeSessions());
-    QVERIFY2(!office.isEmpty(), "the batch's own office was not found");
-    for (const qint64 pid : office) {
-        stopProcess(pid);
-    }
-    QElapsedTimer sinceStop;
-    sinceStop.start();
-    const bool ended = run->finish(60000);
-    const qint64 tookMs = sinceStop.elapsed();
-    for (const qint64 pid : office) {
-        continueProcess(pid);
-    }
-    QVERIFY2(ended, qPrintable(run->err()));
-    qInfo("ended %.1f s after the office stopped", tookMs / 1000.0);
-    // The limit, the pause, and for the own office the wait for it to end before it is
-    // killed.
-    QVERIFY2(tookMs <= 18000, qPrintable(QString::number(tookMs)));
-    QCOMPARE(run->status(), 1);
-    // Storing has the limit plus 20 ms a picture.
-    const QString limit = duringPdfStore ? "3.16" : "3";
-    QVERIFY2(run->err().contains("did not answer within " + limit + " seconds"),
-             qPrintable(run->err()));
-    QCOMPARE(fileBytes(out), earlierOut ? QByteArray("earlier document") : QByteArray());
-    if (earlierOut) {
-        files << outName;
-    }
-    files.sort();
-    QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
-    if (!usersOffice) {
-        QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
-        return;
-    }
-    // Continued, the user's office runs on and answers.
-    QList<UserDocument> documents;
-    QString error;
-    QVERIFY2(listUserDocuments(m_office.connection(), &documents, &error), qPrintable(error));
-    if (documents.size() != 1) {
-        // The run's document, cut off while the office was stopped, stays behind there; it
-        // is closed so that the next checks see the user's document alone.
-        qInfo("the user's office holds %d documents after the run", int(documents.size()));
-        QVERIFY(closeOtherDocuments(m_office.connection(), kUserText, &error) >= 0);
-    }
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-}
-
-void TestAcceptanceBatch::interrupted_leavesEverythingAsItWas_data() {
-    QTest::addColumn<int>("signal");
-    QTest::addColumn<bool>("usersOffice");
-    // Stopped first: the interrupt finds the run blocked in a call to the office.
-    QTest::addColumn<bool>("frozen");
-    QTest::addColumn<QString>("pause");
-    QTest::newRow("SIGINT, own office") << int(SIGINT) << false << false << "0.2";
-    QTest::newRow("SIGTERM, own office") << int(SIGTERM) << false << false << "0.2";
-    QTest::newRow("SIGINT, the user's office") << int(SIGINT) << true << false << "0.2";
-    QTest::newRow("SIGINT, the user's office frozen") << int(SIGINT) << true << true << "0";
-    QTest::newRow("SIGHUP, the user's office frozen in a 1 s pause")
-        << int(SIGHUP) << true << true << "1";
-    QTest::newRow("SIGTERM, own office frozen in a 2 s pause")
-        << int(SIGTERM) << false << true << "2";
-}
-
-void TestAcceptanceBatch::interrupted_leavesEverythingAsItWas() {
-    QFETCH(int, signal);
-    QFETCH(bool, usersOffice);
-    QFETCH(bool, frozen);
-    QFETCH(QString, pause);
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("interrupted-%1").arg(QTest::currentDataTag()));
-    QVERIFY(writePicture(work + QStringLiteral("/p.png"), 22));
-    QStringList args{"--pause", pause, "-o", "interrupted.odt"};
-    if (usersOffice) {
-        args << "--office" << m_office.connection();
-    }
-    for (int i = 0; i < 20; ++i) {
-        args << QStringLiteral("p.png");
-    }
-    const QString out = work + QStringLiteral("/interrupted.odt");
-    QVERIFY(writeBytes(out, "earlier document"));
-    const QStringList tmpBefore = tmpEntries();
-    auto run = start(args, work);
-    QVERIFY2(run->waitForLines(QStringLiteral("["), 2, 120000), qPrintable(run->err()));
-    m_ownOfficeSessions.unite(run->officeSessions());
-    const QList<qint64> office = usersOffice ? QList<qint64>{m_office.processId()}
-                                             : processesInSessions(run->officeSessions());
-    for (const qint64 pid : frozen ? office : QList<qint64>()) {
-        stopProcess(pid);
-    }
-    QThread::msleep(1000);
-    QElapsedTimer sinceSignal;
-    sinceSignal.start();
-    QCOMPARE(::kill(static_cast<pid_t>(run->pid()), signal), 0);
-    const bool ended = run->finish(30000);
-    const qint64 tookMs = sinceSignal.elapsed();
-    for (const qint64 pid : frozen ? office : QList<qint64>()) {
-        continueProcess(pid);
-    }
-    QVERIFY2(ended, qPrintable(run->err()));
-    QCOMPARE(run->status(), 128 + signal);
-    QVERIFY2(tookMs <= 10000, qPrintable(QString::number(tookMs)));
-    QCOMPARE(fileBytes(out), QByteArray("earlier document"));
-    QCOMPARE(QDir(work).entryList({"*interrupted*"}, QDir::Files | QDir::Hidden),
-             QStringList{"interrupted.odt"});
-    if (usersOffice) {
-        QVERIFY(run->officeSessions().isEmpty());
-        // A run cut off in a frozen office leaves its document there, unreachable then.
-        QString error;
-        const int closed = closeOtherDocuments(m_office.connection(), kUserText, &error);
-        QCOMPARE(closed, frozen ? std::max(closed, 0) : 0);
-        QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-    } else {
-        QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
-        // Nothing else of the run either.
-        QCOMPARE(tmpEntries(), tmpBefore);
-    }
-}
-
-void TestAcceptanceBatch::cameraPhotos_keptWholeInPdfOdtDocx() {
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("photos"));
-    // A photo-sized JPEG: a gradient with grain, a few MB as a camera writes it.
-    QImage photo(4000, 3000, QImage::Format_RGB32);
-    QRandomGenerator grain(7);
-    for (int y = 0; y < photo.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
-        for (int x = 0; x < photo.width(); ++x) {
-            const int noise = static_cast<int>(grain.bounded(20u));
-            line[x] = qRgb((x / 16 + noise) % 256, (y / 12 + noise) % 256, (x + y) / 28 % 256);
-        }
-    }
-    QVERIFY(photo.save(work + QStringLiteral("/photo.jpg"), "JPEG", 92));
-    QImage drawing(300, 200, QImage::Format_RGB32);
-    for (int y = 0; y < drawing.height(); ++y) {
-        for (int x = 0; x < drawing.width(); ++x) {
-            drawing.setPixel(x, y, qRgb(x % 256, y, (x * y) % 256));
-        }
-    }
-    QVERIFY(drawing.save(work + QStringLiteral("/drawing.png"), "PNG"));
-    const QByteArray jpeg = fileBytes(work + QStringLiteral("/photo.jpg"));
-    qInfo("photo.jpg: %lld bytes", static_cast<long long>(jpeg.size()));
-    QVERIFY(jpeg.size() > 1000000);
-
-    for (const QString& format :
-         {QStringLiteral("pdf"), QStringLiteral("odt"), QStringLiteral("docx")}) {
-        auto run = start({"--office", m_office.connection(), "-o", "photos." + format, "photo.jpg",
-                          "drawing.png"},
-                         work);
-        QVERIFY(run->finish(120000));
-        QVERIFY2(run->status() == 0, qPrintable(format + QLatin1Char('\n') + run->err()));
-    }
-
-    // The PDF: the photo at full size, its JPEG bytes as they were; the drawing lossless.
-    const QString list =
-        QString::fromUtf8(commandOutput("pdfimages", {"-list", "photos.pdf"}, work));
-    const QStringList rows = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-    QCOMPARE(rows.size(), 2);
-    const QStringList photoRow = rows.at(0).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const QStringList drawingRow = rows.at(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    // page num type width height color comp bpc enc ...
-    QVERIFY2(photoRow.size() > 8 && drawingRow.size() > 8, qPrintable(list));
-    QCOMPARE(photoRow.at(3), QStringLiteral("4000"));
-    QCOMPARE(photoRow.at(4), QStringLiteral("3000"));
-    QCOMPARE(photoRow.at(8), QStringLiteral("jpeg"));
-    QCOMPARE(drawingRow.at(3), QStringLiteral("300"));
-    QCOMPARE(drawingRow.at(4), QStringLiteral("200"));
-    QVERIFY2(drawingRow.at(8) != QLatin1String("jpeg") &&
-                 drawingRow.at(8) != QLatin1String("jpx") &&
-                 drawingRow.at(8) != QLatin1String("dct"),
-             qPrintable(list));
-    const QString extracted = folder(QStringLiteral("photos-extracted"));
-    commandOutput("pdfimages", {"-all", work + QStringLiteral("/photos.pdf"), "img"}, extracted);
-    QCOMPARE(fileBytes(extracted + QStringLiteral("/img-000.jpg")), jpeg);
-    // The drawing's pixels, every one.
-    const QImage drawn(extracted + QStringLiteral("/img-001.png"));
-    QCOMPARE(drawn.convertToFormat(QImage::Format_RGB32), drawing);
-
-    // ODT and DOCX hold the original file.
-    const OdtContent odt = readOdt(work + QStringLiteral("/photos.odt"));
-    QCOMPARE(odt.layout, QStringLiteral("PBP"));
-    QCOMPARE(odt.pictures.value(0), jpeg);
-    QCOMPARE(odt.pictures.value(1), fileBytes(work + QStringLiteral("/drawing.png")));
-    const QString docx = work + QStringLiteral("/photos.docx");
-    bool found = false;
-    for (const QString& entry :
-         QString::fromUtf8(commandOutput("unzip", {"-Z1", docx})).split(QLatin1Char('\n'))) {
-        if (entry.startsWith(QLatin1String("word/media/")) &&
-            commandOutput("unzip", {"-p", docx, entry}) == jpeg) {
-            found = true;
-        }
-    }
-    QVERIFY2(found, "the DOCX does not hold the photo's own bytes");
-}
-
-void TestAcceptanceBatch::outRules_neverAnInput_neverEmpty_neverPickedUp() {
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("out-rules"));
-    // OUT named among the inputs, under another spelling too: refused, the file untouched.
-    QVERIFY(writePicture(work + QStringLiteral("/in.png"), 30));
-    QVERIFY(QFile::copy(work + QStringLiteral("/in.png"), work + QStringLiteral("/in.odt")));
-    const QByteArray input = fileBytes(work + QStringLiteral("/in.odt"));
-    for (const QString& spelling : {QStringLiteral("in.odt"), work + QStringLiteral("/./in.odt")}) {
-        auto run =
-            start({"--office", m_office.connection(), "-o", "in.odt", "in.png", spelling}, work);
-        QVERIFY(run->finish(120000));
-        QVERIFY2(run->status() == 2, qPrintable(spelling + QLatin1Char('\n') + run->err()));
-        QCOMPARE(fileBytes(work + QStringLiteral("/in.odt")), input);
-    }
-
-    // Nothing that is a picture: OUT stays as it was.
-    QVERIFY(writeBytes(work + QStringLiteral("/notes.png"), "shopping list\n"));
-    QVERIFY(writeBytes(work + QStringLiteral("/empty.jpg"), ""));
-    QVERIFY(writeBytes(work + QStringLiteral("/kept.odt"), "earlier document"));
-    {
-        auto run = start(
-            {"--office", m_office.connection(), "-o", "kept.odt", "notes.png", "empty.jpg"}, work);
-        QVERIFY(run->finish(120000));
-        QVERIFY2(run->status() == 1, qPrintable(run->err()));
-        QCOMPARE(fileBytes(work + QStringLiteral("/kept.odt")), QByteArray("earlier document"));
-        QCOMPARE(QDir(work).entryList({"*kept*"}, QDir::Files | QDir::Hidden),
-                 QStringList{"kept.odt"});
-    }
-
-    // OUT inside the folder searched: a second run finds what the first found.
-    const QString album = work + QStringLiteral("/album");
-    for (int i = 0; i < 3; ++i) {
-        QVERIFY(writePicture(album + QStringLiteral("/p%1.png").arg(i), 31 + i));
-    }
-    for (int round = 1; round <= 2; ++round) {
-        auto run = start(
-            {"--office", m_office.connection(), "--ext", "*", "-o", "album/album.odt", "album"},
-            work);
-        QVERIFY(run->finish(120000));
-        QVERIFY2(run->status() == 0, qPrintable(run->err()));
-        QVERIFY2(run->err().contains(QLatin1String("Inserted 3 of 3 pictures")),
-                 qPrintable(run->err()));
-        QCOMPARE(readOdt(album + QStringLiteral("/album.odt")).layout, QStringLiteral("PBPBP"));
-    }
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-}
-
-void TestAcceptanceBatch::passedOverFiles_namedWithTheirReasons() {
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("passed-over"));
-    const QString mixed = work + QStringLiteral("/mixed");
-    QVERIFY(writePicture(mixed + QStringLiteral("/good.jpg"), 40, "JPEG"));
-    QVERIFY(QFile::link(QStringLiteral("gone.jpg"), mixed + QStringLiteral("/x.jpg")));
-    const QByteArray fifo = QFile::encodeName(mixed + QStringLiteral("/y.jpg"));
-    QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
-    // Should the fifo ever reach the office, it waits there for a writer: give it an end.
-    const auto unblock = qScopeGuard([&] {
-        const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    });
-
-    auto scanned = start({"--office", m_office.connection(), "--timeout", "10", "--ext", "jpg",
-                          "-o", "scanned.odt", "mixed"},
-                         work);
-    QVERIFY(scanned->finish(120000));
-    QVERIFY2(scanned->status() == 0, qPrintable(scanned->err()));
-    const OdtContent odt = readOdt(work + QStringLiteral("/scanned.odt"));
-    QCOMPARE(odt.layout, QStringLiteral("P"));
-    QCOMPARE(odt.pictures.value(0), fileBytes(mixed + QStringLiteral("/good.jpg")));
-    const QStringList lines = scanned->err().split(QLatin1Char('\n'));
-    auto lineWith = [&](const QString& name, const QString& reason) {
-        for (const QString& line : lines) {
-            if (line.contains(name) && line.contains(reason)) {
-                return true;
-            }
-        }
-        return false;
-    };
-    QVERIFY2(lineWith(QStringLiteral("x.jpg"), QStringLiteral("broken symbolic link")),
-             qPrintable(scanned->err()));
-    QVERIFY2(lineWith(QStringLiteral("y.jpg"), QStringLiteral("fifo")), qPrintable(scanned->err()));
-}
-
-void TestAcceptanceBatch::brokenLinkOnCommandLine_failsThatPicture() {
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("named-link"));
-    QVERIFY(writePicture(work + QStringLiteral("/mixed/good.jpg"), 41, "JPEG"));
-    QVERIFY(QFile::link(QStringLiteral("gone.jpg"), work + QStringLiteral("/mixed/x.jpg")));
-    // Named on the command line, a broken link is a picture that failed.
-    auto named = start({"--office", m_office.connection(), "--timeout", "10", "-o", "named.odt",
-                        "mixed/good.jpg", "mixed/x.jpg"},
-                       work);
-    QVERIFY(named->finish(120000));
-    QCOMPARE(named->status(), 1);
-    QCOMPARE(readOdt(work + QStringLiteral("/named.odt")).layout, QStringLiteral("P"));
-    const QString err = named->err();
-    const qsizetype listed = err.indexOf(QLatin1String("Not inserted:\n"));
-    QVERIFY2(listed >= 0, qPrintable(err));
-    QVERIFY2(
-        err.mid(listed).section(QLatin1Char('\n'), 1, 1).endsWith(QLatin1String("mixed/x.jpg")),
-        qPrintable(err));
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
-}
-
-void TestAcceptanceBatch::failedPictures_leaveNoEmptyPage() {
-    ensureUserOffice();
-    const QString work = folder(QStringLiteral("gaps"));
-    QVERIFY(writePicture(work + QStringLiteral("/good1.png"), 50));
-    QVERIFY(writePicture(work + QStringLiteral("/good2.png"), 51));
-    QVERIFY(writeBytes(work + QStringLiteral("/bad1.png"), "not a picture\n"));
-    QVERIFY(writeBytes(work + QStringLiteral("/bad2.png"), "nor this one\n"));
-    auto run = start({"--office", m_office.connection(), "-o", "gaps.odt", "good1.png", "bad1.png",
-                      "good2.png", "bad2.png"},
-                     work);
-    QVERIFY(run->finish(120000));
-    QCOMPARE(run->status(), 1);
-    const OdtContent odt = readOdt(work + QStringLiteral("/gaps.odt"));
-    QCOMPARE(odt.layout, QStringLiteral("PBP"));
-    QCOMPARE(odt.pictures.value(0), fileBytes(work + QStringLiteral("/good1.png")));
-    QCOMPARE(odt.pictures.value(1), fileBytes(work + QStringLiteral("/good2.png")));
-    const QString err = run->err();
-    QVERIFY2(err.contains(QRegularExpression(
-                 QStringLiteral("Not inserted:\\n.*/bad1\\.png\\n.*/bad2\\.png\\n"))),
-             qPrintable(err));
-    QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
 }
 
 QTEST_GUILESS_MAIN(TestAcceptanceBatch)

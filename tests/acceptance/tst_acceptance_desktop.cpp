@@ -122,186 +122,184 @@ private:
 class DesktopTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void samples_builtInAWriterWindowInFront_data();
-    void samples_builtInAWriterWindowInFront();
-    void terminated_endsItsIdleOfficeAsAClose_data();
-    void terminated_endsItsIdleOfficeAsAClose();
-};
-
-void DesktopTest::initTestCase() {
-    if (!QFile::exists("/usr/lib/libreoffice/program/libvclplug_genlo.so")) {
-        QSKIP("only the windowless LibreOffice is installed here; this test needs the desktop one");
-    }
-}
-
-void DesktopTest::samples_builtInAWriterWindowInFront_data() {
-    QTest::addColumn<bool>("userOfficeRuns");
-    QTest::newRow("the office Lumigrove starts") << false;
-    QTest::newRow("a person's office with unsaved work") << true;
-}
-
-void DesktopTest::samples_builtInAWriterWindowInFront() {
-    QFETCH(bool, userOfficeRuns);
-    Desktop desktop;
-    QVERIFY(desktop.start());
-    // Settings written as a person would, short pauses so that the run can be watched.
-    QDir().mkpath(desktop.home() + "/.config");
-    QFile settings(desktop.home() + "/.config/Vantrell.conf");
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[Lumigrove]\nInsertPause=0.5\n");
-    settings.close();
-
-    OfficeProcess userOffice;
-    if (userOfficeRuns) {
-        QString error;
-        userOffice.setWindowed(desktop.env);
-        QVERIFY2(userOffice.start(&error), qPrintable(error));
-        QVERIFY2(openUnsavedUserDocument(userOffice.connection(), kUserText, &error, false),
-                 qPrintable(error));
-    }
-
-    // Started from the home folder with a relative path, as from a terminal there.
-    QProcess lumigrove;
-    lumigrove.setProcessEnvironment(desktop.env);
-    lumigrove.setWorkingDirectory(desktop.home());
-    lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
-    lumigrove.start(QDir(desktop.home()).relativeFilePath(kProgram), {});
-    QString main;
-    QVERIFY2(waitFor(90000,
-                     [&] {
-                         main = desktop.windows("^Lumigrove$").value(0);
-                         return !main.isEmpty() || lumigrove.state() == QProcess::NotRunning;
-                     }) &&
-                 !main.isEmpty(),
-             qPrintable(QStringLiteral("no window; lumigrove %1, exit %2")
-                            .arg(lumigrove.state() == QProcess::NotRunning ? "ended" : "runs")
-                            .arg(lumigrove.exitCode())));
-    auto click = [&](int x, int y) {
-        desktop.xdotool(
-            {"mousemove", "--window", main, QString::number(x), QString::number(y), "click", "1"});
-    };
-    // A box of the program's own: titled like the main window, above it.
-    auto box = [&] {
-        const QStringList own = desktop.windows("^Lumigrove$");
-        return own.size() > 1 ? own.last() : QString();
-    };
-    auto answer = [&](const QString& key) {
-        QString shown;
-        QVERIFY(waitFor(30000, [&] { return !(shown = box()).isEmpty(); }));
-        desktop.xdotool({"windowactivate", "--sync", shown, "key", key});
-        QVERIFY(waitFor(10000, [&] { return box().isEmpty(); }));
-    };
-
-    click(400, 231);  // Load Sample/Example Files
-    answer("Escape"); // not the samples' folder
-    click(268, 265);  // Start Inserting Images
-    // The document opens in front, then the progress comes back in front of it.
-    const QString writerTitle = "^Untitled \\d+ - LibreOffice Writer$";
-    QStringList writer;
-    QVERIFY(waitFor(60000, [&] { return !(writer = desktop.windows(writerTitle)).isEmpty(); }));
-    QVERIFY2(waitFor(5000,
-                     [&] {
-                         const QStringList all = desktop.windows(".");
-                         return all.indexOf(main) >
-                                all.indexOf(desktop.windows(writerTitle).value(0));
-                     }),
-             "the progress stays hidden behind the document");
-    answer("Return"); // "Done."
-    QVERIFY(desktop.windows("^Application Error$").isEmpty());
-
-    // The document in front, mapped and of a usable size, beside any the person had.
-    writer = desktop.windows(writerTitle);
-    QCOMPARE(writer.size(), userOfficeRuns ? 2 : 1);
-    // The office that made the document raises it. A person's office that was running
-    // already is left to the window manager, which may keep the focus where the person last
-    // clicked.
-    if (!userOfficeRuns) {
-        QVERIFY(waitFor(5000, [&] { return desktop.activeWindow() == writer.last(); }));
-    }
-    const QString geometry = run("xdotool", {"getwindowgeometry", writer.last()}, desktop.env);
-    const auto size = QRegularExpression("Geometry: (\\d+)x(\\d+)").match(geometry);
-    QVERIFY2(size.captured(1).toInt() >= 800 && size.captured(2).toInt() >= 500,
-             qPrintable(geometry));
-
-    // No child of Lumigrove left a zombie (the launcher that handed over to a running office).
-    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(lumigrove.processId()));
-    QVERIFY(children.open(QIODevice::ReadOnly));
-    for (const QByteArray& child : children.readAll().split(' ')) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(child)));
-        if (!child.trimmed().isEmpty() && stat.open(QIODevice::ReadOnly)) {
-            QVERIFY2(!stat.readAll().contains(") Z "), child.constData());
+    void initTestCase() {
+        if (!QFile::exists("/usr/lib/libreoffice/program/libvclplug_genlo.so")) {
+            QSKIP("only the windowless LibreOffice is installed here; this test needs the desktop "
+                  "one");
         }
     }
 
-    // What the document holds: the samples, one to a page, in the list's (name) order.
-    const QStringList pipes = QDir("/tmp").entryList(
-        {QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(lumigrove.processId())},
-        QDir::System);
-    // Each run that handed over to a running office opened it one more pipe of its own.
-    QVERIFY(!pipes.isEmpty());
-    const QString connection = "pipe,name=" + pipes.first().section('_', 3) + ";urp";
-    QTemporaryDir stored;
-    QString error;
-    const QDir samplesFolder(QFileInfo(kProgram).path() + "/Samples");
-    const int samples = static_cast<int>(samplesFolder.entryList(QDir::Files).size());
-    const StoredDocument document = StoredDocument::storeOpenDocument(
-        connection, stored.filePath("made.odt"), &error, kUserText);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(document.layout, QStringList(samples, "P").join('B'));
-    QStringList names = samplesFolder.entryList(QDir::Files);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.toUpper() == b.toUpper() ? a < b : a.toUpper() < b.toUpper();
-    });
-    for (int i = 0; i < samples; ++i) {
-        QFile sample(samplesFolder.filePath(names.at(i)));
-        QVERIFY(sample.open(QIODevice::ReadOnly));
-        QVERIFY2(output("unzip", {"-p", stored.filePath("made.odt"), document.imageLinks.value(i)},
-                        desktop.env) == sample.readAll(),
-                 qPrintable(names.at(i)));
+    void samples_builtInAWriterWindowInFront_data() {
+        QTest::addColumn<bool>("userOfficeRuns");
+        QTest::newRow("the office Lumigrove starts") << false;
+        QTest::newRow("a person's office with unsaved work") << true;
     }
 
-    if (userOfficeRuns) {
-        QList<UserDocument> documents;
-        QVERIFY2(listUserDocuments(userOffice.connection(), &documents, &error), qPrintable(error));
-        QCOMPARE(documents.size(), 1);
-        QVERIFY(documents.first().modified);
-        QCOMPARE(documents.first().text, kUserText);
+    void samples_builtInAWriterWindowInFront() {
+        QFETCH(bool, userOfficeRuns);
+        Desktop desktop;
+        QVERIFY(desktop.start());
+        // Settings written as a person would, short pauses so that the run can be watched.
+        QDir().mkpath(desktop.home() + "/.config");
+        QFile settings(desktop.home() + "/.config/Vantrell.conf");
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Lumigrove]\nInsertPause=0.5\n");
+        settings.close();
+
+        OfficeProcess userOffice;
+        if (userOfficeRuns) {
+            QString error;
+            userOffice.setWindowed(desktop.env);
+            QVERIFY2(userOffice.start(&error), qPrintable(error));
+            QVERIFY2(openUnsavedUserDocument(userOffice.connection(), kUserText, &error, false),
+                     qPrintable(error));
+        }
+
+        // Started from the home folder with a relative path, as from a terminal there.
+        QProcess lumigrove;
+        lumigrove.setProcessEnvironment(desktop.env);
+        lumigrove.setWorkingDirectory(desktop.home());
+        lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
+        lumigrove.start(QDir(desktop.home()).relativeFilePath(kProgram), {});
+        QString main;
+        QVERIFY2(waitFor(90000,
+                         [&] {
+                             main = desktop.windows("^Lumigrove$").value(0);
+                             return !main.isEmpty() || lumigrove.state() == QProcess::NotRunning;
+                         }) &&
+                     !main.isEmpty(),
+                 qPrintable(QStringLiteral("no window; lumigrove %1, exit %2")
+                                .arg(lumigrove.state() == QProcess::NotRunning ? "ended" : "runs")
+                                .arg(lumigrove.exitCode())));
+        auto click = [&](int x, int y) {
+            desktop.xdotool({"mousemove", "--window", main, QString::number(x), QString::number(y),
+                             "click", "1"});
+        };
+        // A box of the program's own: titled like the main window, above it.
+        auto box = [&] {
+            const QStringList own = desktop.windows("^Lumigrove$");
+            return own.size() > 1 ? own.last() : QString();
+        };
+        auto answer = [&](const QString& key) {
+            QString shown;
+            QVERIFY(waitFor(30000, [&] { return !(shown = box()).isEmpty(); }));
+            desktop.xdotool({"windowactivate", "--sync", shown, "key", key});
+            QVERIFY(waitFor(10000, [&] { return box().isEmpty(); }));
+        };
+
+        click(400, 231);  // Load Sample/Example Files
+        answer("Escape"); // not the samples' folder
+        click(268, 265);  // Start Inserting Images
+        // The document opens in front, then the progress comes back in front of it.
+        const QString writerTitle = "^Untitled \\d+ - LibreOffice Writer$";
+        QStringList writer;
+        QVERIFY(waitFor(60000, [&] { return !(writer = desktop.windows(writerTitle)).isEmpty(); }));
+        QVERIFY2(waitFor(5000,
+                         [&] {
+                             const QStringList all = desktop.windows(".");
+                             return all.indexOf(main) >
+                                    all.indexOf(desktop.windows(writerTitle).value(0));
+                         }),
+                 "the progress stays hidden behind the document");
+        answer("Return"); // "Done."
+        QVERIFY(desktop.windows("^Application Error$").isEmpty());
+
+        // The document in front, mapped and of a usable size, beside any the person had.
+        writer = desktop.windows(writerTitle);
+        QCOMPARE(writer.size(), userOfficeRuns ? 2 : 1);
+        // The office that made the document raises it. A person's office that was running
+        // already is left to the window manager, which may keep the focus where the person last
+        // clicked.
+        if (!userOfficeRuns) {
+            QVERIFY(waitFor(5000, [&] { return desktop.activeWindow() == writer.last(); }));
+        }
+        const QString geometry = run("xdotool", {"getwindowgeometry", writer.last()}, desktop.env);
+        const auto size = QRegularExpression("Geometry: (\\d+)x(\\d+)").match(geometry);
+        QVERIFY2(size.captured(1).toInt() >= 800 && size.captured(2).toInt() >= 500,
+                 qPrintable(geometry));
+
+        // No child of Lumigrove left a zombie (the launcher that handed over to a running office).
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(lumigrove.processId()));
+        QVERIFY(children.open(QIODevice::ReadOnly));
+        for (const QByteArray& child : children.readAll().split(' ')) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(child)));
+            if (!child.trimmed().isEmpty() && stat.open(QIODevice::ReadOnly)) {
+                QVERIFY2(!stat.readAll().contains(") Z "), child.constData());
+            }
+        }
+
+        // What the document holds: the samples, one to a page, in the list's (name) order.
+        const QStringList pipes = QDir("/tmp").entryList(
+            {QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(lumigrove.processId())},
+            QDir::System);
+        // Each run that handed over to a running office opened it one more pipe of its own.
+        QVERIFY(!pipes.isEmpty());
+        const QString connection = "pipe,name=" + pipes.first().section('_', 3) + ";urp";
+        QTemporaryDir stored;
+        QString error;
+        const QDir samplesFolder(QFileInfo(kProgram).path() + "/Samples");
+        const int samples = static_cast<int>(samplesFolder.entryList(QDir::Files).size());
+        const StoredDocument document = StoredDocument::storeOpenDocument(
+            connection, stored.filePath("made.odt"), &error, kUserText);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(document.layout, QStringList(samples, "P").join('B'));
+        QStringList names = samplesFolder.entryList(QDir::Files);
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            return a.toUpper() == b.toUpper() ? a < b : a.toUpper() < b.toUpper();
+        });
+        for (int i = 0; i < samples; ++i) {
+            QFile sample(samplesFolder.filePath(names.at(i)));
+            QVERIFY(sample.open(QIODevice::ReadOnly));
+            QVERIFY2(output("unzip",
+                            {"-p", stored.filePath("made.odt"), document.imageLinks.value(i)},
+                            desktop.env) == sample.readAll(),
+                     qPrintable(names.at(i)));
+        }
+
+        if (userOfficeRuns) {
+            QList<UserDocument> documents;
+            QVERIFY2(listUserDocuments(userOffice.connection(), &documents, &error),
+                     qPrintable(error));
+            QCOMPARE(documents.size(), 1);
+            QVERIFY(documents.first().modified);
+            QCOMPARE(documents.first().text, kUserText);
+        }
+        // Closing the window ends the program, and never the person's office.
+        desktop.xdotool({"windowactivate", "--sync", main, "key", "alt+F4"});
+        QVERIFY(lumigrove.waitForFinished(20000));
+        QCOMPARE(lumigrove.exitCode(), 0);
+        QCOMPARE(userOffice.isRunning(), userOfficeRuns);
     }
-    // Closing the window ends the program, and never the person's office.
-    desktop.xdotool({"windowactivate", "--sync", main, "key", "alt+F4"});
-    QVERIFY(lumigrove.waitForFinished(20000));
-    QCOMPARE(lumigrove.exitCode(), 0);
-    QCOMPARE(userOffice.isRunning(), userOfficeRuns);
-}
 
-void DesktopTest::terminated_endsItsIdleOfficeAsAClose_data() {
-    QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-}
+    void terminated_endsItsIdleOfficeAsAClose_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
 
-void DesktopTest::terminated_endsItsIdleOfficeAsAClose() {
-    QFETCH(int, signal);
-    Desktop desktop;
-    QVERIFY(desktop.start());
-    QProcess lumigrove;
-    lumigrove.setProcessEnvironment(desktop.env);
-    lumigrove.start(kProgram, {});
-    // The start-up check has started the office, which leads a session of its own.
-    QVERIFY(waitFor(90000, [&] { return !desktop.windows("^Lumigrove$").isEmpty(); }));
-    const QString office = run("pgrep", {"-P", QString::number(lumigrove.processId())}, desktop.env)
-                               .section('\n', 0, 0);
-    QVERIFY(!office.isEmpty());
-    QCOMPARE(::kill(static_cast<pid_t>(lumigrove.processId()), signal), 0);
-    QVERIFY(lumigrove.waitForFinished(20000));
-    QCOMPARE(lumigrove.exitCode(), 128 + signal);
-    QVERIFY2(waitFor(15000,
-                     [&] {
-                         return run("pgrep", {"-s", office}, desktop.env).isEmpty();
-                     }),
-             "the idle office of the program stays behind");
-}
+    void terminated_endsItsIdleOfficeAsAClose() {
+        QFETCH(int, signal);
+        Desktop desktop;
+        QVERIFY(desktop.start());
+        QProcess lumigrove;
+        lumigrove.setProcessEnvironment(desktop.env);
+        lumigrove.start(kProgram, {});
+        // The start-up check has started the office, which leads a session of its own.
+        QVERIFY(waitFor(90000, [&] { return !desktop.windows("^Lumigrove$").isEmpty(); }));
+        const QString office =
+            run("pgrep", {"-P", QString::number(lumigrove.processId())}, desktop.env)
+                .section('\n', 0, 0);
+        QVERIFY(!office.isEmpty());
+        QCOMPARE(::kill(static_cast<pid_t>(lumigrove.processId()), signal), 0);
+        QVERIFY(lumigrove.waitForFinished(20000));
+        QCOMPARE(lumigrove.exitCode(), 128 + signal);
+        QVERIFY2(waitFor(15000,
+                         [&] {
+                             return run("pgrep", {"-s", office}, desktop.env).isEmpty();
+                         }),
+                 "the idle office of the program stays behind");
+    }
+};
 
 QTEST_GUILESS_MAIN(DesktopTest)
 #include "tst_acceptance_desktop.moc"

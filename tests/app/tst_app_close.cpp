@@ -11,31 +11,29 @@ class Form1CloseTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void close_duringAYield_endsTheProgramBeforeTheNextStep();
+    void close_duringAYield_endsTheProgramBeforeTheNextStep() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString log = dir.filePath(QStringLiteral("steps.log"));
+
+        QProcess program;
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QCoreApplication::applicationDirPath() +
+                          QStringLiteral("/close_during_yield_helper"),
+                      {log});
+        QVERIFY(program.waitForStarted());
+        QVERIFY(program.waitForFinished(60000));
+
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QFile steps(log);
+        QVERIFY(steps.open(QIODevice::ReadOnly | QIODevice::Text));
+        // The first step ran whole, the second was waiting when the window closed, and
+        // nothing after that ran.
+        QCOMPARE(QString::fromUtf8(steps.readAll()),
+                 QStringLiteral("step 1 waiting\nstep 1 done\nstep 2 waiting\n"));
+    }
 };
-
-void Form1CloseTest::close_duringAYield_endsTheProgramBeforeTheNextStep() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString log = dir.filePath(QStringLiteral("steps.log"));
-
-    QProcess program;
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QCoreApplication::applicationDirPath() +
-                      QStringLiteral("/close_during_yield_helper"),
-                  {log});
-    QVERIFY(program.waitForStarted());
-    QVERIFY(program.waitForFinished(60000));
-
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QFile steps(log);
-    QVERIFY(steps.open(QIODevice::ReadOnly | QIODevice::Text));
-    // The first step ran whole, the second was waiting when the window closed, and
-    // nothing after that ran.
-    QCOMPARE(QString::fromUtf8(steps.readAll()),
-             QStringLiteral("step 1 waiting\nstep 1 done\nstep 2 waiting\n"));
-}
 
 QTEST_GUILESS_MAIN(Form1CloseTest)
 #include "tst_app_close.moc"

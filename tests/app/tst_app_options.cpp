@@ -7,6 +7,7 @@
 #include "core/AlbumLayout.h"
 #include "core/Settings.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/RecordingOffice.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -77,22 +78,329 @@ class DocumentOptionsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() {
+        // Run by hand, outside the test runner, the tests must not touch the user's own file.
+        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
+            QVERIFY(m_config.isValid());
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        }
+        QVERIFY(storeFile().endsWith(QLatin1String("/Vantrell.conf")));
+    }
 
-    void options_dialogOpensOnTheSettingsAsWrittenByHand_data();
-    void options_dialogOpensOnTheSettingsAsWrittenByHand();
-    void options_okStoresTheConfirmedLayoutAndKeepsTheOtherSettings();
-    void options_okReplacesAValueThatCouldNotBeReadByTheOneShown();
-    void options_failedWriteIsReportedAndTheNextOneWorks();
-    void options_availableWhileTheListIsBusyOrEmpty();
-    void run_laysOutTheDocumentByTheSettingsAsTheyStandAtItsStart();
+    void init() {
+        QFile::remove(storeFile());
+        QDir(storeFile()).removeRecursively();
+        m_folder = std::make_unique<TestProgramFolder>();
+        m_h =
+            std::make_unique<Form1Harness>(Form1Harness::Setup().folder(m_folder->path()).loaded());
+    }
 
-    void dialog_showsTheLayoutItOpensOn_data();
-    void dialog_showsTheLayoutItOpensOn();
-    void dialog_givesBackWhatTheUserSetAndOkOrCancel();
-    void dialog_labelsNameTheirControlsAndNothingIsClipped();
+    void cleanup() {
+        m_h.reset();
+        m_folder.reset();
+        QDir(storeFile()).removeRecursively();
+        QFile::remove(storeFile());
+    }
+
+    void options_dialogOpensOnTheSettingsAsWrittenByHand_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<AlbumLayout>("shown");
+        QTest::newRow("no settings file") << QByteArray() << AlbumLayout();
+        QTest::newRow("stem, 4, yes")
+            << QByteArray("[Lumigrove]\nCaption=stem\nPicturesPerPage=4\nFitToPage=yes\n")
+            << layoutOf(CaptionKind::Stem, 4, true);
+        QTest::newRow("letter case and blanks")
+            << QByteArray("[Lumigrove]\nCaption = Name \nPicturesPerPage= 2\nFitToPage=ON\n")
+            << layoutOf(CaptionKind::Name, 2, true);
+        QTest::newRow("the defaults written out")
+            << QByteArray("[Lumigrove]\nCaption=none\nPicturesPerPage=1\nFitToPage=false\n")
+            << AlbumLayout();
+        QTest::newRow("3 per page is no count: 1")
+            << QByteArray("[Lumigrove]\nCaption=name\nPicturesPerPage=3\nFitToPage=1\n")
+            << layoutOf(CaptionKind::Name, 1, true);
+        QTest::newRow("unknown words: every default")
+            << QByteArray("[Lumigrove]\nCaption=title\nPicturesPerPage=four\nFitToPage=maybe\n")
+            << AlbumLayout();
+        QTest::newRow("only the program's own section counts")
+            << QByteArray("[Other]\nCaption=stem\nFitToPage=true\n[Lumigrove]\nPicturesPerPage=2\n")
+            << layoutOf(CaptionKind::None, 2, false);
+    }
+
+    // Every row cancels: the file keeps its bytes, and none is made where there was none.
+    void options_dialogOpensOnTheSettingsAsWrittenByHand() {
+        QFETCH(QByteArray, file);
+        QFETCH(AlbumLayout, shown);
+        if (!file.isEmpty()) {
+            QVERIFY(writeStore(file));
+        }
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 1);
+        QVERIFY2(h().ui.optionsShown.first() == shown,
+                 qPrintable(describe(h().ui.optionsShown.first())));
+        if (file.isEmpty()) {
+            QVERIFY(!QFile::exists(storeFile()));
+        } else {
+            QCOMPARE(readStore(), file);
+        }
+        QVERIFY(h().ui.boxes.isEmpty());
+    }
+
+    void options_okStoresTheConfirmedLayoutAndKeepsTheOtherSettings() {
+        QVERIFY(writeStore("[Lumigrove]\nExtension=png\nLastFolder=/home/u/Holiday 2024\n"
+                           "Caption=stem\nPicturesPerPage=4\nFitToPage=yes\n"));
+        const AlbumLayout chosen = layoutOf(CaptionKind::Name, 2, false);
+        h().ui.optionsAnswers = {chosen};
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 1);
+        QVERIFY(h().ui.optionsShown.first() == layoutOf(CaptionKind::Stem, 4, true));
+
+        // Stored in the words a person would write, under the program's section.
+        const QStringList lines = storeLines();
+        QVERIFY2(lines.contains(QStringLiteral("Caption=name")), qPrintable(lines.join('|')));
+        QVERIFY2(lines.contains(QStringLiteral("PicturesPerPage=2")), qPrintable(lines.join('|')));
+        QVERIFY2(lines.contains(QStringLiteral("FitToPage=false")), qPrintable(lines.join('|')));
+        QVERIFY(albumLayoutFromSettings() == chosen);
+        QCOMPARE(GetSetting(Setting::Extension), QStringLiteral("png"));
+        QCOMPARE(GetSetting(Setting::LastFolder), QStringLiteral("/home/u/Holiday 2024"));
+        QVERIFY(h().ui.boxes.isEmpty());
+
+        // The next time the dialog opens on what was stored; Cancel then keeps it.
+        const QByteArray stored = readStore();
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 2);
+        QVERIFY(h().ui.optionsShown.last() == chosen);
+        QCOMPARE(readStore(), stored);
+    }
+
+    void options_okReplacesAValueThatCouldNotBeReadByTheOneShown() {
+        QVERIFY(writeStore("[Lumigrove]\nPicturesPerPage=3\n"));
+        // The user confirms what the dialog showed, unchanged.
+        h().ui.onOptions = [&](const AlbumLayout& shown) { h().ui.optionsAnswers = {shown}; };
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 1);
+        QVERIFY(h().ui.optionsShown.first() == AlbumLayout());
+        const QStringList lines = storeLines();
+        QVERIFY2(lines.contains(QStringLiteral("PicturesPerPage=1")), qPrintable(lines.join('|')));
+        QVERIFY2(!lines.contains(QStringLiteral("PicturesPerPage=3")), qPrintable(lines.join('|')));
+        QVERIFY2(lines.contains(QStringLiteral("Caption=none")), qPrintable(lines.join('|')));
+        QVERIFY2(lines.contains(QStringLiteral("FitToPage=false")), qPrintable(lines.join('|')));
+    }
+
+    void options_failedWriteIsReportedAndTheNextOneWorks() {
+        // A folder where the settings file belongs: not even a privileged user can write it.
+        QVERIFY(QDir().mkpath(storeFile()));
+        const AlbumLayout chosen = layoutOf(CaptionKind::Stem, 4, true);
+        h().ui.optionsAnswers = {chosen};
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 1);
+        const auto reports = h().ui.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.first().text.contains(kOptionsLine.arg(104)),
+                 qPrintable(reports.first().text));
+        QVERIFY2(reports.first().text.contains(QLatin1String("Caption")),
+                 qPrintable(reports.first().text));
+        QCOMPARE(h().ui.boxes.size(), 1);
+        QVERIFY(albumLayoutFromSettings() == AlbumLayout());
+
+        // Once the file can be written, the same choice is stored without a report.
+        QVERIFY(QDir(storeFile()).removeRecursively());
+        h().ui.optionsAnswers = {chosen};
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 2);
+        QVERIFY(h().ui.optionsShown.last() == AlbumLayout());
+        QVERIFY(albumLayoutFromSettings() == chosen);
+        QCOMPARE(h().ui.boxes.size(), 1);
+    }
+
+    void options_availableWhileTheListIsBusyOrEmpty() {
+        // An empty list: nothing to sort, but the options open.
+        const AlbumLayout first = layoutOf(CaptionKind::Name, 1, false);
+        h().ui.optionsAnswers = {first};
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 1);
+        QVERIFY(albumLayoutFromSettings() == first);
+
+        // Busy (a folder search or a run): the options still open and store what is confirmed.
+        h().fill({QStringLiteral("/p/b.jpg"), QStringLiteral("/p/a.jpg")});
+        h().form.setMousePointer(MousePointer::Hourglass);
+        const AlbumLayout second = layoutOf(CaptionKind::Stem, 2, true);
+        h().ui.optionsAnswers = {second};
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 2);
+        QVERIFY(h().ui.optionsShown.last() == first);
+        QVERIFY(albumLayoutFromSettings() == second);
+        QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
+
+        // Busy from the moment the menu was open: unlike a sort, the choice still counts.
+        h().form.setMousePointer(MousePointer::Default);
+        h().ui.onMenu = [&](const FakeUiServices::Menu&) {
+            h().form.setMousePointer(MousePointer::Hourglass);
+        };
+        const AlbumLayout third = layoutOf(CaptionKind::None, 4, false);
+        h().ui.optionsAnswers = {third};
+        chooseOptions();
+        QCOMPARE(h().ui.optionsShown.size(), 3);
+        QVERIFY(albumLayoutFromSettings() == third);
+        // The list itself was left alone throughout.
+        QCOMPARE(h().texts(), (QStringList{"/p/b.jpg", "/p/a.jpg"}));
+        QVERIFY(h().ui.boxes.isEmpty());
+    }
+
+    void run_laysOutTheDocumentByTheSettingsAsTheyStandAtItsStart() {
+        QVERIFY(writeStore("[Lumigrove]\nInsertPause=0\nCaption = stem\nPicturesPerPage=2\n"));
+        h().form.pictureList().append(QStringLiteral("/photos/p1.png"));
+        h().form.pictureList().append(QStringLiteral("/photos/p2.jpeg"));
+        h().form.pictureList().append(QStringLiteral("/photos/p3.png"));
+        // Changed by the dialog while the run goes on: the run keeps what it started with.
+        bool changed = false;
+        h().office.onDispatch = [&](const RecordingOfficeBridge::Dispatch&) {
+            if (!changed) {
+                changed = true;
+                h().ui.optionsAnswers = {layoutOf(CaptionKind::None, 1, false)};
+                chooseOptions();
+            }
+        };
+        h().form.PushButton2_Click();
+        QVERIFY(changed);
+        QCOMPARE(firstTexts(h().office, QStringLiteral(".uno:InsertText")),
+                 (QStringList{"p1", "p2", "p3"}));
+        QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
+
+        // The next run lays out by what the dialog stored: one per page, no captions.
+        h().office.onDispatch = nullptr;
+        h().office.dispatches.clear();
+        h().form.PushButton2_Click();
+        QVERIFY(h().office.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
+        QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 2);
+        QVERIFY(h().ui.boxes.size() == 2); // "Done." after each run, nothing else
+    }
+
+    void dialog_showsTheLayoutItOpensOn_data() {
+        QTest::addColumn<AlbumLayout>("layout");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("perPage");
+        QTest::newRow("default") << AlbumLayout() << "None"
+                                 << "1";
+        QTest::newRow("name, 2, fit") << layoutOf(CaptionKind::Name, 2, true) << "File name"
+                                      << "2";
+        QTest::newRow("stem, 4") << layoutOf(CaptionKind::Stem, 4, false)
+                                 << "File name without extension"
+                                 << "4";
+        QTest::newRow("none, 4, fit") << layoutOf(CaptionKind::None, 4, true) << "None"
+                                      << "4";
+    }
+
+    void dialog_showsTheLayoutItOpensOn() {
+        QFETCH(AlbumLayout, layout);
+        QFETCH(QString, caption);
+        QFETCH(QString, perPage);
+        DocumentOptionsDialog dialog(layout);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Document Options"));
+        QCOMPARE(itemTexts(dialog.captionBox()),
+                 (QStringList{"None", "File name", "File name without extension"}));
+        QCOMPARE(itemTexts(dialog.picturesPerPageBox()), (QStringList{"1", "2", "4"}));
+        QCOMPARE(dialog.captionBox()->currentText(), caption);
+        QCOMPARE(dialog.picturesPerPageBox()->currentText(), perPage);
+        QCOMPARE(dialog.fitToPageBox()->isChecked(), layout.fitToPage);
+        QVERIFY(dialog.albumLayout() == layout);
+    }
+
+    void dialog_givesBackWhatTheUserSetAndOkOrCancel() {
+        DocumentOptionsDialog dialog(AlbumLayout{});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // The keys and the click a user gives each control.
+        QTest::keyClick(dialog.captionBox(), Qt::Key_Down);
+        QTest::keyClick(dialog.captionBox(), Qt::Key_Down);
+        QTest::keyClick(dialog.picturesPerPageBox(), Qt::Key_End);
+        QTest::mouseClick(dialog.fitToPageBox(), Qt::LeftButton, {},
+                          dialog.fitToPageBox()->rect().center());
+        QVERIFY2(dialog.albumLayout() == layoutOf(CaptionKind::Stem, 4, true),
+                 qPrintable(describe(dialog.albumLayout())));
+        QTest::keyClick(dialog.picturesPerPageBox(), Qt::Key_Up);
+        QTest::mouseClick(dialog.fitToPageBox(), Qt::LeftButton, {},
+                          dialog.fitToPageBox()->rect().center());
+        QVERIFY2(dialog.albumLayout() == layoutOf(CaptionKind::Stem, 2, false),
+                 qPrintable(describe(dialog.albumLayout())));
+        // OK accepts.
+        QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
+        QVERIFY(ok != nullptr);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+
+        // Cancel and Escape reject.
+        DocumentOptionsDialog cancelled(AlbumLayout{});
+        cancelled.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&cancelled));
+        QPushButton* cancel = cancelled.buttons()->button(QDialogButtonBox::Cancel);
+        QVERIFY(cancel != nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QCOMPARE(cancelled.result(), static_cast<int>(QDialog::Rejected));
+        QVERIFY(!cancelled.isVisible());
+        DocumentOptionsDialog escaped(AlbumLayout{});
+        escaped.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&escaped));
+        escaped.setResult(QDialog::Accepted);
+        QTest::keyClick(&escaped, Qt::Key_Escape);
+        QCOMPARE(escaped.result(), static_cast<int>(QDialog::Rejected));
+    }
+
+    void dialog_labelsNameTheirControlsAndNothingIsClipped() {
+        DocumentOptionsDialog dialog(layoutOf(CaptionKind::Stem, 4, true));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* form = dialog.findChild<QFormLayout*>();
+        QVERIFY(form != nullptr);
+        auto* captionLabel = qobject_cast<QLabel*>(form->labelForField(dialog.captionBox()));
+        auto* perPageLabel =
+            qobject_cast<QLabel*>(form->labelForField(dialog.picturesPerPageBox()));
+        QVERIFY(captionLabel != nullptr);
+        QVERIFY(perPageLabel != nullptr);
+        QCOMPARE(captionLabel->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Caption under each picture:"));
+        QCOMPARE(perPageLabel->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Pictures per page:"));
+        // The labels lead to their controls from the keyboard.
+        QCOMPARE(captionLabel->buddy(), dialog.captionBox());
+        QCOMPARE(perPageLabel->buddy(), dialog.picturesPerPageBox());
+        QCOMPARE(dialog.fitToPageBox()->text().remove(QLatin1Char('&')),
+                 QStringLiteral("Fit each picture to the page"));
+
+        // The controls stand in one column, beside their labels.
+        const int column = dialog.captionBox()->x();
+        QCOMPARE(dialog.picturesPerPageBox()->x(), column);
+        QCOMPARE(dialog.fitToPageBox()->x(), column);
+        QVERIFY(captionLabel->geometry().right() < column);
+        QCOMPARE(captionLabel->geometry().center().y(),
+                 dialog.captionBox()->geometry().center().y());
+        QCOMPARE(perPageLabel->geometry().center().y(),
+                 dialog.picturesPerPageBox()->geometry().center().y());
+
+        // Every control at least as large as it asks to be, and inside the dialog: no text is cut.
+        QList<QWidget*> controls = {captionLabel,
+                                    perPageLabel,
+                                    dialog.captionBox(),
+                                    dialog.picturesPerPageBox(),
+                                    dialog.fitToPageBox(),
+                                    dialog.buttons()->button(QDialogButtonBox::Ok),
+                                    dialog.buttons()->button(QDialogButtonBox::Cancel)};
+        for (QWidget* control : controls) {
+            const QRect inDialog(control->mapTo(&dialog, QPoint(0, 0)), control->size());
+            QVERIFY2(dialog.rect().contains(inDialog), qPrintable(control->objectName()));
+            QVERIFY2(control->width() >= control->sizeHint().width(),
+                     qPrintable(QStringLiteral("%1: %2 < %3")
+                                    .arg(control->metaObject()->className())
+                                    .arg(control->width())
+                                    .arg(control->sizeHint().width())));
+            QVERIFY2(control->height() >= control->sizeHint().height(),
+                     qPrintable(control->metaObject()->className()));
+        }
+        // The longest caption choice fits its box.
+        QCOMPARE(dialog.captionBox()->currentText(), QStringLiteral("File name without extension"));
+        // Not resizable: there is nothing that more room would show.
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    }
 
 private:
     Form1Harness& h() { return *m_h; }
@@ -106,329 +414,6 @@ private:
     std::unique_ptr<TestProgramFolder> m_folder;
     std::unique_ptr<Form1Harness> m_h;
 };
-
-void DocumentOptionsTest::initTestCase() {
-    // Run by hand, outside the test runner, the tests must not touch the user's own file.
-    if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) {
-        QVERIFY(m_config.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-    }
-    QVERIFY(storeFile().endsWith(QLatin1String("/Vantrell.conf")));
-}
-
-void DocumentOptionsTest::init() {
-    QFile::remove(storeFile());
-    QDir(storeFile()).removeRecursively();
-    m_folder = std::make_unique<TestProgramFolder>();
-    m_h = std::make_unique<Form1Harness>(Form1Harness::Setup().folder(m_folder->path()).loaded());
-}
-
-void DocumentOptionsTest::cleanup() {
-    m_h.reset();
-    m_folder.reset();
-    QDir(storeFile()).removeRecursively();
-    QFile::remove(storeFile());
-}
-
-void DocumentOptionsTest::options_dialogOpensOnTheSettingsAsWrittenByHand_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<AlbumLayout>("shown");
-    QTest::newRow("no settings file") << QByteArray() << AlbumLayout();
-    QTest::newRow("stem, 4, yes")
-        << QByteArray("[Lumigrove]\nCaption=stem\nPicturesPerPage=4\nFitToPage=yes\n")
-        << layoutOf(CaptionKind::Stem, 4, true);
-    QTest::newRow("letter case and blanks")
-        << QByteArray("[Lumigrove]\nCaption = Name \nPicturesPerPage= 2\nFitToPage=ON\n")
-        << layoutOf(CaptionKind::Name, 2, true);
-    QTest::newRow("the defaults written out")
-        << QByteArray("[Lumigrove]\nCaption=none\nPicturesPerPage=1\nFitToPage=false\n")
-        << AlbumLayout();
-    QTest::newRow("3 per page is no count: 1")
-        << QByteArray("[Lumigrove]\nCaption=name\nPicturesPerPage=3\nFitToPage=1\n")
-        << layoutOf(CaptionKind::Name, 1, true);
-    QTest::newRow("unknown words: every default")
-        << QByteArray("[Lumigrove]\nCaption=title\nPicturesPerPage=four\nFitToPage=maybe\n")
-        << AlbumLayout();
-    QTest::newRow("only the program's own section counts")
-        << QByteArray("[Other]\nCaption=stem\nFitToPage=true\n[Lumigrove]\nPicturesPerPage=2\n")
-        << layoutOf(CaptionKind::None, 2, false);
-}
-
-// Every row cancels: the file keeps its bytes, and none is made where there was none.
-void DocumentOptionsTest::options_dialogOpensOnTheSettingsAsWrittenByHand() {
-    QFETCH(QByteArray, file);
-    QFETCH(AlbumLayout, shown);
-    if (!file.isEmpty()) {
-        QVERIFY(writeStore(file));
-    }
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 1);
-    QVERIFY2(h().ui.optionsShown.first() == shown,
-             qPrintable(describe(h().ui.optionsShown.first())));
-    if (file.isEmpty()) {
-        QVERIFY(!QFile::exists(storeFile()));
-    } else {
-        QCOMPARE(readStore(), file);
-    }
-    QVERIFY(h().ui.boxes.isEmpty());
-}
-
-void DocumentOptionsTest::options_okStoresTheConfirmedLayoutAndKeepsTheOtherSettings() {
-    QVERIFY(writeStore("[Lumigrove]\nExtension=png\nLastFolder=/home/u/Holiday 2024\n"
-                       "Caption=stem\nPicturesPerPage=4\nFitToPage=yes\n"));
-    const AlbumLayout chosen = layoutOf(CaptionKind::Name, 2, false);
-    h().ui.optionsAnswers = {chosen};
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 1);
-    QVERIFY(h().ui.optionsShown.first() == layoutOf(CaptionKind::Stem, 4, true));
-
-    // Stored in the words a person would write, under the program's section.
-    const QStringList lines = storeLines();
-    QVERIFY2(lines.contains(QStringLiteral("Caption=name")), qPrintable(lines.join('|')));
-    QVERIFY2(lines.contains(QStringLiteral("PicturesPerPage=2")), qPrintable(lines.join('|')));
-    QVERIFY2(lines.contains(QStringLiteral("FitToPage=false")), qPrintable(lines.join('|')));
-    QVERIFY(albumLayoutFromSettings() == chosen);
-    QCOMPARE(GetSetting(Setting::Extension), QStringLiteral("png"));
-    QCOMPARE(GetSetting(Setting::LastFolder), QStringLiteral("/home/u/Holiday 2024"));
-    QVERIFY(h().ui.boxes.isEmpty());
-
-    // The next time the dialog opens on what was stored; Cancel then keeps it.
-    const QByteArray stored = readStore();
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 2);
-    QVERIFY(h().ui.optionsShown.last() == chosen);
-    QCOMPARE(readStore(), stored);
-}
-
-void DocumentOptionsTest::run_laysOutTheDocumentByTheSettingsAsTheyStandAtItsStart() {
-    QVERIFY(writeStore("[Lumigrove]\nInsertPause=0\nCaption = stem\nPicturesPerPage=2\n"));
-    h().form.pictureList().append(QStringLiteral("/photos/p1.png"));
-    h().form.pictureList().append(QStringLiteral("/photos/p2.jpeg"));
-    h().form.pictureList().append(QStringLiteral("/photos/p3.png"));
-    // Changed by the dialog while the run goes on: the run keeps what it started with.
-    bool changed = false;
-    h().office.onDispatch = [&](const RecordingOfficeBridge::Dispatch&) {
-        if (!changed) {
-            changed = true;
-            h().ui.optionsAnswers = {layoutOf(CaptionKind::None, 1, false)};
-            chooseOptions();
-        }
-    };
-    h().form.PushButton2_Click();
-    QVERIFY(changed);
-    QStringList captions;
-    for (const auto& dispatch : h().office.dispatchesOf(QStringLiteral(".uno:InsertText"))) {
-        captions.append(std::get<QString>(dispatch.args.value(0).value));
-    }
-    QCOMPARE(captions, (QStringList{"p1", "p2", "p3"}));
-    QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
-
-    // The next run lays out by what the dialog stored: one per page, no captions.
-    h().office.onDispatch = nullptr;
-    h().office.dispatches.clear();
-    h().form.PushButton2_Click();
-    QVERIFY(h().office.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
-    QCOMPARE(h().office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 2);
-    QVERIFY(h().ui.boxes.size() == 2); // "Done." after each run, nothing else
-}
-
-void DocumentOptionsTest::options_okReplacesAValueThatCouldNotBeReadByTheOneShown() {
-    QVERIFY(writeStore("[Lumigrove]\nPicturesPerPage=3\n"));
-    // The user confirms what the dialog showed, unchanged.
-    h().ui.onOptions = [&](const AlbumLayout& shown) { h().ui.optionsAnswers = {shown}; };
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 1);
-    QVERIFY(h().ui.optionsShown.first() == AlbumLayout());
-    const QStringList lines = storeLines();
-    QVERIFY2(lines.contains(QStringLiteral("PicturesPerPage=1")), qPrintable(lines.join('|')));
-    QVERIFY2(!lines.contains(QStringLiteral("PicturesPerPage=3")), qPrintable(lines.join('|')));
-    QVERIFY2(lines.contains(QStringLiteral("Caption=none")), qPrintable(lines.join('|')));
-    QVERIFY2(lines.contains(QStringLiteral("FitToPage=false")), qPrintable(lines.join('|')));
-}
-
-void DocumentOptionsTest::options_failedWriteIsReportedAndTheNextOneWorks() {
-    // A folder where the settings file belongs: not even a privileged user can write it.
-    QVERIFY(QDir().mkpath(storeFile()));
-    const AlbumLayout chosen = layoutOf(CaptionKind::Stem, 4, true);
-    h().ui.optionsAnswers = {chosen};
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 1);
-    const auto reports = h().ui.errorReports();
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.first().text.contains(kOptionsLine.arg(104)),
-             qPrintable(reports.first().text));
-    QVERIFY2(reports.first().text.contains(QLatin1String("Caption")),
-             qPrintable(reports.first().text));
-    QCOMPARE(h().ui.boxes.size(), 1);
-    QVERIFY(albumLayoutFromSettings() == AlbumLayout());
-
-    // Once the file can be written, the same choice is stored without a report.
-    QVERIFY(QDir(storeFile()).removeRecursively());
-    h().ui.optionsAnswers = {chosen};
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 2);
-    QVERIFY(h().ui.optionsShown.last() == AlbumLayout());
-    QVERIFY(albumLayoutFromSettings() == chosen);
-    QCOMPARE(h().ui.boxes.size(), 1);
-}
-
-void DocumentOptionsTest::options_availableWhileTheListIsBusyOrEmpty() {
-    // An empty list: nothing to sort, but the options open.
-    const AlbumLayout first = layoutOf(CaptionKind::Name, 1, false);
-    h().ui.optionsAnswers = {first};
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 1);
-    QVERIFY(albumLayoutFromSettings() == first);
-
-    // Busy (a folder search or a run): the options still open and store what is confirmed.
-    h().fill({QStringLiteral("/p/b.jpg"), QStringLiteral("/p/a.jpg")});
-    h().form.setMousePointer(MousePointer::Hourglass);
-    const AlbumLayout second = layoutOf(CaptionKind::Stem, 2, true);
-    h().ui.optionsAnswers = {second};
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 2);
-    QVERIFY(h().ui.optionsShown.last() == first);
-    QVERIFY(albumLayoutFromSettings() == second);
-    QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
-
-    // Busy from the moment the menu was open: unlike a sort, the choice still counts.
-    h().form.setMousePointer(MousePointer::Default);
-    h().ui.onMenu = [&](const FakeUiServices::Menu&) {
-        h().form.setMousePointer(MousePointer::Hourglass);
-    };
-    const AlbumLayout third = layoutOf(CaptionKind::None, 4, false);
-    h().ui.optionsAnswers = {third};
-    chooseOptions();
-    QCOMPARE(h().ui.optionsShown.size(), 3);
-    QVERIFY(albumLayoutFromSettings() == third);
-    // The list itself was left alone throughout.
-    QCOMPARE(h().texts(), (QStringList{"/p/b.jpg", "/p/a.jpg"}));
-    QVERIFY(h().ui.boxes.isEmpty());
-}
-
-void DocumentOptionsTest::dialog_showsTheLayoutItOpensOn_data() {
-    QTest::addColumn<AlbumLayout>("layout");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("perPage");
-    QTest::newRow("default") << AlbumLayout() << "None"
-                             << "1";
-    QTest::newRow("name, 2, fit") << layoutOf(CaptionKind::Name, 2, true) << "File name"
-                                  << "2";
-    QTest::newRow("stem, 4") << layoutOf(CaptionKind::Stem, 4, false)
-                             << "File name without extension"
-                             << "4";
-    QTest::newRow("none, 4, fit") << layoutOf(CaptionKind::None, 4, true) << "None"
-                                  << "4";
-}
-
-void DocumentOptionsTest::dialog_showsTheLayoutItOpensOn() {
-    QFETCH(AlbumLayout, layout);
-    QFETCH(QString, caption);
-    QFETCH(QString, perPage);
-    DocumentOptionsDialog dialog(layout);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Document Options"));
-    QCOMPARE(itemTexts(dialog.captionBox()),
-             (QStringList{"None", "File name", "File name without extension"}));
-    QCOMPARE(itemTexts(dialog.picturesPerPageBox()), (QStringList{"1", "2", "4"}));
-    QCOMPARE(dialog.captionBox()->currentText(), caption);
-    QCOMPARE(dialog.picturesPerPageBox()->currentText(), perPage);
-    QCOMPARE(dialog.fitToPageBox()->isChecked(), layout.fitToPage);
-    QVERIFY(dialog.albumLayout() == layout);
-}
-
-void DocumentOptionsTest::dialog_givesBackWhatTheUserSetAndOkOrCancel() {
-    DocumentOptionsDialog dialog(AlbumLayout{});
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    // The keys and the click a user gives each control.
-    QTest::keyClick(dialog.captionBox(), Qt::Key_Down);
-    QTest::keyClick(dialog.captionBox(), Qt::Key_Down);
-    QTest::keyClick(dialog.picturesPerPageBox(), Qt::Key_End);
-    QTest::mouseClick(dialog.fitToPageBox(), Qt::LeftButton, {},
-                      dialog.fitToPageBox()->rect().center());
-    QVERIFY2(dialog.albumLayout() == layoutOf(CaptionKind::Stem, 4, true),
-             qPrintable(describe(dialog.albumLayout())));
-    QTest::keyClick(dialog.picturesPerPageBox(), Qt::Key_Up);
-    QTest::mouseClick(dialog.fitToPageBox(), Qt::LeftButton, {},
-                      dialog.fitToPageBox()->rect().center());
-    QVERIFY2(dialog.albumLayout() == layoutOf(CaptionKind::Stem, 2, false),
-             qPrintable(describe(dialog.albumLayout())));
-    // OK accepts.
-    QPushButton* ok = dialog.buttons()->button(QDialogButtonBox::Ok);
-    QVERIFY(ok != nullptr);
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
-    QVERIFY(!dialog.isVisible());
-
-    // Cancel and Escape reject.
-    DocumentOptionsDialog cancelled(AlbumLayout{});
-    cancelled.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&cancelled));
-    QPushButton* cancel = cancelled.buttons()->button(QDialogButtonBox::Cancel);
-    QVERIFY(cancel != nullptr);
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    QCOMPARE(cancelled.result(), static_cast<int>(QDialog::Rejected));
-    QVERIFY(!cancelled.isVisible());
-    DocumentOptionsDialog escaped(AlbumLayout{});
-    escaped.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&escaped));
-    escaped.setResult(QDialog::Accepted);
-    QTest::keyClick(&escaped, Qt::Key_Escape);
-    QCOMPARE(escaped.result(), static_cast<int>(QDialog::Rejected));
-}
-
-void DocumentOptionsTest::dialog_labelsNameTheirControlsAndNothingIsClipped() {
-    DocumentOptionsDialog dialog(layoutOf(CaptionKind::Stem, 4, true));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto* form = dialog.findChild<QFormLayout*>();
-    QVERIFY(form != nullptr);
-    auto* captionLabel = qobject_cast<QLabel*>(form->labelForField(dialog.captionBox()));
-    auto* perPageLabel = qobject_cast<QLabel*>(form->labelForField(dialog.picturesPerPageBox()));
-    QVERIFY(captionLabel != nullptr);
-    QVERIFY(perPageLabel != nullptr);
-    QCOMPARE(captionLabel->text().remove(QLatin1Char('&')),
-             QStringLiteral("Caption under each picture:"));
-    QCOMPARE(perPageLabel->text().remove(QLatin1Char('&')), QStringLiteral("Pictures per page:"));
-    // The labels lead to their controls from the keyboard.
-    QCOMPARE(captionLabel->buddy(), dialog.captionBox());
-    QCOMPARE(perPageLabel->buddy(), dialog.picturesPerPageBox());
-    QCOMPARE(dialog.fitToPageBox()->text().remove(QLatin1Char('&')),
-             QStringLiteral("Fit each picture to the page"));
-
-    // The controls stand in one column, beside their labels.
-    const int column = dialog.captionBox()->x();
-    QCOMPARE(dialog.picturesPerPageBox()->x(), column);
-    QCOMPARE(dialog.fitToPageBox()->x(), column);
-    QVERIFY(captionLabel->geometry().right() < column);
-    QCOMPARE(captionLabel->geometry().center().y(), dialog.captionBox()->geometry().center().y());
-    QCOMPARE(perPageLabel->geometry().center().y(),
-             dialog.picturesPerPageBox()->geometry().center().y());
-
-    // Every control at least as large as it asks to be, and inside the dialog: no text is cut.
-    QList<QWidget*> controls = {captionLabel,
-                                perPageLabel,
-                                dialog.captionBox(),
-                                dialog.picturesPerPageBox(),
-                                dialog.fitToPageBox(),
-                                dialog.buttons()->button(QDialogButtonBox::Ok),
-                                dialog.buttons()->button(QDialogButtonBox::Cancel)};
-    for (QWidget* control : controls) {
-        const QRect inDialog(control->mapTo(&dialog, QPoint(0, 0)), control->size());
-        QVERIFY2(dialog.rect().contains(inDialog), qPrintable(control->objectName()));
-        QVERIFY2(control->width() >= control->sizeHint().width(),
-                 qPrintable(QStringLiteral("%1: %2 < %3")
-                                .arg(control->metaObject()->className())
-                                .arg(control->width())
-                                .arg(control->sizeHint().width())));
-        QVERIFY2(control->height() >= control->sizeHint().height(),
-                 qPrintable(control->metaObject()->className()));
-    }
-    // The longest caption choice fits its box.
-    QCOMPARE(dialog.captionBox()->currentText(), QStringLiteral("File name without extension"));
-    // Not resizable: there is nothing that more room would show.
-    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-}
 
 QTEST_MAIN(DocumentOptionsTest)
 #include "tst_app_options.moc"

@@ -3,11 +3,9 @@
 #include "batch/BatchCommand.h"
 #include "builder/uno/UnoOfficeBridge.h"
 
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
-#include <QtDebug>
 
 // lumigrove-batch run inside the test program, with the real office bridge: its exit status
 // and what it wrote to standard error.
@@ -29,15 +27,4 @@ inline BatchOutcome runInProcess(const QStringList& args) {
                  });
     errStream.flush();
     return outcome;
-}
-
-// Runs a command and returns its standard output; empty, with a warning, on a bad exit.
-inline QByteArray commandOutput(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) {
-        qWarning() << program << args << process.readAllStandardError();
-        return {};
-    }
-    return process.readAllStandardOutput();
 }

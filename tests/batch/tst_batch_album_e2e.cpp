@@ -4,6 +4,7 @@
 // default options giving the document they always gave.
 #include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,28 +148,189 @@ struct Album {
     }
 };
 
-// A picture of one colour, `width` x `height` pixels, that no other picture of the test
-// equals.
-void writePicture(const QString& path, int width, int height, int shade) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(qRgb(shade * 37 % 256, 90, 255 - shade * 11 % 256));
-    QVERIFY(image.save(path));
-}
-
 } // namespace
 
 class TestBatchAlbumE2E : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void defaults_onePerPageAtTheOfficesSizeWithoutCaptions();
-    void captions_inTheCaptionStyleUnderTheirPicturesInOrder_data();
-    void captions_inTheCaptionStyleUnderTheirPicturesInOrder();
-    void twoPerPage_stackedPairsOnEachPage();
-    void fourPerPage_twoRowsOfTwoInATableOnEachPage();
-    void fit_everyPictureAsLargeAsItsShareAllows_data();
-    void fit_everyPictureAsLargeAsItsShareAllows();
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QString error;
+        QVERIFY2(m_office.start(&error), qPrintable(error));
+        m_pixels = {{1600, 90}, {30, 400}, {20, 20}, {4000, 3000}, {48, 36}, {90, 160}};
+        const QStringList names{"p1 wide.png", "p2 tall.png", "p10.square.png",
+                                "camera.jpg",  "small.png",   "phone.png"};
+        for (int i = 0; i < names.size(); ++i) {
+            m_pictures.append(m_dir.filePath(names.at(i)));
+            QVERIFY(writePicture(m_pictures.last(), i, m_pixels.at(i)));
+        }
+    }
+
+    void cleanupTestCase() { m_office.kill(); }
+
+    void defaults_onePerPageAtTheOfficesSizeWithoutCaptions() {
+        const QString out = m_dir.filePath(QStringLiteral("default.odt"));
+        const BatchOutcome outcome = runInProcess(args({}, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.pictures.size(), 6);
+        QCOMPARE(album.pages, 6);
+        QCOMPARE(album.tables, 0);
+        QVERIFY(album.captionParagraphs.isEmpty());
+        for (int i = 0; i < album.pictures.size(); ++i) {
+            const Album::Picture& picture = album.pictures.at(i);
+            QCOMPARE(picture.page, i + 1);
+            // The size the office gives a picture without a resolution of its own: a pixel
+            // at 96 per inch, shrunk to the page when larger.
+            const QSizeF natural = QSizeF(m_pixels.at(i)) / 96.0;
+            const QSizeF expected = natural.width() <= album.textArea.width() &&
+                                            natural.height() <= album.textArea.height()
+                                        ? natural
+                                        : natural.scaled(album.textArea, Qt::KeepAspectRatio);
+            QVERIFY2(std::abs(picture.size.width() - expected.width()) < 0.01 &&
+                         std::abs(picture.size.height() - expected.height()) < 0.01,
+                     qPrintable(QStringLiteral("picture %1: %2 x %3 in, expected %4 x %5")
+                                    .arg(i + 1)
+                                    .arg(picture.size.width())
+                                    .arg(picture.size.height())
+                                    .arg(expected.width())
+                                    .arg(expected.height())));
+        }
+    }
+
+    void captions_inTheCaptionStyleUnderTheirPicturesInOrder_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("captions");
+        QTest::newRow("name") << "name"
+                              << QStringList{"p1 wide.png", "p2 tall.png", "p10.square.png",
+                                             "camera.jpg",  "small.png",   "phone.png"};
+        QTest::newRow("stem") << "stem" << QStringList{"p1 wide", "p2 tall", "p10.square",
+                                                       "camera",  "small",   "phone"};
+    }
+
+    void captions_inTheCaptionStyleUnderTheirPicturesInOrder() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, captions);
+        const QString out = m_dir.filePath(QStringLiteral("captions-%1.odt").arg(kind));
+        const BatchOutcome outcome = runInProcess(args({"--caption", kind}, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.captionParagraphs, captions);
+        QCOMPARE(album.pictures.size(), 6);
+        for (int i = 0; i < album.pictures.size(); ++i) {
+            QCOMPARE(album.pictures.at(i).caption, captions.at(i));
+            QCOMPARE(album.pictures.at(i).page, i + 1);
+        }
+        QCOMPARE(album.pages, 6);
+        const QString pdf = m_dir.filePath(QStringLiteral("captions-%1.pdf").arg(kind));
+        QCOMPARE(runInProcess(args({"--caption", kind}, pdf)).status, 0);
+        QCOMPARE(pdfPages(pdf), 6);
+        QVERIFY(QString::fromUtf8(commandOutput("pdftotext", {pdf, "-"})).contains(captions.at(3)));
+    }
+
+    void twoPerPage_stackedPairsOnEachPage() {
+        const QString out = m_dir.filePath(QStringLiteral("two.odt"));
+        const BatchOutcome outcome = runInProcess(args({"--per-page", "2"}, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.pages, 3);
+        QCOMPARE(album.tables, 0);
+        QList<int> pages;
+        for (const auto& picture : album.pictures) {
+            pages.append(picture.page);
+            // Each within half the text area.
+            QVERIFY(picture.size.height() <= album.textArea.height() / 2);
+            QVERIFY(picture.size.width() <= album.textArea.width() + 0.001);
+        }
+        QCOMPARE(pages, (QList<int>{1, 1, 2, 2, 3, 3}));
+        const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
+        QCOMPARE(runInProcess(args({"--per-page", "2", "--caption", "name"}, pdf)).status, 0);
+        QCOMPARE(pdfPages(pdf), 3);
+    }
+
+    void fourPerPage_twoRowsOfTwoInATableOnEachPage() {
+        const QString out = m_dir.filePath(QStringLiteral("four.odt"));
+        const BatchOutcome outcome =
+            runInProcess(args({"--per-page", "4", "--caption", "stem"}, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.tables, 2);
+        QCOMPARE(album.pages, 2);
+        QList<int> cells;
+        QList<int> pages;
+        for (const auto& picture : album.pictures) {
+            cells.append(picture.cell);
+            pages.append(picture.page);
+            QVERIFY(picture.size.width() <= album.textArea.width() / 2);
+            QVERIFY(picture.size.height() <= album.textArea.height() / 2);
+        }
+        QCOMPARE(cells, (QList<int>{0, 1, 2, 3, 0, 1}));
+        QCOMPARE(pages, (QList<int>{1, 1, 1, 1, 2, 2}));
+        QCOMPARE(album.pictures.at(2).caption, QStringLiteral("p10.square"));
+        const QString pdf = m_dir.filePath(QStringLiteral("four.pdf"));
+        QCOMPARE(runInProcess(args({"--per-page", "4", "--caption", "stem"}, pdf)).status, 0);
+        QCOMPARE(pdfPages(pdf), 2);
+        // The same document in Word's format: two tables, six pictures, six captions.
+        const QString docx = m_dir.filePath(QStringLiteral("four.docx"));
+        QCOMPARE(runInProcess(args({"--per-page", "4", "--caption", "stem"}, docx)).status, 0);
+        const QString body =
+            QString::fromUtf8(commandOutput("unzip", {"-p", docx, "word/document.xml"}));
+        QCOMPARE(body.count(QStringLiteral("<w:tbl>")), 2);
+        QCOMPARE(body.count(QStringLiteral("<w:drawing>")), 6);
+        QCOMPARE(body.count(QStringLiteral("<w:pStyle w:val=\"Caption\"/>")), 6);
+    }
+
+    void fit_everyPictureAsLargeAsItsShareAllows_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("one per page") << QStringList{"--fit"} << 1 << 1 << 6;
+        QTest::newRow("one per page, captions")
+            << QStringList{"--fit", "--caption", "name"} << 1 << 1 << 6;
+        QTest::newRow("two per page, captions")
+            << QStringList{"--fit", "--per-page", "2", "--caption", "stem"} << 1 << 2 << 3;
+        QTest::newRow("four per page, captions")
+            << QStringList{"--fit", "--per-page", "4", "--caption", "name"} << 2 << 2 << 2;
+    }
+
+    void fit_everyPictureAsLargeAsItsShareAllows() {
+        QFETCH(QStringList, options);
+        QFETCH(int, columns);
+        QFETCH(int, rows);
+        QFETCH(int, pages);
+        const QString name =
+            QStringLiteral("fit-%1").arg(QTest::currentDataTag()).replace(' ', '_');
+        const QString out = m_dir.filePath(name + ".odt");
+        const BatchOutcome outcome = runInProcess(args(options, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.pictures.size(), 6);
+        QCOMPARE(album.pages, pages);
+        const QSizeF share(album.textArea.width() / columns, album.textArea.height() / rows);
+        for (int i = 0; i < album.pictures.size(); ++i) {
+            const QSizeF size = album.pictures.at(i).size;
+            const QString where = QStringLiteral("picture %1: %2 x %3 in, share %4 x %5")
+                                      .arg(i + 1)
+                                      .arg(size.width())
+                                      .arg(size.height())
+                                      .arg(share.width())
+                                      .arg(share.height());
+            // Within its share of the text area, aspect kept, and filling it in one direction
+            // but for the room left for the line, the caption and the cell (together at most
+            // 26 mm of height, 5 mm of width).
+            QVERIFY2(size.width() <= share.width() && size.height() <= share.height(),
+                     qPrintable(where));
+            const double aspect = double(m_pixels.at(i).width()) / m_pixels.at(i).height();
+            QVERIFY2(std::abs(size.width() / size.height() - aspect) / aspect < 0.02,
+                     qPrintable(where));
+            QVERIFY2(size.width() >= share.width() - 0.25 || size.height() >= share.height() - 1.03,
+                     qPrintable(where));
+        }
+        const QString pdf = m_dir.filePath(name + ".pdf");
+        QCOMPARE(runInProcess(args(options, pdf)).status, 0);
+        QCOMPARE(pdfPages(pdf), pages);
+    }
 
 private:
     QStringList args(const QStringList& options, const QString& out) const;
@@ -180,186 +342,8 @@ private:
     QList<QSize> m_pixels;
 };
 
-void TestBatchAlbumE2E::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    QString error;
-    QVERIFY2(m_office.start(&error), qPrintable(error));
-    m_pixels = {{1600, 90}, {30, 400}, {20, 20}, {4000, 3000}, {48, 36}, {90, 160}};
-    const QStringList names{"p1 wide.png", "p2 tall.png", "p10.square.png",
-                            "camera.jpg",  "small.png",   "phone.png"};
-    for (int i = 0; i < names.size(); ++i) {
-        m_pictures.append(m_dir.filePath(names.at(i)));
-        writePicture(m_pictures.last(), m_pixels.at(i).width(), m_pixels.at(i).height(), i);
-    }
-}
-
-void TestBatchAlbumE2E::cleanupTestCase() {
-    m_office.kill();
-}
-
 QStringList TestBatchAlbumE2E::args(const QStringList& options, const QString& out) const {
     return options + QStringList{"--office", m_office.connection(), "-o", out} + m_pictures;
-}
-
-void TestBatchAlbumE2E::defaults_onePerPageAtTheOfficesSizeWithoutCaptions() {
-    const QString out = m_dir.filePath(QStringLiteral("default.odt"));
-    const BatchOutcome outcome = runInProcess(args({}, out));
-    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    const Album album = Album::read(out);
-    QCOMPARE(album.pictures.size(), 6);
-    QCOMPARE(album.pages, 6);
-    QCOMPARE(album.tables, 0);
-    QVERIFY(album.captionParagraphs.isEmpty());
-    for (int i = 0; i < album.pictures.size(); ++i) {
-        const Album::Picture& picture = album.pictures.at(i);
-        QCOMPARE(picture.page, i + 1);
-        // The size the office gives a picture without a resolution of its own: a pixel
-        // at 96 per inch, shrunk to the page when larger.
-        const QSizeF natural = QSizeF(m_pixels.at(i)) / 96.0;
-        const QSizeF expected =
-            natural.width() <= album.textArea.width() && natural.height() <= album.textArea.height()
-                ? natural
-                : natural.scaled(album.textArea, Qt::KeepAspectRatio);
-        QVERIFY2(std::abs(picture.size.width() - expected.width()) < 0.01 &&
-                     std::abs(picture.size.height() - expected.height()) < 0.01,
-                 qPrintable(QStringLiteral("picture %1: %2 x %3 in, expected %4 x %5")
-                                .arg(i + 1)
-                                .arg(picture.size.width())
-                                .arg(picture.size.height())
-                                .arg(expected.width())
-                                .arg(expected.height())));
-    }
-}
-
-void TestBatchAlbumE2E::captions_inTheCaptionStyleUnderTheirPicturesInOrder_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("captions");
-    QTest::newRow("name") << "name" << QStringList{"p1 wide.png", "p2 tall.png", "p10.square.png",
-                                                   "camera.jpg",  "small.png",   "phone.png"};
-    QTest::newRow("stem") << "stem" << QStringList{"p1 wide", "p2 tall", "p10.square",
-                                                   "camera",  "small",   "phone"};
-}
-
-void TestBatchAlbumE2E::captions_inTheCaptionStyleUnderTheirPicturesInOrder() {
-    QFETCH(QString, kind);
-    QFETCH(QStringList, captions);
-    const QString out = m_dir.filePath(QStringLiteral("captions-%1.odt").arg(kind));
-    const BatchOutcome outcome = runInProcess(args({"--caption", kind}, out));
-    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    const Album album = Album::read(out);
-    QCOMPARE(album.captionParagraphs, captions);
-    QCOMPARE(album.pictures.size(), 6);
-    for (int i = 0; i < album.pictures.size(); ++i) {
-        QCOMPARE(album.pictures.at(i).caption, captions.at(i));
-        QCOMPARE(album.pictures.at(i).page, i + 1);
-    }
-    QCOMPARE(album.pages, 6);
-    const QString pdf = m_dir.filePath(QStringLiteral("captions-%1.pdf").arg(kind));
-    QCOMPARE(runInProcess(args({"--caption", kind}, pdf)).status, 0);
-    QCOMPARE(pdfPages(pdf), 6);
-    QVERIFY(QString::fromUtf8(commandOutput("pdftotext", {pdf, "-"})).contains(captions.at(3)));
-}
-
-void TestBatchAlbumE2E::twoPerPage_stackedPairsOnEachPage() {
-    const QString out = m_dir.filePath(QStringLiteral("two.odt"));
-    const BatchOutcome outcome = runInProcess(args({"--per-page", "2"}, out));
-    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    const Album album = Album::read(out);
-    QCOMPARE(album.pages, 3);
-    QCOMPARE(album.tables, 0);
-    QList<int> pages;
-    for (const auto& picture : album.pictures) {
-        pages.append(picture.page);
-        // Each within half the text area.
-        QVERIFY(picture.size.height() <= album.textArea.height() / 2);
-        QVERIFY(picture.size.width() <= album.textArea.width() + 0.001);
-    }
-    QCOMPARE(pages, (QList<int>{1, 1, 2, 2, 3, 3}));
-    const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
-    QCOMPARE(runInProcess(args({"--per-page", "2", "--caption", "name"}, pdf)).status, 0);
-    QCOMPARE(pdfPages(pdf), 3);
-}
-
-void TestBatchAlbumE2E::fourPerPage_twoRowsOfTwoInATableOnEachPage() {
-    const QString out = m_dir.filePath(QStringLiteral("four.odt"));
-    const BatchOutcome outcome = runInProcess(args({"--per-page", "4", "--caption", "stem"}, out));
-    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    const Album album = Album::read(out);
-    QCOMPARE(album.tables, 2);
-    QCOMPARE(album.pages, 2);
-    QList<int> cells;
-    QList<int> pages;
-    for (const auto& picture : album.pictures) {
-        cells.append(picture.cell);
-        pages.append(picture.page);
-        QVERIFY(picture.size.width() <= album.textArea.width() / 2);
-        QVERIFY(picture.size.height() <= album.textArea.height() / 2);
-    }
-    QCOMPARE(cells, (QList<int>{0, 1, 2, 3, 0, 1}));
-    QCOMPARE(pages, (QList<int>{1, 1, 1, 1, 2, 2}));
-    QCOMPARE(album.pictures.at(2).caption, QStringLiteral("p10.square"));
-    const QString pdf = m_dir.filePath(QStringLiteral("four.pdf"));
-    QCOMPARE(runInProcess(args({"--per-page", "4", "--caption", "stem"}, pdf)).status, 0);
-    QCOMPARE(pdfPages(pdf), 2);
-    // The same document in Word's format: two tables, six pictures, six captions.
-    const QString docx = m_dir.filePath(QStringLiteral("four.docx"));
-    QCOMPARE(runInProcess(args({"--per-page", "4", "--caption", "stem"}, docx)).status, 0);
-    const QString body =
-        QString::fromUtf8(commandOutput("unzip", {"-p", docx, "word/document.xml"}));
-    QCOMPARE(body.count(QStringLiteral("<w:tbl>")), 2);
-    QCOMPARE(body.count(QStringLiteral("<w:drawing>")), 6);
-    QCOMPARE(body.count(QStringLiteral("<w:pStyle w:val=\"Caption\"/>")), 6);
-}
-
-void TestBatchAlbumE2E::fit_everyPictureAsLargeAsItsShareAllows_data() {
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<int>("columns");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("pages");
-    QTest::newRow("one per page") << QStringList{"--fit"} << 1 << 1 << 6;
-    QTest::newRow("one per page, captions")
-        << QStringList{"--fit", "--caption", "name"} << 1 << 1 << 6;
-    QTest::newRow("two per page, captions")
-        << QStringList{"--fit", "--per-page", "2", "--caption", "stem"} << 1 << 2 << 3;
-    QTest::newRow("four per page, captions")
-        << QStringList{"--fit", "--per-page", "4", "--caption", "name"} << 2 << 2 << 2;
-}
-
-void TestBatchAlbumE2E::fit_everyPictureAsLargeAsItsShareAllows() {
-    QFETCH(QStringList, options);
-    QFETCH(int, columns);
-    QFETCH(int, rows);
-    QFETCH(int, pages);
-    const QString name = QStringLiteral("fit-%1").arg(QTest::currentDataTag()).replace(' ', '_');
-    const QString out = m_dir.filePath(name + ".odt");
-    const BatchOutcome outcome = runInProcess(args(options, out));
-    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    const Album album = Album::read(out);
-    QCOMPARE(album.pictures.size(), 6);
-    QCOMPARE(album.pages, pages);
-    const QSizeF share(album.textArea.width() / columns, album.textArea.height() / rows);
-    for (int i = 0; i < album.pictures.size(); ++i) {
-        const QSizeF size = album.pictures.at(i).size;
-        const QString where = QStringLiteral("picture %1: %2 x %3 in, share %4 x %5")
-                                  .arg(i + 1)
-                                  .arg(size.width())
-                                  .arg(size.height())
-                                  .arg(share.width())
-                                  .arg(share.height());
-        // Within its share of the text area, aspect kept, and filling it in one direction
-        // but for the room left for the line, the caption and the cell (together at most
-        // 26 mm of height, 5 mm of width).
-        QVERIFY2(size.width() <= share.width() && size.height() <= share.height(),
-                 qPrintable(where));
-        const double aspect = double(m_pixels.at(i).width()) / m_pixels.at(i).height();
-        QVERIFY2(std::abs(size.width() / size.height() - aspect) / aspect < 0.02,
-                 qPrintable(where));
-        QVERIFY2(size.width() >= share.width() - 0.25 || size.height() >= share.height() - 1.03,
-                 qPrintable(where));
-    }
-    const QString pdf = m_dir.filePath(name + ".pdf");
-    QCOMPARE(runInProcess(args(options, pdf)).status, 0);
-    QCOMPARE(pdfPages(pdf), pages);
 }
 
 QTEST_GUILESS_MAIN(TestBatchAlbumE2E)

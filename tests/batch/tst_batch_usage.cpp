@@ -6,9 +6,12 @@
 #include "builder/fake/RecordingOfficeBridge.h"
 #include "core/Settings.h"
 #include "tests/support/ExifPictures.h"
+#include "tests/support/RecordingOffice.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,369 +51,347 @@ void touch(const QString& path) {
 class TestBatchUsage : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void badUsage_refusedWithStatus2_data();
-    void badUsage_refusedWithStatus2();
-    void help_documentsEveryOption();
-    void outputFormat_chosenByExtension();
-    void options_parsedWithValues();
-    void recordingOffice_storesThroughTemporaryName();
-    void recordingOffice_failedPicture_status1AndNamed();
-    void recordingOffice_unreachable_status1NoOutput();
-    void recordingOffice_missingNamedFile_failedPictureNotRefusal();
-    void recordingOffice_nothingInserted_existingOutUntouched();
-    void recordingOffice_pdf_keepsPicturesWhole();
-    void relativePaths_resolvedAgainstCallersFolder();
-    void recordingOffice_folderSearchPassesOver_listedWithReasons();
-    void recordingOffice_sortOrdersTheInsertedPictures_data();
-    void recordingOffice_sortOrdersTheInsertedPictures();
-    void recordingOffice_layoutOptionsReachTheDocument();
-    void recordingOffice_storeMayTakeLongerForEachPicture();
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_picture = m_dir.filePath(QStringLiteral("a.png"));
+        touch(m_picture);
+    }
+
+    void badUsage_refusedWithStatus2_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        const QString out = QStringLiteral("%1/out.odt").arg(QDir::tempPath());
+        QTest::newRow("nothing") << QStringList{} << "no output file given";
+        QTest::newRow("no PATH") << QStringList{"-o", out} << "no PATH given";
+        QTest::newRow("other format")
+            << QStringList{"-o", "/tmp/out.rtf", "x"} << "must end in .odt, .docx or .pdf";
+        QTest::newRow("no extension") << QStringList{"-o", "/tmp/out", "x"} << "must end in";
+        QTest::newRow("unknown option")
+            << QStringList{"--fast", "-o", out, "x"} << "unknown option --fast";
+        QTest::newRow("-o without value") << QStringList{"x", "-o"} << "option -o needs a value";
+        QTest::newRow("pause not a number")
+            << QStringList{"--pause", "soon", "-o", out, "x"} << "--pause needs a number";
+        QTest::newRow("pause negative")
+            << QStringList{"--pause=-1", "-o", out, "x"} << "--pause needs a number";
+        QTest::newRow("empty extension")
+            << QStringList{"--ext", "", "-o", out, "x"} << "--ext needs an extension";
+        QTest::newRow("OUT is one of the pictures")
+            << QStringList{"-o", QDir::tempPath() + "/same.pdf", QDir::tempPath() + "/./same.pdf"}
+            << "the output is also one of the pictures";
+        QTest::newRow("unknown sort")
+            << QStringList{"--sort", "size", "-o", out, "x"} << "--sort needs name, date or none";
+        QTest::newRow("unknown caption") << QStringList{"--caption", "title", "-o", out, "x"}
+                                         << "--caption needs none, name or stem";
+        QTest::newRow("caption in capitals") << QStringList{"--caption=NAME", "-o", out, "x"}
+                                             << "--caption needs none, name or stem";
+        QTest::newRow("three per page") << QStringList{"--per-page", "3", "-o", out, "x"}
+                                        << "--per-page needs 1, 2 or 4, not \"3\"";
+        QTest::newRow("per page not a number")
+            << QStringList{"--per-page=two", "-o", out, "x"} << "--per-page needs 1, 2 or 4";
+        QTest::newRow("fit takes no value")
+            << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";
+        QTest::newRow("timeout not positive")
+            << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
+        QTest::newRow("output folder missing")
+            << QStringList{"-o", "/nonexistent/folder/out.odt", "/tmp"} << "does not exist";
+        QTest::newRow("output is a folder")
+            << QStringList{"-o", QDir::tempPath() + "/x.odt/", "/tmp"} << "";
+    }
+
+    void badUsage_refusedWithStatus2() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        RecordingOfficeBridge office;
+        const Outcome outcome = runWith(args, &office);
+        QCOMPARE(outcome.status, 2);
+        QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
+        QVERIFY(outcome.err.startsWith(QLatin1String("lumigrove-batch: ")));
+        // Refused before anything started: the office was never asked.
+        QCOMPARE(office.sessionsCreated, 0);
+    }
+
+    void help_documentsEveryOption() {
+        const Outcome outcome = runWith({QStringLiteral("--help")});
+        QCOMPARE(outcome.status, 0);
+        for (const char* option :
+             {"--ext", "--sort", "--caption", "--per-page", "--fit", "--pause", "--office",
+              "--keep-open", "-o", ".odt", ".docx", ".pdf", "Exit status"}) {
+            QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
+        }
+        QVERIFY(outcome.err.isEmpty());
+    }
+
+    void outputFormat_chosenByExtension_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("filter"); // "" for refused
+        QTest::newRow("odt, in capitals") << "/a/b.ODT"
+                                          << "writer8";
+        QTest::newRow("docx") << "b.docx"
+                              << "MS Word 2007 XML";
+        QTest::newRow("pdf after another dot") << "b.tar.pdf"
+                                               << "writer_pdf_Export";
+        QTest::newRow("odt not last") << "b.odt.bak"
+                                      << "";
+        QTest::newRow("only the extension") << "odt"
+                                            << "";
+    }
+
+    void outputFormat_chosenByExtension() {
+        QFETCH(QString, path);
+        QFETCH(QString, filter);
+        OutputFormat format;
+        QCOMPARE(outputFormatFor(path, &format), !filter.isEmpty());
+        QCOMPARE(filter.isEmpty() ? QString() : format.filterName, filter);
+    }
+
+    void options_parsedWithValues() {
+        const ParsedCommandLine parsed = parseBatchCommandLine(
+            {"lumigrove-batch", "--ext", "jpg", "--pause=0.25", "--office", "pipe,name=x;urp",
+             "--keep-open", "-o", "out.pdf", "--", "-dash-named-folder", "b"});
+        QCOMPARE(parsed.action, ParsedCommandLine::Action::Run);
+        QCOMPARE(parsed.options.extension, QStringLiteral("jpg"));
+        QCOMPARE(parsed.options.pauseSeconds, 0.25);
+        QCOMPARE(parsed.options.officeConnection, QStringLiteral("pipe,name=x;urp"));
+        QVERIFY(parsed.options.keepOpen);
+        QCOMPARE(parsed.options.paths, (QStringList{"-dash-named-folder", "b"}));
+        QCOMPARE(parsed.options.format.extension, QStringLiteral("pdf"));
+    }
+
+    void recordingOffice_run_storedThroughTemporaryNameAndReported_data() {
+        // In `args` and `err`, "%d" is the test's folder and "%p" a picture in it.
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("refused"); // the pictures the suite refuses, a pattern
+        QTest::addColumn<QString>("failing"); // the member of the office that fails
+        QTest::addColumn<bool>("writes");     // whether the office writes the file it stores
+        QTest::addColumn<QByteArray>("earlier");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("err");
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("store"); // how the one store call ends, "" for none
+        QTest::addColumn<bool>("outExists");
+        const QStringList users{"--office", "pipe,name=users;urp", "-o"};
+        const QString none = QStringLiteral("(?!)");
+        const QString odt = QStringLiteral(".odt writer8");
+        const QString pdf =
+            QStringLiteral("writer_pdf_Export [ReduceImageResolution boolean false] "
+                           "[UseLosslessCompression boolean true]");
+        // The office writes nothing, so the rename into place has nothing to move: the command
+        // must say so and fail rather than claim the file.
+        QTest::newRow("stores through a temporary name")
+            << users + QStringList{"%d/album.odt", "%p", "%p"} << none << "" << false
+            << QByteArray() << 1 << QStringList{"Inserted 2 of 2 pictures"} << "P InsertBreak P"
+            << odt << false;
+        QTest::newRow("a failed picture: status 1 and named")
+            << QStringList{"-o", "%d/x.pdf", "%p", "%d/b.png"} << "b\\.png"
+            << "" << false << QByteArray() << 1
+            << QStringList{"Inserted 1 of 2 pictures", "Not inserted:\n  %d/b.png"}
+            << "P InsertBreak x SwBackspace" << pdf << false;
+        QTest::newRow("office unreachable: no output")
+            << QStringList{"-o", "%d/x.docx", "%p"} << none << "bridge.createServiceManager"
+            << false << QByteArray() << 1
+            << QStringList{"no office suite could be reached", "Inserted 0 of 1 pictures"} << ""
+            << "" << false;
+        // A missing file named on the command line is one picture that fails, not bad usage: the
+        // others go in and OUT is written.
+        QTest::newRow("a missing file named")
+            << users + QStringList{"%d/album.odt", "%p", "%d/gone.png"} << "gone"
+            << "" << true << QByteArray() << 1 << QStringList{"Not inserted:\n  %d/gone.png"}
+            << "P InsertBreak x SwBackspace" << odt << true;
+        // A run in which no picture went in must not replace a good document with an empty one.
+        QTest::newRow("nothing inserted: an earlier OUT untouched")
+            << users + QStringList{"%d/good.odt", "%p"} << "."
+            << "" << true << QByteArray("the good document") << 1 << QStringList{} << "x"
+            << "" << true;
+        QTest::newRow("a PDF keeps its pictures whole")
+            << QStringList{"--office", "p,name=u;urp", "-o", "%d/a.pdf", "%p"} << none << "" << true
+            << QByteArray() << 0 << QStringList{"Inserted 1 of 1 pictures"} << "P" << pdf << true;
+    }
+
+    void recordingOffice_run_storedThroughTemporaryNameAndReported() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, refused);
+        QFETCH(QString, failing);
+        QFETCH(bool, writes);
+        QFETCH(QByteArray, earlier);
+        QFETCH(int, status);
+        QFETCH(QStringList, err);
+        QFETCH(QString, shape);
+        QFETCH(QString, store);
+        QFETCH(bool, outExists);
+        const auto expand = [this](QStringList list) {
+            return list.replaceInStrings("%d", m_dir.path()).replaceInStrings("%p", m_picture);
+        };
+        args = expand(args);
+        const QString out = args.at(args.indexOf("-o") + 1);
+        const QString outName = QFileInfo(out).fileName();
+        touch(m_dir.filePath(QStringLiteral("b.png")));
+        if (!earlier.isEmpty()) {
+            QVERIFY(writeBytes(out, earlier));
+        }
+        RecordingOfficeBridge office;
+        office.answer = refusePictures(refused);
+        office.failingMember = failing;
+        if (writes) {
+            office.onStore = [](const QString& path) { touch(path); };
+        }
+        const Outcome outcome = runWith(args, &office);
+
+        QCOMPARE(outcome.status, status);
+        for (const QString& text : expand(err)) {
+            QVERIFY2(outcome.err.contains(text), qPrintable(outcome.err));
+        }
+        QCOMPARE(documentShape(office, refused), shape);
+        const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
+        QCOMPARE(stores.size(), store.isEmpty() ? 0 : 1);
+        if (!store.isEmpty()) {
+            QVERIFY2(
+                stores.first().contains("/." + QFileInfo(out).completeBaseName() + ".lumigrove-"),
+                qPrintable(stores.first()));
+            QVERIFY2(stores.first().endsWith(store), qPrintable(stores.first()));
+        }
+        // Closed after storing, also when nothing was stored: no unsaved document stays behind in
+        // the office; and an office named with --office is never ended.
+        if (failing.isEmpty()) {
+            QVERIFY(office.calls.indexOf(QStringLiteral("document.close")) >
+                    (stores.isEmpty() ? -1 : office.calls.indexOf(stores.first())));
+        }
+        if (args.contains(QStringLiteral("--office"))) {
+            QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
+        }
+        QCOMPARE(QFile::exists(out), outExists);
+        if (!earlier.isEmpty()) {
+            QCOMPARE(fileBytes(out), earlier);
+        }
+        // Nothing but OUT, if anything, is left under its name.
+        QCOMPARE(QDir(m_dir.path()).entryList({"*" + outName + "*"}, QDir::Files | QDir::Hidden),
+                 outExists ? QStringList{outName} : QStringList());
+    }
+
+    void relativePaths_resolvedAgainstCallersFolder() {
+        BatchOptions options;
+        options.paths = {"x.png",        "./y.png",  "-z.png",    "http:w.png",
+                         "sub//./v.png", "../u.png", "/abs/t.png"};
+        options.outPath = "s.pdf";
+        resolvePaths(options, "/home/user/pics");
+        QCOMPARE(options.paths, (QStringList{"/home/user/pics/x.png", "/home/user/pics/y.png",
+                                             "/home/user/pics/-z.png", "/home/user/pics/http:w.png",
+                                             "/home/user/pics/sub/v.png",
+                                             "/home/user/pics/../u.png", "/abs/t.png"}));
+        QCOMPARE(options.outPath, QStringLiteral("/home/user/pics/s.pdf"));
+    }
+
+    // A folder search passes over what cannot be a picture, and the summary says what and why.
+    void recordingOffice_folderSearchPassesOver_listedWithReasons() {
+        const QString folder = m_dir.filePath(QStringLiteral("tree"));
+        QVERIFY(QDir().mkpath(folder));
+        touch(folder + "/good.png");
+        QVERIFY(QFile::link(folder + "/nowhere.png", folder + "/broken.png"));
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + "/pipe.png").constData(), 0644), 0);
+        RecordingOfficeBridge office;
+        office.onStore = [](const QString& path) { touch(path); };
+        const Outcome outcome = runWith(
+            {"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("t.odt")), folder},
+            &office);
+        QCOMPARE(outcome.status, 0);
+        QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertGraphic")).size(), 1);
+        QVERIFY2(outcome.err.contains(QStringLiteral("Passed over in the folders:\n  ") + folder +
+                                      "/broken.png (broken symbolic link)\n  " + folder +
+                                      "/pipe.png (not a regular file (a fifo))"),
+                 qPrintable(outcome.err));
+    }
+
+    void recordingOffice_sortOrdersTheInsertedPictures_data() {
+        QTest::addColumn<QStringList>("sortArgs");
+        QTest::addColumn<QStringList>("expected");
+        // Named in the order p10, the folder (holding p2 and P1), p3. The EXIF dates run against
+        // the names: p10 2019, p3 2020, p2 2021; P1 has no EXIF and the oldest modification time.
+        QTest::newRow("default: as named and found")
+            << QStringList{} << QStringList{"p10.jpg", "f/P1.jpg", "f/p2.jpg", "p3.jpg"};
+        QTest::newRow("none") << QStringList{"--sort", "none"}
+                              << QStringList{"p10.jpg", "f/P1.jpg", "f/p2.jpg", "p3.jpg"};
+        QTest::newRow("name") << QStringList{"--sort=name"}
+                              << QStringList{"f/P1.jpg", "f/p2.jpg", "p3.jpg", "p10.jpg"};
+        QTest::newRow("date") << QStringList{"--sort", "date"}
+                              << QStringList{"f/P1.jpg", "p10.jpg", "p3.jpg", "f/p2.jpg"};
+    }
+
+    void recordingOffice_sortOrdersTheInsertedPictures() {
+        QFETCH(QStringList, sortArgs);
+        QFETCH(QStringList, expected);
+        using namespace ExifPictures;
+        const QString folder = m_dir.filePath(QStringLiteral("sorted"));
+        QVERIFY(QDir().mkpath(folder + "/f"));
+        QVERIFY(writeFile(folder + "/p10.jpg", jpegWithExif("2019:01:01 12:00:00")));
+        QVERIFY(writeFile(folder + "/p3.jpg", jpegWithExif("2020:01:01 12:00:00")));
+        QVERIFY(writeFile(folder + "/f/p2.jpg", jpegWithExif("2021:01:01 12:00:00")));
+        QVERIFY(writeFile(folder + "/f/P1.jpg", QByteArray("not even a picture")));
+        QVERIFY(setModified(folder + "/f/P1.jpg", QDateTime(QDate(2005, 1, 1), QTime(0, 0))));
+
+        RecordingOfficeBridge office;
+        const Outcome outcome =
+            runWith(sortArgs + QStringList{"--office", "p,name=u;urp", "-o",
+                                           m_dir.filePath(QStringLiteral("sorted.odt")),
+                                           folder + "/p10.jpg", folder + "/f", folder + "/p3.jpg"},
+                    &office);
+        const QStringList inserted = firstTexts(office, QStringLiteral(".uno:InsertGraphic"))
+                                         .replaceInStrings("file://" + folder + "/", QString());
+        QVERIFY2(inserted == expected, qPrintable(inserted.join(' ') + "\n" + outcome.err));
+    }
+
+    void recordingOffice_layoutOptionsReachTheDocument() {
+        const QString second = m_dir.filePath(QStringLiteral("b.jpeg"));
+        touch(second);
+        const QString out = m_dir.filePath(QStringLiteral("album.pdf"));
+        const QStringList files{m_picture, second};
+        // Without the options the document is built as it always was, whatever the window's
+        // settings say.
+        SaveSetting(Setting::Caption, QStringLiteral("name"));
+        SaveSetting(Setting::PicturesPerPage, QStringLiteral("4"));
+        RecordingOfficeBridge plain;
+        plain.onStore = [](const QString& path) { touch(path); };
+        QCOMPARE(runWith(QStringList{"-o", out} + files, &plain).status, 0);
+        QCOMPARE(plain.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
+        QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
+        QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertTable")).isEmpty());
+        QVERIFY(plain.pictureSizes.isEmpty());
+
+        RecordingOfficeBridge office;
+        office.onStore = [](const QString& path) { touch(path); };
+        const Outcome outcome = runWith(
+            QStringList{"--caption", "stem", "--per-page=2", "--fit", "-o", out} + files, &office);
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QCOMPARE(firstTexts(office, QStringLiteral(".uno:InsertText")), (QStringList{"a", "b"}));
+        // Two to a page: a new paragraph between them, no page break.
+        QVERIFY(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).isEmpty());
+        // Fitted: both grown to the same size in their half of the page.
+        QCOMPARE(office.pictureSizes.size(), 2);
+        QVERIFY(office.pictureSizes.at(0).width() > office.insertedPictureSize.width());
+    }
+
+    void recordingOffice_storeMayTakeLongerForEachPicture() {
+        QStringList files;
+        for (int i = 0; i < 3; ++i) {
+            files.append(m_dir.filePath(QStringLiteral("s%1.png").arg(i)));
+            touch(files.last());
+        }
+        files.append(m_dir.filePath(QStringLiteral("missing.png")));
+        RecordingOfficeBridge office;
+        office.onStore = [](const QString& path) { touch(path); };
+        office.answer = refusePictures(QStringLiteral("missing"), DispatchState::DontKnow);
+        const Outcome outcome = runWith(
+            QStringList{"--timeout", "2.5", "-o", m_dir.filePath(QStringLiteral("long.odt"))} +
+                files,
+            &office);
+        QCOMPARE(outcome.status, 1);
+        // The limit of a call, and 20 ms for each of the three pictures that went in.
+        QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
+        QCOMPARE(storeTimeLimitMs(60, 10000), 260000);
+    }
 
 private:
     QTemporaryDir m_dir;
     QString m_picture;
 };
-
-void TestBatchUsage::init() {
-    QVERIFY(m_dir.isValid());
-    m_picture = m_dir.filePath(QStringLiteral("a.png"));
-    touch(m_picture);
-}
-
-void TestBatchUsage::badUsage_refusedWithStatus2_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("message");
-    const QString out = QStringLiteral("%1/out.odt").arg(QDir::tempPath());
-    QTest::newRow("nothing") << QStringList{} << "no output file given";
-    QTest::newRow("no PATH") << QStringList{"-o", out} << "no PATH given";
-    QTest::newRow("other format") << QStringList{"-o", "/tmp/out.rtf", "x"}
-                                  << "must end in .odt, .docx or .pdf";
-    QTest::newRow("no extension") << QStringList{"-o", "/tmp/out", "x"} << "must end in";
-    QTest::newRow("unknown option")
-        << QStringList{"--fast", "-o", out, "x"} << "unknown option --fast";
-    QTest::newRow("-o without value") << QStringList{"x", "-o"} << "option -o needs a value";
-    QTest::newRow("pause not a number")
-        << QStringList{"--pause", "soon", "-o", out, "x"} << "--pause needs a number";
-    QTest::newRow("pause negative")
-        << QStringList{"--pause=-1", "-o", out, "x"} << "--pause needs a number";
-    QTest::newRow("empty extension")
-        << QStringList{"--ext", "", "-o", out, "x"} << "--ext needs an extension";
-    QTest::newRow("OUT is one of the pictures")
-        << QStringList{"-o", QDir::tempPath() + "/same.pdf", QDir::tempPath() + "/./same.pdf"}
-        << "the output is also one of the pictures";
-    QTest::newRow("unknown sort") << QStringList{"--sort", "size", "-o", out, "x"}
-                                  << "--sort needs name, date or none";
-    QTest::newRow("unknown caption") << QStringList{"--caption", "title", "-o", out, "x"}
-                                     << "--caption needs none, name or stem";
-    QTest::newRow("caption in capitals")
-        << QStringList{"--caption=NAME", "-o", out, "x"} << "--caption needs none, name or stem";
-    QTest::newRow("three per page") << QStringList{"--per-page", "3", "-o", out, "x"}
-                                    << "--per-page needs 1, 2 or 4, not \"3\"";
-    QTest::newRow("per page not a number")
-        << QStringList{"--per-page=two", "-o", out, "x"} << "--per-page needs 1, 2 or 4";
-    QTest::newRow("fit takes no value")
-        << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";
-    QTest::newRow("timeout not positive")
-        << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
-    QTest::newRow("output folder missing")
-        << QStringList{"-o", "/nonexistent/folder/out.odt", "/tmp"} << "does not exist";
-    QTest::newRow("output is a folder")
-        << QStringList{"-o", QDir::tempPath() + "/x.odt/", "/tmp"} << "";
-}
-
-void TestBatchUsage::badUsage_refusedWithStatus2() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, message);
-    RecordingOfficeBridge office;
-    const Outcome outcome = runWith(args, &office);
-    QCOMPARE(outcome.status, 2);
-    QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
-    QVERIFY(outcome.err.startsWith(QLatin1String("lumigrove-batch: ")));
-    // Refused before anything started: the office was never asked.
-    QCOMPARE(office.sessionsCreated, 0);
-}
-
-void TestBatchUsage::help_documentsEveryOption() {
-    const Outcome outcome = runWith({QStringLiteral("--help")});
-    QCOMPARE(outcome.status, 0);
-    for (const char* option :
-         {"--ext", "--sort", "--caption", "--per-page", "--fit", "--pause", "--office",
-          "--keep-open", "-o", ".odt", ".docx", ".pdf", "Exit status"}) {
-        QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
-    }
-    QVERIFY(outcome.err.isEmpty());
-}
-
-void TestBatchUsage::outputFormat_chosenByExtension() {
-    OutputFormat format;
-    QVERIFY(outputFormatFor(QStringLiteral("/a/b.ODT"), &format));
-    QCOMPARE(format.filterName, QStringLiteral("writer8"));
-    QVERIFY(outputFormatFor(QStringLiteral("b.docx"), &format));
-    QCOMPARE(format.filterName, QStringLiteral("MS Word 2007 XML"));
-    QVERIFY(outputFormatFor(QStringLiteral("b.tar.pdf"), &format));
-    QCOMPARE(format.filterName, QStringLiteral("writer_pdf_Export"));
-    QVERIFY(!outputFormatFor(QStringLiteral("b.odt.bak"), &format));
-    QVERIFY(!outputFormatFor(QStringLiteral("odt"), &format));
-}
-
-void TestBatchUsage::options_parsedWithValues() {
-    const ParsedCommandLine parsed = parseBatchCommandLine(
-        {"lumigrove-batch", "--ext", "jpg", "--pause=0.25", "--office", "pipe,name=x;urp",
-         "--keep-open", "-o", "out.pdf", "--", "-dash-named-folder", "b"});
-    QCOMPARE(parsed.action, ParsedCommandLine::Action::Run);
-    QCOMPARE(parsed.options.extension, QStringLiteral("jpg"));
-    QCOMPARE(parsed.options.pauseSeconds, 0.25);
-    QCOMPARE(parsed.options.officeConnection, QStringLiteral("pipe,name=x;urp"));
-    QVERIFY(parsed.options.keepOpen);
-    QCOMPARE(parsed.options.paths, (QStringList{"-dash-named-folder", "b"}));
-    QCOMPARE(parsed.options.format.extension, QStringLiteral("pdf"));
-}
-
-void TestBatchUsage::recordingOffice_storesThroughTemporaryName() {
-    RecordingOfficeBridge office;
-    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
-    const Outcome outcome =
-        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture, m_picture}, &office);
-    // The recording office writes nothing, so the rename into place has nothing to move:
-    // the command must say so and fail rather than claim the file.
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(!QFile::exists(out));
-    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
-    QCOMPARE(stores.size(), 1);
-    QVERIFY2(stores.first().contains(QStringLiteral("/.album.lumigrove-")),
-             qPrintable(stores.first()));
-    QVERIFY(stores.first().endsWith(QLatin1String(".odt writer8")));
-    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertGraphic")).size(), 2);
-    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
-    QVERIFY(office.calls.contains(QStringLiteral("document.close")));
-    // Closed after storing, and the office named with --office is never ended.
-    QVERIFY(office.calls.indexOf(QStringLiteral("document.close")) >
-            office.calls.indexOf(stores.first()));
-    QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
-    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 2 of 2 pictures")));
-}
-
-void TestBatchUsage::recordingOffice_failedPicture_status1AndNamed() {
-    RecordingOfficeBridge office;
-    const QString other = m_dir.filePath(QStringLiteral("b.png"));
-    touch(other);
-    office.answer = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        if (dispatch.command != QLatin1String(".uno:InsertGraphic")) {
-            return DispatchState::Success;
-        }
-        const bool second =
-            std::get<QString>(dispatch.args.first().value).endsWith(QLatin1String("b.png"));
-        return second ? DispatchState::Failure : DispatchState::Success;
-    };
-    const Outcome outcome =
-        runWith({"-o", m_dir.filePath(QStringLiteral("x.pdf")), m_picture, other}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY2(outcome.err.contains(QStringLiteral("Inserted 1 of 2 pictures")),
-             qPrintable(outcome.err));
-    QVERIFY(outcome.err.contains(QStringLiteral("Not inserted:\n  ") + other));
-}
-
-void TestBatchUsage::recordingOffice_unreachable_status1NoOutput() {
-    RecordingOfficeBridge office;
-    office.failingMember = QStringLiteral("bridge.createServiceManager");
-    const QString out = m_dir.filePath(QStringLiteral("x.docx"));
-    const Outcome outcome = runWith({"-o", out, m_picture}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(outcome.err.contains(QStringLiteral("no office suite could be reached")));
-    QVERIFY(outcome.err.contains(QStringLiteral("Inserted 0 of 1 pictures")));
-    QVERIFY(!QFile::exists(out));
-    QVERIFY(QDir(m_dir.path()).entryList({"*x.docx*"}, QDir::Files | QDir::Hidden).isEmpty());
-}
-
-// A missing file named on the command line is one picture that fails, not bad usage: the
-// others go in and OUT is written.
-void TestBatchUsage::recordingOffice_missingNamedFile_failedPictureNotRefusal() {
-    RecordingOfficeBridge office;
-    const QString missing = m_dir.filePath(QStringLiteral("gone.png"));
-    office.answer = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool isMissing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
-                               std::get<QString>(dispatch.args.first().value).endsWith("gone.png");
-        return isMissing ? DispatchState::Failure : DispatchState::Success;
-    };
-    const QString out = m_dir.filePath(QStringLiteral("album.odt"));
-    office.onStore = [](const QString& path) { touch(path); };
-    const Outcome outcome =
-        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture, missing}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(QFile::exists(out));
-    QVERIFY2(outcome.err.contains(QStringLiteral("Not inserted:\n  ") + missing),
-             qPrintable(outcome.err));
-}
-
-// A run in which no picture went in must not replace a good document with an empty one.
-void TestBatchUsage::recordingOffice_nothingInserted_existingOutUntouched() {
-    RecordingOfficeBridge office;
-    office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        return dispatch.command == QLatin1String(".uno:InsertGraphic") ? DispatchState::Failure
-                                                                       : DispatchState::Success;
-    };
-    const QString out = m_dir.filePath(QStringLiteral("good.odt"));
-    QFile good(out);
-    QVERIFY(good.open(QIODevice::WriteOnly));
-    good.write("the good document");
-    good.close();
-    office.onStore = [](const QString& path) { touch(path); };
-    const Outcome outcome =
-        runWith({"--office", "pipe,name=users;urp", "-o", out, m_picture}, &office);
-    QCOMPARE(outcome.status, 1);
-    QVERIFY(office.calls.filter(QStringLiteral("document.storeToFile")).isEmpty());
-    QVERIFY(good.open(QIODevice::ReadOnly));
-    QCOMPARE(good.readAll(), QByteArray("the good document"));
-    // Its unsaved document does not stay behind in the user's office either.
-    QVERIFY(office.calls.contains(QStringLiteral("document.close")));
-    QVERIFY(office.calls.filter(QStringLiteral("desktop.terminate")).isEmpty());
-}
-
-void TestBatchUsage::recordingOffice_pdf_keepsPicturesWhole() {
-    RecordingOfficeBridge office;
-    const Outcome outcome = runWith(
-        {"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("a.pdf")), m_picture},
-        &office);
-    const QStringList stores = office.calls.filter(QStringLiteral("document.storeToFile"));
-    QCOMPARE(stores.size(), 1);
-    QVERIFY2(stores.first().endsWith(
-                 QLatin1String("writer_pdf_Export [ReduceImageResolution boolean false] "
-                               "[UseLosslessCompression boolean true]")),
-             qPrintable(stores.first()));
-    Q_UNUSED(outcome);
-}
-
-void TestBatchUsage::relativePaths_resolvedAgainstCallersFolder() {
-    BatchOptions options;
-    options.paths = {"x.png",        "./y.png",  "-z.png",    "http:w.png",
-                     "sub//./v.png", "../u.png", "/abs/t.png"};
-    options.outPath = "s.pdf";
-    resolvePaths(options, "/home/user/pics");
-    QCOMPARE(options.paths,
-             (QStringList{"/home/user/pics/x.png", "/home/user/pics/y.png",
-                          "/home/user/pics/-z.png", "/home/user/pics/http:w.png",
-                          "/home/user/pics/sub/v.png", "/home/user/pics/../u.png", "/abs/t.png"}));
-    QCOMPARE(options.outPath, QStringLiteral("/home/user/pics/s.pdf"));
-}
-
-// A folder search passes over what cannot be a picture, and the summary says what and why.
-void TestBatchUsage::recordingOffice_folderSearchPassesOver_listedWithReasons() {
-    const QString folder = m_dir.filePath(QStringLiteral("tree"));
-    QVERIFY(QDir().mkpath(folder));
-    touch(folder + "/good.png");
-    QVERIFY(QFile::link(folder + "/nowhere.png", folder + "/broken.png"));
-    QCOMPARE(::mkfifo(QFile::encodeName(folder + "/pipe.png").constData(), 0644), 0);
-    RecordingOfficeBridge office;
-    office.onStore = [](const QString& path) { touch(path); };
-    const Outcome outcome =
-        runWith({"--office", "p,name=u;urp", "-o", m_dir.filePath(QStringLiteral("t.odt")), folder},
-                &office);
-    QCOMPARE(outcome.status, 0);
-    QCOMPARE(office.dispatchesOf(QStringLiteral(".uno:InsertGraphic")).size(), 1);
-    QVERIFY2(outcome.err.contains(QStringLiteral("Passed over in the folders:\n  ") + folder +
-                                  "/broken.png (broken symbolic link)\n  " + folder +
-                                  "/pipe.png (not a regular file (a fifo))"),
-             qPrintable(outcome.err));
-}
-
-void TestBatchUsage::recordingOffice_sortOrdersTheInsertedPictures_data() {
-    QTest::addColumn<QStringList>("sortArgs");
-    QTest::addColumn<QStringList>("expected");
-    // Named in the order p10, the folder (holding p2 and P1), p3. The EXIF dates run against
-    // the names: p10 2019, p3 2020, p2 2021; P1 has no EXIF and the oldest modification time.
-    QTest::newRow("default: as named and found")
-        << QStringList{} << QStringList{"p10.jpg", "f/P1.jpg", "f/p2.jpg", "p3.jpg"};
-    QTest::newRow("none") << QStringList{"--sort", "none"}
-                          << QStringList{"p10.jpg", "f/P1.jpg", "f/p2.jpg", "p3.jpg"};
-    QTest::newRow("name") << QStringList{"--sort=name"}
-                          << QStringList{"f/P1.jpg", "f/p2.jpg", "p3.jpg", "p10.jpg"};
-    QTest::newRow("date") << QStringList{"--sort", "date"}
-                          << QStringList{"f/P1.jpg", "p10.jpg", "p3.jpg", "f/p2.jpg"};
-}
-
-void TestBatchUsage::recordingOffice_sortOrdersTheInsertedPictures() {
-    QFETCH(QStringList, sortArgs);
-    QFETCH(QStringList, expected);
-    using namespace ExifPictures;
-    const QString folder = m_dir.filePath(QStringLiteral("sorted"));
-    QVERIFY(QDir().mkpath(folder + "/f"));
-    QVERIFY(writeFile(folder + "/p10.jpg", jpegWithExif("2019:01:01 12:00:00")));
-    QVERIFY(writeFile(folder + "/p3.jpg", jpegWithExif("2020:01:01 12:00:00")));
-    QVERIFY(writeFile(folder + "/f/p2.jpg", jpegWithExif("2021:01:01 12:00:00")));
-    QVERIFY(writeFile(folder + "/f/P1.jpg", QByteArray("not even a picture")));
-    QVERIFY(setModified(folder + "/f/P1.jpg", QDateTime(QDate(2005, 1, 1), QTime(0, 0))));
-
-    RecordingOfficeBridge office;
-    const Outcome outcome =
-        runWith(sortArgs + QStringList{"--office", "p,name=u;urp", "-o",
-                                       m_dir.filePath(QStringLiteral("sorted.odt")),
-                                       folder + "/p10.jpg", folder + "/f", folder + "/p3.jpg"},
-                &office);
-    QStringList inserted;
-    for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertGraphic"))) {
-        const QString url = std::get<QString>(dispatch.args.value(0).value);
-        inserted.append(url.mid(QStringLiteral("file://").size() + folder.size() + 1));
-    }
-    QVERIFY2(inserted == expected, qPrintable(inserted.join(' ') + "\n" + outcome.err));
-}
-
-void TestBatchUsage::recordingOffice_layoutOptionsReachTheDocument() {
-    const QString second = m_dir.filePath(QStringLiteral("b.jpeg"));
-    touch(second);
-    const QString out = m_dir.filePath(QStringLiteral("album.pdf"));
-    const QStringList files{m_picture, second};
-    // Without the options the document is built as it always was, whatever the window's
-    // settings say.
-    SaveSetting(Setting::Caption, QStringLiteral("name"));
-    SaveSetting(Setting::PicturesPerPage, QStringLiteral("4"));
-    RecordingOfficeBridge plain;
-    plain.onStore = [](const QString& path) { touch(path); };
-    QCOMPARE(runWith(QStringList{"-o", out} + files, &plain).status, 0);
-    QCOMPARE(plain.dispatchesOf(QStringLiteral(".uno:InsertBreak")).size(), 1);
-    QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertText")).isEmpty());
-    QVERIFY(plain.dispatchesOf(QStringLiteral(".uno:InsertTable")).isEmpty());
-    QVERIFY(plain.pictureSizes.isEmpty());
-
-    RecordingOfficeBridge office;
-    office.onStore = [](const QString& path) { touch(path); };
-    const Outcome outcome = runWith(
-        QStringList{"--caption", "stem", "--per-page=2", "--fit", "-o", out} + files, &office);
-    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-    QStringList captions;
-    for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertText"))) {
-        captions.append(std::get<QString>(dispatch.args.value(0).value));
-    }
-    QCOMPARE(captions, (QStringList{"a", "b"}));
-    // Two to a page: a new paragraph between them, no page break.
-    QVERIFY(office.dispatchesOf(QStringLiteral(".uno:InsertBreak")).isEmpty());
-    // Fitted: both grown to the same size in their half of the page.
-    QCOMPARE(office.pictureSizes.size(), 2);
-    QVERIFY(office.pictureSizes.at(0).width() > office.insertedPictureSize.width());
-}
-
-void TestBatchUsage::recordingOffice_storeMayTakeLongerForEachPicture() {
-    QStringList files;
-    for (int i = 0; i < 3; ++i) {
-        files.append(m_dir.filePath(QStringLiteral("s%1.png").arg(i)));
-        touch(files.last());
-    }
-    files.append(m_dir.filePath(QStringLiteral("missing.png")));
-    RecordingOfficeBridge office;
-    office.onStore = [](const QString& path) { touch(path); };
-    office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool missing = dispatch.command == QLatin1String(".uno:InsertGraphic") &&
-                             describeArgument(dispatch.args.value(0)).contains("missing");
-        return missing ? DispatchState::Failure : DispatchState::DontKnow;
-    };
-    const Outcome outcome = runWith(
-        QStringList{"--timeout", "2.5", "-o", m_dir.filePath(QStringLiteral("long.odt"))} + files,
-        &office);
-    QCOMPARE(outcome.status, 1);
-    // The limit of a call, and 20 ms for each of the three pictures that went in.
-    QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
-    QCOMPARE(storeTimeLimitMs(60, 10000), 260000);
-}
 
 QTEST_GUILESS_MAIN(TestBatchUsage)
 #include "tst_batch_usage.moc"

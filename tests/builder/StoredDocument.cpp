@@ -4,6 +4,7 @@
 #include "builder/uno/UnoOfficeBridge.h"
 #include "builder/uno/Writer1.h"
 #include "core/AppError.h"
+#include "tests/support/TestFiles.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -86,6 +87,16 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
         *error = e.description();
     } catch (const css::uno::Exception& e) {
         *error = fromOUString(e.Message);
+    }
+    return stored;
+}
+
+StoredDocument StoredDocument::readOdt(const QString& path) {
+    StoredDocument stored;
+    stored.analyse(
+        QString::fromUtf8(commandOutput(QStringLiteral("unzip"), {"-p", path, "content.xml"})));
+    for (const QString& link : std::as_const(stored.imageLinks)) {
+        stored.pictureBytes.append(commandOutput(QStringLiteral("unzip"), {"-p", path, link}));
     }
     return stored;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,14 +13,18 @@ struct StoredDocument {
     static StoredDocument storeOpenDocument(const QString& connection, const QString& path,
                                             QString* error, const QString& userText = {});
 
+    // Reads an ODT file on disk (through unzip): its layout and its pictures' bytes.
+    static StoredDocument readOdt(const QString& path);
+
     // Reads the layout from the document's content.xml.
     void analyse(const QString& contentXml);
 
     QStringList packageEntries;
     // The body in document order: "P" for a picture, "B" for a page break before a paragraph.
     QString layout;
-    // The link of every picture, in order.
+    // The link of every picture, in order, and with readOdt() the bytes it points to.
     QStringList imageLinks;
+    QList<QByteArray> pictureBytes;
     // The texts of the paragraphs in the "Caption" style (or a style based on it), in order.
     QStringList captions;
     int openDocuments = 0;

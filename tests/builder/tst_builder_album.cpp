@@ -2,80 +2,14 @@
 // pictures to a page, pictures fitted to their share of the page, and the default layout,
 // which builds the same document as before (one picture per page) and makes none of the
 // album's calls.
-#include "builder/InsertRoutines.h"
-#include "builder/InsertRun.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/FileNames.h"
-#include "tests/builder/ListInsertHost.h"
-#include "tests/support/FakeClock.h"
+#include "tests/support/RecordingOffice.h"
 
 #include <QRegularExpression>
 #include <QTest>
 
 namespace {
-
-struct Album {
-    RecordingOfficeBridge office;
-    FakeClock clock;
-    std::unique_ptr<ListInsertHost> host;
-
-    // Runs the pictures through the layout; a picture whose name holds "bad" is refused by
-    // the suite.
-    void run(const QStringList& pictures, const std::optional<AlbumLayout>& layout) {
-        host = std::make_unique<ListInsertHost>(pictures);
-        office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-            if (dispatch.command == QLatin1String(".uno:InsertGraphic")) {
-                const QString url = std::get<QString>(dispatch.args.value(0).value);
-                return url.contains(QLatin1String("bad")) ? DispatchState::Failure
-                                                          : DispatchState::Success;
-            }
-            const bool saysFailure = dispatch.command == QLatin1String(".uno:InsertBreak") ||
-                                     dispatch.command == QLatin1String(".uno:SetAnchorToChar");
-            return saysFailure ? DispatchState::Failure : DispatchState::Success;
-        };
-        InsertRun insert(*host, &office, clock);
-        insert.setPauseSeconds(0);
-        if (layout) {
-            insert.setLayout(*layout);
-        }
-        insert.run();
-    }
-
-    // The commands that shape the document, shortened: "P" a picture that went in, "x" one
-    // that did not; the rest by name without ".uno:". Anchoring and escapes are left out.
-    QString shape() const {
-        QStringList parts;
-        for (const auto& dispatch : office.dispatches) {
-            const QString command = dispatch.command.mid(5);
-            if (command == QLatin1String("InsertGraphic")) {
-                const QString url = std::get<QString>(dispatch.args.value(0).value);
-                parts.append(url.contains(QLatin1String("bad")) ? QStringLiteral("x")
-                                                                : QStringLiteral("P"));
-            } else if (command != QLatin1String("SetAnchorToChar") &&
-                       command != QLatin1String("Escape")) {
-                parts.append(command);
-            }
-        }
-        return parts.join(QLatin1Char(' '));
-    }
-
-    QStringList textsOf(const QString& command) const {
-        QStringList texts;
-        for (const auto& dispatch : office.dispatchesOf(command)) {
-            texts.append(describeArgument(dispatch.args.value(0)));
-        }
-        return texts;
-    }
-};
-
-QStringList describe(const OfficeArguments& args) {
-    QStringList list;
-    for (const auto& argument : args) {
-        list.append(describeArgument(argument));
-    }
-    return list;
-}
 
 QStringList pictures(int count, int badAt = 0) {
     QStringList list;
@@ -100,239 +34,233 @@ Q_DECLARE_METATYPE(AlbumLayout)
 class TestAlbum : public QObject {
     Q_OBJECT
 private slots:
-    void defaultLayout_onePerPageUnderTheLockWithoutAlbumCalls();
-    void albumLayouts_runWithTheDocumentsViewUnlocked_data();
-    void albumLayouts_runWithTheDocumentsViewUnlocked();
-    void captions_aParagraphInTheCaptionStyleUnderEachPicture_data();
-    void captions_aParagraphInTheCaptionStyleUnderEachPicture();
-    void twoPerPage_newParagraphBetweenBreakAfterEverySecond_data();
-    void twoPerPage_newParagraphBetweenBreakAfterEverySecond();
-    void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage_data();
-    void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage();
-    void fit_eachPictureScaledToItsShareOfThePage_data();
-    void fit_eachPictureScaledToItsShareOfThePage();
-    void fit_pictureThatCannotBeSized_data();
-    void fit_pictureThatCannotBeSized();
+    void defaultLayout_onePerPageUnderTheLockWithoutAlbumCalls() {
+        RecordedRun unset(pictures(3));
+        unset.run();
+        RecordedRun explicitDefault(pictures(3));
+        explicitDefault.run(0, AlbumLayout());
+        QCOMPARE(explicitDefault.office.calls, unset.office.calls);
+        // The document's view is locked over the pictures; each picture is left by putting the
+        // cursor at the end of the body text, right after it, instead of an escape and a wait
+        // for the selection (which must not be read under the lock).
+        QCOMPARE(unset.office.calls.filter(
+                     QRegularExpression(QStringLiteral("^(dispatcher|document|controller)\\."))),
+                 (QStringList{
+                     "document.getCurrentController",
+                     "document.getCurrentController",
+                     "controller.getFrame",
+                     "document.lockControllers",
+                     "dispatcher.executeDispatch .uno:InsertGraphic",
+                     "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                     "controller.select end of body",
+                     "dispatcher.executeDispatch .uno:InsertBreak",
+                     "dispatcher.executeDispatch .uno:InsertGraphic",
+                     "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                     "controller.select end of body",
+                     "dispatcher.executeDispatch .uno:InsertBreak",
+                     "dispatcher.executeDispatch .uno:InsertGraphic",
+                     "dispatcher.executeDispatch .uno:SetAnchorToChar",
+                     "controller.select end of body",
+                     "document.unlockControllers",
+                 }));
+        QCOMPARE(unset.office.controllerLocks, 0);
+        QCOMPARE(unset.office.selectionReadings, 0);
+        QCOMPARE(unset.shape(), QStringLiteral("P InsertBreak P InsertBreak P"));
+    }
+
+    void albumLayouts_runWithTheDocumentsViewUnlocked_data() {
+        QTest::addColumn<AlbumLayout>("layout");
+        QTest::newRow("captions") << layoutOf(1, CaptionKind::Name);
+        QTest::newRow("two to a page") << layoutOf(2);
+        QTest::newRow("four to a page") << layoutOf(4);
+        QTest::newRow("fit") << layoutOf(1, CaptionKind::None, true);
+    }
+
+    void albumLayouts_runWithTheDocumentsViewUnlocked() {
+        // They read the selected picture (its size, the text that holds it), which the suite
+        // can abort on while the view is locked.
+        QFETCH(AlbumLayout, layout);
+        RecordedRun album(pictures(5));
+        album.run(0, layout);
+        QVERIFY(album.office.calls.filter(QStringLiteral("document.lockControllers")).isEmpty());
+        QCOMPARE(album.office.selectionReadingsUnderLock, 0);
+        for (const auto& dispatch : album.office.dispatches) {
+            QCOMPARE(dispatch.controllerLocks, 0);
+        }
+        QVERIFY(album.office.selectionReadings > 0);
+    }
+
+    void captions_aParagraphInTheCaptionStyleUnderEachPicture_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("captions");
+        const QStringList paths{"/a/p1.png", "/a/b/Holiday 2024.tar.jpeg", "/a/.hidden",
+                                decodeFileName(QByteArray("/a/caf\xe9.jpg"))};
+        QTest::newRow("name") << int(CaptionKind::Name) << paths
+                              << QStringList{"Text string p1.png",
+                                             "Text string Holiday 2024.tar.jpeg",
+                                             "Text string .hidden", "Text string caf\\xE9.jpg"};
+        QTest::newRow("stem") << int(CaptionKind::Stem) << paths
+                              << QStringList{"Text string p1", "Text string Holiday 2024.tar",
+                                             "Text string .hidden", "Text string caf\\xE9"};
+    }
+
+    void captions_aParagraphInTheCaptionStyleUnderEachPicture() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, captions);
+        RecordedRun album(paths);
+        album.run(0, layoutOf(1, CaptionKind(kind)));
+        QCOMPARE(album.textsOf(QStringLiteral(".uno:InsertText")), captions);
+        // Each caption is a paragraph of its own after its picture, and each new page starts
+        // in the default paragraph style again.
+        const QString page = QStringLiteral("P InsertPara StyleApply InsertText");
+        QCOMPARE(album.shape(), QStringList(4, page).join(QStringLiteral(" InsertBreak ")));
+        QCOMPARE(album.office.calls.count(QStringLiteral("controller.setParaStyleName Standard")),
+                 3);
+        for (const auto& style : album.office.dispatchesOf(QStringLiteral(".uno:StyleApply"))) {
+            QCOMPARE(describe(style.args),
+                     (QStringList{"Style string Caption", "FamilyName string ParagraphStyles"}));
+        }
+        QVERIFY(album.host.reporter.reports.isEmpty());
+    }
+
+    void twoPerPage_newParagraphBetweenBreakAfterEverySecond_data() {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QString>("shape");
+        QTest::newRow("five") << pictures(5)
+                              << "P InsertPara P InsertBreak P InsertPara P InsertBreak P";
+        QTest::newRow("four: no paragraph or break after the last")
+            << pictures(4) << "P InsertPara P InsertBreak P InsertPara P";
+        // A picture that did not go in takes no place: the next one takes it.
+        QTest::newRow("second fails") << pictures(4, 2) << "P InsertPara x P InsertBreak P";
+        // The paragraph waiting for the last picture, which did not go in, is taken back.
+        QTest::newRow("last fails") << pictures(3, 3) << "P InsertPara P InsertBreak x SwBackspace";
+    }
+
+    void twoPerPage_newParagraphBetweenBreakAfterEverySecond() {
+        QFETCH(QStringList, paths);
+        QFETCH(QString, shape);
+        RecordedRun album(paths);
+        album.run(0, layoutOf(2));
+        QCOMPARE(album.shape(), shape);
+    }
+
+    void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage_data() {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QString>("shape");
+        const QString page = QStringLiteral("InsertTable P GoRight P GoRight P GoRight P");
+        QTest::newRow("six") << pictures(6)
+                             << page + " GoToEndOfDoc InsertBreak InsertTable P GoRight P";
+        QTest::newRow("four") << pictures(4) << page;
+        // The table made for a picture that did not go in is taken back, and so is the break
+        // before it: no empty table on a page of its own.
+        QTest::newRow("fifth fails")
+            << pictures(5, 5)
+            << page + " GoToEndOfDoc InsertBreak InsertTable x DeleteTable SwBackspace";
+        // A failed picture in a table that holds others leaves its cell to the next one.
+        QTest::newRow("second fails") << pictures(4, 2) << "InsertTable P GoRight x P GoRight P";
+    }
+
+    void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage() {
+        QFETCH(QStringList, paths);
+        QFETCH(QString, shape);
+        RecordedRun album(paths);
+        album.run(0, layoutOf(4));
+        QCOMPARE(album.shape(), shape);
+        for (const auto& table : album.office.dispatchesOf(QStringLiteral(".uno:InsertTable"))) {
+            QCOMPARE(describe(table.args),
+                     (QStringList{"Columns short 2", "Rows short 2", "Flags short 0"}));
+        }
+    }
+
+    void fit_eachPictureScaledToItsShareOfThePage_data() {
+        QTest::addColumn<AlbumLayout>("layout");
+        QTest::addColumn<QSize>("inserted");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<int>("captionHeight");
+        // A text area of 170 x 240 mm; the size the suite gave the picture, and the size it
+        // must end with (the same when it is not to be touched).
+        QTest::newRow("fit: grown to the page's width")
+            << layoutOf(1, CaptionKind::None, true) << QSize(4000, 3000) << QSize(17000, 12750)
+            << 1200;
+        QTest::newRow("fit: tall picture grown to the page's height less its line")
+            << layoutOf(1, CaptionKind::None, true) << QSize(1000, 3000) << QSize(7800, 23400)
+            << 1200;
+        QTest::newRow("fit with caption: less the caption's room")
+            << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7400, 22200)
+            << 1200;
+        QTest::newRow("caption without fit: small picture kept")
+            << layoutOf(1, CaptionKind::Name) << QSize(4000, 3000) << QSize(4000, 3000) << 1200;
+        QTest::newRow("caption without fit: page-high picture shrunk for its caption")
+            << layoutOf(1, CaptionKind::Name) << QSize(8000, 24000) << QSize(7400, 22200) << 1200;
+        QTest::newRow("two per page: shrunk to half the page")
+            << layoutOf(2) << QSize(8000, 24000) << QSize(3800, 11400) << 1200;
+        QTest::newRow("two per page, fit: grown to half the page")
+            << layoutOf(2, CaptionKind::None, true) << QSize(4000, 3000) << QSize(15200, 11400)
+            << 1200;
+        QTest::newRow("four per page, fit, caption: a quarter less cell, line and caption")
+            << layoutOf(4, CaptionKind::Stem, true) << QSize(4000, 3000) << QSize(8000, 6000)
+            << 1200;
+        QTest::newRow("caption style of a larger font: room for its line")
+            << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7000, 21000)
+            << 2400;
+        QTest::newRow("four per page: wide picture shrunk to its cell")
+            << layoutOf(4) << QSize(16000, 2000) << QSize(8000, 1000) << 1200;
+    }
+
+    void fit_eachPictureScaledToItsShareOfThePage() {
+        QFETCH(AlbumLayout, layout);
+        QFETCH(QSize, inserted);
+        QFETCH(QSize, expected);
+        QFETCH(int, captionHeight);
+        RecordedRun album(pictures(3));
+        album.office.captionHeight = captionHeight;
+        album.office.textArea = QSize(17000, 24000);
+        album.office.insertedPictureSize = inserted;
+        album.run(0, layout);
+        if (expected == inserted) {
+            QVERIFY(album.office.pictureSizes.isEmpty());
+        } else {
+            QCOMPARE(album.office.pictureSizes, QList<QSize>(3, expected));
+        }
+        // The page is measured once for the run, and each picture is sized while selected,
+        // before the cursor leaves it.
+        QCOMPARE(album.office.calls.count(QStringLiteral("controller.pageTextArea")), 1);
+        QVERIFY(album.host.reporter.reports.isEmpty());
+    }
+
+    void fit_pictureThatCannotBeSized_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QList<int>>("failed");
+        QTest::addColumn<QString>("shape");
+        // No size to read: no picture is selected, so none went in (and no break follows
+        // either); one report each.
+        QTest::newRow("size not readable")
+            << "controller.getSelection.Size" << 172 << QList<int>{1, 2} << "P P";
+        // Read but not changed: the picture is in the document, one per page, only reported.
+        QTest::newRow("size not changed")
+            << "controller.getSelection.setSize" << 184 << QList<int>{} << "P InsertBreak P";
+    }
+
+    void fit_pictureThatCannotBeSized() {
+        QFETCH(QString, failing);
+        QFETCH(int, line);
+        QFETCH(QList<int>, failed);
+        QFETCH(QString, shape);
+        RecordedRun album(pictures(2));
+        album.office.failingMember = failing;
+        album.run(0, layoutOf(1, CaptionKind::None, true));
+        QCOMPARE(album.shape(), shape);
+        QCOMPARE(album.host.failed, failed);
+        QCOMPARE(album.host.reporter.reports.size(), 2);
+        for (const auto& report : album.host.reporter.reports) {
+            QCOMPARE(report.line, line);
+        }
+        QCOMPARE(album.host.messages, QStringList{"Done."});
+    }
 };
-
-void TestAlbum::defaultLayout_onePerPageUnderTheLockWithoutAlbumCalls() {
-    Album unset;
-    unset.run(pictures(3), std::nullopt);
-    Album explicitDefault;
-    explicitDefault.run(pictures(3), AlbumLayout());
-    QCOMPARE(explicitDefault.office.calls, unset.office.calls);
-    // The document's view is locked over the pictures; each picture is left by putting the
-    // cursor at the end of the body text, right after it, instead of an escape and a wait
-    // for the selection (which must not be read under the lock).
-    QCOMPARE(unset.office.calls.filter(
-                 QRegularExpression(QStringLiteral("^(dispatcher|document|controller)\\."))),
-             (QStringList{
-                 "document.getCurrentController",
-                 "document.getCurrentController",
-                 "controller.getFrame",
-                 "document.lockControllers",
-                 "dispatcher.executeDispatch .uno:InsertGraphic",
-                 "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                 "controller.select end of body",
-                 "dispatcher.executeDispatch .uno:InsertBreak",
-                 "dispatcher.executeDispatch .uno:InsertGraphic",
-                 "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                 "controller.select end of body",
-                 "dispatcher.executeDispatch .uno:InsertBreak",
-                 "dispatcher.executeDispatch .uno:InsertGraphic",
-                 "dispatcher.executeDispatch .uno:SetAnchorToChar",
-                 "controller.select end of body",
-                 "document.unlockControllers",
-             }));
-    QCOMPARE(unset.office.controllerLocks, 0);
-    QCOMPARE(unset.office.selectionReadings, 0);
-    QCOMPARE(unset.shape(), QStringLiteral("P InsertBreak P InsertBreak P"));
-}
-
-void TestAlbum::albumLayouts_runWithTheDocumentsViewUnlocked_data() {
-    QTest::addColumn<AlbumLayout>("layout");
-    QTest::newRow("captions") << layoutOf(1, CaptionKind::Name);
-    QTest::newRow("two to a page") << layoutOf(2);
-    QTest::newRow("four to a page") << layoutOf(4);
-    QTest::newRow("fit") << layoutOf(1, CaptionKind::None, true);
-}
-
-void TestAlbum::albumLayouts_runWithTheDocumentsViewUnlocked() {
-    // They read the selected picture (its size, the text that holds it), which the suite
-    // can abort on while the view is locked.
-    QFETCH(AlbumLayout, layout);
-    Album album;
-    album.run(pictures(5), layout);
-    QVERIFY(album.office.calls.filter(QStringLiteral("document.lockControllers")).isEmpty());
-    QCOMPARE(album.office.selectionReadingsUnderLock, 0);
-    for (const auto& dispatch : album.office.dispatches) {
-        QCOMPARE(dispatch.controllerLocks, 0);
-    }
-    QVERIFY(album.office.selectionReadings > 0);
-}
-
-void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QStringList>("captions");
-    const QStringList paths{"/a/p1.png", "/a/b/Holiday 2024.tar.jpeg", "/a/.hidden",
-                            decodeFileName(QByteArray("/a/caf\xe9.jpg"))};
-    QTest::newRow("name") << int(CaptionKind::Name) << paths
-                          << QStringList{"Text string p1.png", "Text string Holiday 2024.tar.jpeg",
-                                         "Text string .hidden", "Text string caf\\xE9.jpg"};
-    QTest::newRow("stem") << int(CaptionKind::Stem) << paths
-                          << QStringList{"Text string p1", "Text string Holiday 2024.tar",
-                                         "Text string .hidden", "Text string caf\\xE9"};
-}
-
-void TestAlbum::captions_aParagraphInTheCaptionStyleUnderEachPicture() {
-    QFETCH(int, kind);
-    QFETCH(QStringList, paths);
-    QFETCH(QStringList, captions);
-    Album album;
-    album.run(paths, layoutOf(1, CaptionKind(kind)));
-    QCOMPARE(album.textsOf(QStringLiteral(".uno:InsertText")), captions);
-    // Each caption is a paragraph of its own after its picture, and each new page starts
-    // in the default paragraph style again.
-    const QString page = QStringLiteral("P InsertPara StyleApply InsertText");
-    QCOMPARE(album.shape(), QStringList(4, page).join(QStringLiteral(" InsertBreak ")));
-    QCOMPARE(album.office.calls.count(QStringLiteral("controller.setParaStyleName Standard")), 3);
-    for (const auto& style : album.office.dispatchesOf(QStringLiteral(".uno:StyleApply"))) {
-        QCOMPARE(describe(style.args),
-                 (QStringList{"Style string Caption", "FamilyName string ParagraphStyles"}));
-    }
-    QVERIFY(album.host->reporter.reports.isEmpty());
-}
-
-void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond_data() {
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QString>("shape");
-    QTest::newRow("five") << pictures(5)
-                          << "P InsertPara P InsertBreak P InsertPara P InsertBreak P";
-    QTest::newRow("four: no paragraph or break after the last")
-        << pictures(4) << "P InsertPara P InsertBreak P InsertPara P";
-    // A picture that did not go in takes no place: the next one takes it.
-    QTest::newRow("second fails") << pictures(4, 2) << "P InsertPara x P InsertBreak P";
-    // The paragraph waiting for the last picture, which did not go in, is taken back.
-    QTest::newRow("last fails") << pictures(3, 3) << "P InsertPara P InsertBreak x SwBackspace";
-}
-
-void TestAlbum::twoPerPage_newParagraphBetweenBreakAfterEverySecond() {
-    QFETCH(QStringList, paths);
-    QFETCH(QString, shape);
-    Album album;
-    album.run(paths, layoutOf(2));
-    QCOMPARE(album.shape(), shape);
-}
-
-void TestAlbum::fourPerPage_aTableOfTwoRowsOfTwoOnEachPage_data() {
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QString>("shape");
-    const QString page = QStringLiteral("InsertTable P GoRight P GoRight P GoRight P");
-    QTest::newRow("six") << pictures(6)
-                         << page + " GoToEndOfDoc InsertBreak InsertTable P GoRight P";
-    QTest::newRow("four") << pictures(4) << page;
-    // The table made for a picture that did not go in is taken back, and so is the break
-    // before it: no empty table on a page of its own.
-    QTest::newRow("fifth fails")
-        << pictures(5, 5)
-        << page + " GoToEndOfDoc InsertBreak InsertTable x DeleteTable SwBackspace";
-    // A failed picture in a table that holds others leaves its cell to the next one.
-    QTest::newRow("second fails") << pictures(4, 2) << "InsertTable P GoRight x P GoRight P";
-}
-
-void TestAlbum::fourPerPage_aTableOfTwoRowsOfTwoOnEachPage() {
-    QFETCH(QStringList, paths);
-    QFETCH(QString, shape);
-    Album album;
-    album.run(paths, layoutOf(4));
-    QCOMPARE(album.shape(), shape);
-    for (const auto& table : album.office.dispatchesOf(QStringLiteral(".uno:InsertTable"))) {
-        QCOMPARE(describe(table.args),
-                 (QStringList{"Columns short 2", "Rows short 2", "Flags short 0"}));
-    }
-}
-
-void TestAlbum::fit_eachPictureScaledToItsShareOfThePage_data() {
-    QTest::addColumn<AlbumLayout>("layout");
-    QTest::addColumn<QSize>("inserted");
-    QTest::addColumn<QSize>("expected");
-    QTest::addColumn<int>("captionHeight");
-    // A text area of 170 x 240 mm; the size the suite gave the picture, and the size it
-    // must end with (the same when it is not to be touched).
-    QTest::newRow("fit: grown to the page's width")
-        << layoutOf(1, CaptionKind::None, true) << QSize(4000, 3000) << QSize(17000, 12750) << 1200;
-    QTest::newRow("fit: tall picture grown to the page's height less its line")
-        << layoutOf(1, CaptionKind::None, true) << QSize(1000, 3000) << QSize(7800, 23400) << 1200;
-    QTest::newRow("fit with caption: less the caption's room")
-        << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7400, 22200) << 1200;
-    QTest::newRow("caption without fit: small picture kept")
-        << layoutOf(1, CaptionKind::Name) << QSize(4000, 3000) << QSize(4000, 3000) << 1200;
-    QTest::newRow("caption without fit: page-high picture shrunk for its caption")
-        << layoutOf(1, CaptionKind::Name) << QSize(8000, 24000) << QSize(7400, 22200) << 1200;
-    QTest::newRow("two per page: shrunk to half the page")
-        << layoutOf(2) << QSize(8000, 24000) << QSize(3800, 11400) << 1200;
-    QTest::newRow("two per page, fit: grown to half the page")
-        << layoutOf(2, CaptionKind::None, true) << QSize(4000, 3000) << QSize(15200, 11400) << 1200;
-    QTest::newRow("four per page, fit, caption: a quarter less cell, line and caption")
-        << layoutOf(4, CaptionKind::Stem, true) << QSize(4000, 3000) << QSize(8000, 6000) << 1200;
-    QTest::newRow("caption style of a larger font: room for its line")
-        << layoutOf(1, CaptionKind::Name, true) << QSize(1000, 3000) << QSize(7000, 21000) << 2400;
-    QTest::newRow("four per page: wide picture shrunk to its cell")
-        << layoutOf(4) << QSize(16000, 2000) << QSize(8000, 1000) << 1200;
-}
-
-void TestAlbum::fit_eachPictureScaledToItsShareOfThePage() {
-    QFETCH(AlbumLayout, layout);
-    QFETCH(QSize, inserted);
-    QFETCH(QSize, expected);
-    QFETCH(int, captionHeight);
-    Album album;
-    album.office.captionHeight = captionHeight;
-    album.office.textArea = QSize(17000, 24000);
-    album.office.insertedPictureSize = inserted;
-    album.run(pictures(3), layout);
-    if (expected == inserted) {
-        QVERIFY(album.office.pictureSizes.isEmpty());
-    } else {
-        QCOMPARE(album.office.pictureSizes, QList<QSize>(3, expected));
-    }
-    // The page is measured once for the run, and each picture is sized while selected,
-    // before the cursor leaves it.
-    QCOMPARE(album.office.calls.count(QStringLiteral("controller.pageTextArea")), 1);
-    QVERIFY(album.host->reporter.reports.isEmpty());
-}
-
-void TestAlbum::fit_pictureThatCannotBeSized_data() {
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<int>("line");
-    QTest::addColumn<QList<int>>("failed");
-    QTest::addColumn<QString>("shape");
-    // No size to read: no picture is selected, so none went in (and no break follows
-    // either); one report each.
-    QTest::newRow("size not readable")
-        << "controller.getSelection.Size" << 172 << QList<int>{1, 2} << "P P";
-    // Read but not changed: the picture is in the document, one per page, only reported.
-    QTest::newRow("size not changed")
-        << "controller.getSelection.setSize" << 184 << QList<int>{} << "P InsertBreak P";
-}
-
-void TestAlbum::fit_pictureThatCannotBeSized() {
-    QFETCH(QString, failing);
-    QFETCH(int, line);
-    QFETCH(QList<int>, failed);
-    QFETCH(QString, shape);
-    Album album;
-    album.office.failingMember = failing;
-    album.run(pictures(2), layoutOf(1, CaptionKind::None, true));
-    QCOMPARE(album.shape(), shape);
-    QCOMPARE(album.host->failed, failed);
-    QCOMPARE(album.host->reporter.reports.size(), 2);
-    for (const auto& report : album.host->reporter.reports) {
-        QCOMPARE(report.line, line);
-    }
-    QCOMPARE(album.host->messages, QStringList{"Done."});
-}
 
 QTEST_GUILESS_MAIN(TestAlbum)
 #include "tst_builder_album.moc"

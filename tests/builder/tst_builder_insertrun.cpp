@@ -16,6 +16,7 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/RecordingOffice.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -60,11 +61,7 @@ struct Window : Form1Harness {
         return list;
     }
     QStringList insertedUrls() const {
-        QStringList urls;
-        for (const auto& dispatch : office.dispatchesOf(QStringLiteral(".uno:InsertGraphic"))) {
-            urls.append(std::get<QString>(dispatch.args.value(0).value));
-        }
-        return urls;
+        return firstTexts(office, QStringLiteral(".uno:InsertGraphic"));
     }
     // Back at rest: default pointer, empty bar with its caption, not busy.
     void verifyIdle() const {
@@ -75,15 +72,6 @@ struct Window : Form1Harness {
     }
 };
 
-// "Name type value" for each argument, the type as the suite receives it.
-QStringList describe(const OfficeArguments& args) {
-    QStringList list;
-    for (const auto& argument : args) {
-        list.append(describeArgument(argument));
-    }
-    return list;
-}
-
 const QString kPictureCommand = QStringLiteral(".uno:InsertGraphic");
 const QString kBreakCommand = QStringLiteral(".uno:InsertBreak");
 
@@ -92,497 +80,464 @@ const QString kBreakCommand = QStringLiteral(".uno:InsertBreak");
 class TestInsertRun : public QObject {
     Q_OBJECT
 private slots:
-    void init();
+    void init() { SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0")); }
 
-    void run_onePicture_opensDocumentAndInsertsWithoutBreak();
-    void run_threePictures_breaksOnlyBetweenAndBarFollows();
-    void run_emptyList_saysSoAndStartsNothing();
-    void run_secondClickDuringRun_isIgnored();
-    void run_listEditedWhileRunYields_documentGetsTheStartingEntries();
-    void progressPercent_wholeNumbersRoundedDown();
-    void run_slowEscape_waitsUntilPictureIsNoLongerSelected();
-    void run_insertPause_isWaitedAfterEachPicture();
+    void run_onePicture_opensDocumentAndInsertsWithoutBreak() {
+        Window w({QStringLiteral("/pics/a b#1.png")});
+        w.form.PushButton2_Click();
 
-    void run_pictureNotInserted_isReportedAndRunGoesOn();
-    void run_documentWindowNotRaised_runStillDone();
-    void run_lastPicturesNotInserted_trailingBreakTakenBack();
-    void run_fifoOrFolder_reportedNotHandedToOffice();
-    void run_notUtf8Names_urlCarriesBytesAndWindowShowsThem();
-    void run_openingStepFails_reportsOnceAndEndsRun_data();
-    void run_openingStepFails_reportsOnceAndEndsRun();
-    void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data();
-    void run_officeGoneMidRun_reportsOnceAndNextRunReconnects();
+        const QStringList expectedCalls{
+            "bridge.createServiceManager",
+            "session.createInstance com.sun.star.frame.Desktop",
+            "desktop.loadComponentFromURL private:factory/swriter _blank 0 0",
+            "session.createInstance com.sun.star.frame.DispatchHelper",
+            "document.getCurrentController",
+            "document.getCurrentController",
+            "controller.getFrame",
+            // The document's view is locked over the pictures; the cursor put after the picture
+            // leaves it without reading the selection.
+            "document.lockControllers",
+            "dispatcher.executeDispatch .uno:InsertGraphic",
+            "dispatcher.executeDispatch .uno:SetAnchorToChar",
+            "controller.select end of body",
+            "document.unlockControllers",
+            // The finished document is put in front for the user.
+            "controller.toFront",
+        };
+        QCOMPARE(w.office.calls, expectedCalls);
+        QCOMPARE(w.office.controllerLocks, 0);
 
-    void checkOfficeSuite_present_showsNothing();
-    void checkOfficeSuite_missing_offersDownloadAndEnds_data();
-    void checkOfficeSuite_missing_offersDownloadAndEnds();
-    void checkOfficeSuite_wouldNotStart_saysWhyOffersNoDownload();
-    void closingWindow_endsOnlyAnIdleOfficeOfItsOwn();
-    void closingWindow_midRun_letsGoOfTheDocumentsView();
-};
+        const auto picture = w.office.dispatches.at(0);
+        QCOMPARE(describe(picture.args),
+                 QStringList({"FileName string file:///pics/a b%231.png",
+                              "FilterName string <All formats>", "AsLink boolean false",
+                              "Style string Graphics"}));
+        for (const auto& dispatch : w.office.dispatches) {
+            QCOMPARE(dispatch.targetFrame, QString());
+            QCOMPARE(dispatch.searchFlags, short(0));
+            QCOMPARE(dispatch.frame, 1);
+        }
+        QVERIFY(w.office.dispatches.at(1).args.isEmpty());
 
-void TestInsertRun::init() {
-    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0"));
-}
+        QCOMPARE(w.barAtPicture, QList<int>({100}));
+        QCOMPARE(w.captionAtPicture, QStringList({"Processing: a b#1.png"}));
+        QCOMPARE(w.pointerAtPicture, QList<int>({11}));
 
-void TestInsertRun::run_onePicture_opensDocumentAndInsertsWithoutBreak() {
-    Window w({QStringLiteral("/pics/a b#1.png")});
-    w.form.PushButton2_Click();
-
-    const QStringList expectedCalls{
-        "bridge.createServiceManager",
-        "session.createInstance com.sun.star.frame.Desktop",
-        "desktop.loadComponentFromURL private:factory/swriter _blank 0 0",
-        "session.createInstance com.sun.star.frame.DispatchHelper",
-        "document.getCurrentController",
-        "document.getCurrentController",
-        "controller.getFrame",
-        // The document's view is locked over the pictures; the cursor put after the picture
-        // leaves it without reading the selection.
-        "document.lockControllers",
-        "dispatcher.executeDispatch .uno:InsertGraphic",
-        "dispatcher.executeDispatch .uno:SetAnchorToChar",
-        "controller.select end of body",
-        "document.unlockControllers",
-        // The finished document is put in front for the user.
-        "controller.toFront",
-    };
-    QCOMPARE(w.office.calls, expectedCalls);
-    QCOMPARE(w.office.controllerLocks, 0);
-
-    const auto picture = w.office.dispatches.at(0);
-    QCOMPARE(
-        describe(picture.args),
-        QStringList({"FileName string file:///pics/a b%231.png", "FilterName string <All formats>",
-                     "AsLink boolean false", "Style string Graphics"}));
-    for (const auto& dispatch : w.office.dispatches) {
-        QCOMPARE(dispatch.targetFrame, QString());
-        QCOMPARE(dispatch.searchFlags, short(0));
-        QCOMPARE(dispatch.frame, 1);
+        QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+        QCOMPARE(w.ui.boxes.at(0).style, 0);
+        QCOMPARE(w.ui.boxes.at(0).title, applicationTitle());
+        w.verifyIdle();
     }
-    QVERIFY(w.office.dispatches.at(1).args.isEmpty());
 
-    QCOMPARE(w.barAtPicture, QList<int>({100}));
-    QCOMPARE(w.captionAtPicture, QStringList({"Processing: a b#1.png"}));
-    QCOMPARE(w.pointerAtPicture, QList<int>({11}));
+    void run_threePictures_breaksOnlyBetweenAndBarFollows() {
+        Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+        w.form.PushButton2_Click();
 
-    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
-    QCOMPARE(w.ui.boxes.at(0).style, 0);
-    QCOMPARE(w.ui.boxes.at(0).title, applicationTitle());
-    w.verifyIdle();
-}
-
-void TestInsertRun::run_threePictures_breaksOnlyBetweenAndBarFollows() {
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    w.form.PushButton2_Click();
-
-    const QStringList oneRound{".uno:InsertGraphic", ".uno:SetAnchorToChar"};
-    QCOMPARE(w.commands(), oneRound + QStringList{kBreakCommand} + oneRound +
-                               QStringList{kBreakCommand} + oneRound);
-    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
-                                            "file:///pics/three.png"}));
-    for (const auto& pageBreak : w.office.dispatchesOf(kBreakCommand)) {
-        QCOMPARE(describe(pageBreak.args),
-                 QStringList({"Kind short 3", "TemplateName string ", "PageNumber short 0"}));
+        const QStringList oneRound{".uno:InsertGraphic", ".uno:SetAnchorToChar"};
+        QCOMPARE(w.commands(), oneRound + QStringList{kBreakCommand} + oneRound +
+                                   QStringList{kBreakCommand} + oneRound);
+        QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
+                                                "file:///pics/three.png"}));
+        for (const auto& pageBreak : w.office.dispatchesOf(kBreakCommand)) {
+            QCOMPARE(describe(pageBreak.args),
+                     QStringList({"Kind short 3", "TemplateName string ", "PageNumber short 0"}));
+        }
+        // Nothing reached the suite while a picture was still selected, and everything arrived
+        // with the document's view locked, released at the end.
+        for (const auto& dispatch : w.office.dispatches) {
+            QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+            QCOMPARE(dispatch.controllerLocks, 1);
+        }
+        QCOMPARE(w.office.calls.filter(QStringLiteral("controller.select end of body")).size(), 3);
+        QCOMPARE(w.office.controllerLocks, 0);
+        QCOMPARE(w.office.selectionReadings, 0);
+        QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
+        QCOMPARE(w.captionAtPicture, QStringList({"Processing: one.png", "Processing: two.png",
+                                                  "Processing: three.png"}));
+        QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+        QVERIFY(w.ui.errorReports().isEmpty());
+        w.verifyIdle();
     }
-    // Nothing reached the suite while a picture was still selected, and everything arrived
-    // with the document's view locked, released at the end.
-    for (const auto& dispatch : w.office.dispatches) {
-        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
-        QCOMPARE(dispatch.controllerLocks, 1);
+
+    void run_emptyList_saysSoAndStartsNothing() {
+        Window w({});
+        w.form.setMousePointer(99);
+        w.form.ProgressBar1->setValue(7);
+        w.form.ProgressBar1->setCaption(QStringLiteral("left over"));
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.boxTexts(), QStringList({"No files added."}));
+        QCOMPARE(w.ui.boxes.at(0).style, 0);
+        QVERIFY(w.office.calls.isEmpty());
+        QCOMPARE(w.form.mousePointer(), 99);
+        QCOMPARE(w.form.ProgressBar1->value(), 7);
+        QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("left over"));
+        QVERIFY(!w.form.InsertBusy);
     }
-    QCOMPARE(w.office.calls.filter(QStringLiteral("controller.select end of body")).size(), 3);
-    QCOMPARE(w.office.controllerLocks, 0);
-    QCOMPARE(w.office.selectionReadings, 0);
-    QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
-    QCOMPARE(w.captionAtPicture,
-             QStringList({"Processing: one.png", "Processing: two.png", "Processing: three.png"}));
-    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
-    QVERIFY(w.ui.errorReports().isEmpty());
-    w.verifyIdle();
-}
 
-void TestInsertRun::run_emptyList_saysSoAndStartsNothing() {
-    Window w({});
-    w.form.setMousePointer(99);
-    w.form.ProgressBar1->setValue(7);
-    w.form.ProgressBar1->setCaption(QStringLiteral("left over"));
-    w.form.PushButton2_Click();
-
-    QCOMPARE(w.boxTexts(), QStringList({"No files added."}));
-    QCOMPARE(w.ui.boxes.at(0).style, 0);
-    QVERIFY(w.office.calls.isEmpty());
-    QCOMPARE(w.form.mousePointer(), 99);
-    QCOMPARE(w.form.ProgressBar1->value(), 7);
-    QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("left over"));
-    QVERIFY(!w.form.InsertBusy);
-}
-
-void TestInsertRun::run_secondClickDuringRun_isIgnored() {
-    Window w({"/pics/one.png", "/pics/two.png"});
-    const auto record = w.office.onDispatch;
-    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        record(dispatch);
+    void run_secondClickDuringRun_isIgnored() {
+        Window w({"/pics/one.png", "/pics/two.png"});
+        const auto record = w.office.onDispatch;
+        w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+            record(dispatch);
+            w.form.PushButton2->click();
+        };
         w.form.PushButton2->click();
-    };
-    w.form.PushButton2->click();
 
-    QCOMPARE(w.office.sessionsCreated, 1);
-    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
-    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
-    w.verifyIdle();
-    // With the run over, the button works again.
-    w.form.PushButton2->click();
-    QCOMPARE(w.office.sessionsCreated, 2);
-}
-
-void TestInsertRun::run_listEditedWhileRunYields_documentGetsTheStartingEntries() {
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    // While the run yields, the user drops a file, swaps two entries by dragging, and
-    // clears the list (a folder add re-enables "Clear List" in the middle of a run).
-    int pictures = 0;
-    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        if (dispatch.command != kPictureCommand) {
-            return;
-        }
-        w.barAtPicture.append(w.form.ProgressBar1->value());
-        PictureListModel& list = w.form.pictureList();
-        switch (++pictures) {
-        case 1:
-            list.append(QStringLiteral("/pics/late.png"));
-            break;
-        case 2: {
-            const QString first = list.text(1);
-            list.setText(1, list.text(3));
-            list.setText(3, first);
-            break;
-        }
-        default:
-            list.clear();
-        }
-    };
-    w.form.PushButton2_Click();
-
-    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
-                                            "file:///pics/three.png"}));
-    QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
-    // One page each: two breaks, none after the last picture.
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
-    QVERIFY(w.commands().constLast() != kBreakCommand);
-    QVERIFY(w.ui.errorReports().isEmpty());
-    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
-}
-
-void TestInsertRun::progressPercent_wholeNumbersRoundedDown() {
-    // In floating point, 29 / 100 * 100 is 28.999... and would show 28.
-    QCOMPARE(progressPercent(29, 100), 29);
-    QCOMPARE(progressPercent(57, 100), 57);
-    QCOMPARE(progressPercent(1, 3), 33);
-    QCOMPARE(progressPercent(2, 3), 66);
-    QCOMPARE(progressPercent(3, 3), 100);
-    QCOMPARE(progressPercent(99999, 100000), 99);
-    QVERIFY_THROWS_EXCEPTION(AppError, progressPercent(1, 0));
-}
-
-void TestInsertRun::run_documentWindowNotRaised_runStillDone() {
-    // The office stops answering when the finished document is to come to the front: the
-    // document is complete, and the window has nothing to report.
-    Window w({"/pics/one.png"});
-    w.office.failingMember = QStringLiteral("controller.toFront");
-    w.office.failingNumber = OfficeError::TimedOut;
-    w.form.PushButton2_Click();
-    QCOMPARE(w.boxTexts(), QStringList({"Done."}));
-    QVERIFY(w.ui.errorReports().isEmpty());
-    w.verifyIdle();
-}
-
-void TestInsertRun::run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    w.office.escapeDelayReadings = 3;
-    // Without the lock on the document's view (the suite refused it), the run leaves each
-    // picture with an escape and waits until the suite has carried it out.
-    w.office.failingMember = QStringLiteral("document.lockControllers");
-    w.form.PushButton2_Click();
-    QCOMPARE(w.office.dispatchesOf(QStringLiteral(".uno:Escape")).size(), 3);
-
-    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
-    for (const auto& dispatch : w.office.dispatches) {
-        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+        QCOMPARE(w.office.sessionsCreated, 1);
+        QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
+        QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+        w.verifyIdle();
+        // With the run over, the button works again.
+        w.form.PushButton2->click();
+        QCOMPARE(w.office.sessionsCreated, 2);
     }
-    QCOMPARE(w.office.selectionReadings, 3 * 4);
-    QVERIFY(w.ui.errorReports().isEmpty());
-}
 
-void TestInsertRun::run_insertPause_isWaitedAfterEachPicture() {
-    SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.15"));
-    Window w({"/pics/one.png", "/pics/two.png"});
-    QElapsedTimer elapsed;
-    elapsed.start();
-    w.form.PushButton2_Click();
-    // The last picture is followed by the pause too.
-    QVERIFY2(elapsed.elapsed() >= 295, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
-}
+    void run_listEditedWhileRunYields_documentGetsTheStartingEntries() {
+        Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+        // While the run yields, the user drops a file, swaps two entries by dragging, and
+        // clears the list (a folder add re-enables "Clear List" in the middle of a run).
+        int pictures = 0;
+        w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+            if (dispatch.command != kPictureCommand) {
+                return;
+            }
+            w.barAtPicture.append(w.form.ProgressBar1->value());
+            PictureListModel& list = w.form.pictureList();
+            switch (++pictures) {
+            case 1:
+                list.append(QStringLiteral("/pics/late.png"));
+                break;
+            case 2: {
+                const QString first = list.text(1);
+                list.setText(1, list.text(3));
+                list.setText(3, first);
+                break;
+            }
+            default:
+                list.clear();
+            }
+        };
+        w.form.PushButton2_Click();
 
-void TestInsertRun::run_pictureNotInserted_isReportedAndRunGoesOn() {
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool missing =
-            dispatch.command == kPictureCommand &&
-            std::get<QString>(dispatch.args.value(0).value).endsWith(QLatin1String("two.png"));
-        return missing ? DispatchState::Failure : DispatchState::Success;
-    };
-    w.form.PushButton2_Click();
+        QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/one.png", "file:///pics/two.png",
+                                                "file:///pics/three.png"}));
+        QCOMPARE(w.barAtPicture, QList<int>({33, 66, 100}));
+        // One page each: two breaks, none after the last picture.
+        QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+        QVERIFY(w.commands().constLast() != kBreakCommand);
+        QVERIFY(w.ui.errorReports().isEmpty());
+        QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+    }
 
-    const auto reports = w.ui.errorReports();
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.at(0).text.contains(QStringLiteral("/pics/two.png")),
-             qPrintable(reports.at(0).text));
-    QVERIFY(reports.at(0).text.contains(
-        QStringLiteral("\r\nin Sheafwork2021/08/31.Form1.PushButton2_Click at line 140\r\r")));
-    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
-    // The picture that did not go in gets no page: one break, between one and three.
-    QCOMPARE(w.commands().filter(QRegularExpression("InsertGraphic|InsertBreak")),
-             QStringList({kPictureCommand, kBreakCommand, kPictureCommand, kPictureCommand}));
-    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
-    w.verifyIdle();
-}
+    void progressPercent_wholeNumbersRoundedDown() {
+        // In floating point, 29 / 100 * 100 is 28.999... and would show 28.
+        QCOMPARE(progressPercent(29, 100), 29);
+        QCOMPARE(progressPercent(57, 100), 57);
+        QCOMPARE(progressPercent(1, 3), 33);
+        QCOMPARE(progressPercent(2, 3), 66);
+        QCOMPARE(progressPercent(3, 3), 100);
+        QCOMPARE(progressPercent(99999, 100000), 99);
+        QVERIFY_THROWS_EXCEPTION(AppError, progressPercent(1, 0));
+    }
 
-void TestInsertRun::run_lastPicturesNotInserted_trailingBreakTakenBack() {
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool missing = dispatch.command == kPictureCommand &&
-                             !std::get<QString>(dispatch.args.value(0).value).endsWith("one.png");
-        return missing ? DispatchState::Failure : DispatchState::Success;
-    };
-    w.form.PushButton2_Click();
-
-    QCOMPARE(w.ui.errorReports().size(), 2);
-    // The break after "one" had nothing after it in the end: it is removed again.
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 1);
-    QCOMPARE(w.commands().constLast(), QStringLiteral(".uno:SwBackspace"));
-    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
-}
-
-void TestInsertRun::run_fifoOrFolder_reportedNotHandedToOffice() {
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(QStringLiteral("x.jpg"));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString picture = dir.filePath(QStringLiteral("a.png"));
-    QFile file(picture);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    Window w({fifo, dir.path(), picture});
-    w.form.PushButton2_Click();
-
-    QCOMPARE(w.insertedUrls(), QStringList({QStringLiteral("file://") + picture}));
-    const auto reports = w.ui.errorReports();
-    QCOMPARE(reports.size(), 2);
-    QVERIFY2(reports.at(0).text.contains(QStringLiteral("is a fifo")),
-             qPrintable(reports.at(0).text));
-    QVERIFY(reports.at(0).text.contains(QStringLiteral("at line 132")));
-    QVERIFY2(reports.at(1).text.contains(QStringLiteral("is a folder")),
-             qPrintable(reports.at(1).text));
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 0);
-    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
-}
-
-void TestInsertRun::run_notUtf8Names_urlCarriesBytesAndWindowShowsThem() {
-    // Entries whose names hold bytes that are not UTF-8 (escaped as U+DC00 + the byte): the
-    // suite gets the bytes percent-encoded, the caption and the error report spell them out.
-    const QString ff = QString("/pics/a") + QChar(char16_t(0xDCFF)) + ".png";
-    const QString fe = QString("/pics/b") + QChar(char16_t(0xDCFE)) + "%.png";
-    Window w({ff, fe});
-    w.office.answer = [](const RecordingOfficeBridge::Dispatch& dispatch) {
-        const bool missing =
-            dispatch.command == kPictureCommand &&
-            std::get<QString>(dispatch.args.value(0).value).contains(QLatin1String("%FE"));
-        return missing ? DispatchState::Failure : DispatchState::Success;
-    };
-    w.form.PushButton2_Click();
-    QCOMPARE(w.insertedUrls(), QStringList({"file:///pics/a%FF.png", "file:///pics/b%FE%25.png"}));
-    QCOMPARE(w.captionAtPicture,
-             QStringList({"Processing: a\\xFF.png", "Processing: b\\xFE%.png"}));
-    const auto reports = w.ui.errorReports();
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.at(0).text.contains(QStringLiteral("/pics/b\\xFE%.png")),
-             qPrintable(reports.at(0).text));
-    // The entries themselves keep their bytes.
-    QCOMPARE(w.form.pictureList().entries(), QStringList({ff, fe}));
-}
-
-void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun_data() {
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<int>("line");
-    QTest::newRow("service manager") << "bridge.createServiceManager" << 108;
-    QTest::newRow("desktop") << "session.createInstance com.sun.star.frame.Desktop" << 110;
-    QTest::newRow("document") << "desktop.loadComponentFromURL" << 112;
-    QTest::newRow("dispatcher") << "session.createInstance com.sun.star.frame.DispatchHelper"
-                                << 114;
-    QTest::newRow("controller") << "document.getCurrentController" << 116;
-    QTest::newRow("frame") << "controller.getFrame" << 118;
-}
-
-void TestInsertRun::run_openingStepFails_reportsOnceAndEndsRun() {
-    QFETCH(QString, failing);
-    QFETCH(int, line);
-    Window w({"/pics/one.png", "/pics/two.png"});
-    w.office.failingMember = failing;
-    w.form.PushButton2_Click();
-
-    const auto reports = w.ui.errorReports();
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
-             qPrintable(reports.at(0).text));
-    QVERIFY(w.office.dispatches.isEmpty());
-    QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
-    w.verifyIdle();
-}
-
-void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data() {
-    QTest::addColumn<int>("goneAtDispatch");
-    QTest::addColumn<int>("line");
-    QTest::addColumn<bool>("lockRefused");
-    // Under the lock each picture sends picture and anchor and, between pictures, a break;
-    // without it (the suite refused the lock), an escape after the anchor.
-    QTest::newRow("second picture") << 4 << 140 << false;
-    QTest::newRow("first break") << 3 << 154 << false;
-    QTest::newRow("second picture, no lock") << 5 << 140 << true;
-    QTest::newRow("first escape, no lock") << 3 << 142 << true;
-    QTest::newRow("first break, no lock") << 4 << 154 << true;
-}
-
-void TestInsertRun::run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
-    QFETCH(int, goneAtDispatch);
-    QFETCH(int, line);
-    QFETCH(bool, lockRefused);
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    w.office.disconnectAtDispatch = goneAtDispatch;
-    if (lockRefused) {
+    void run_slowEscape_waitsUntilPictureIsNoLongerSelected() {
+        Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+        w.office.escapeDelayReadings = 3;
+        // Without the lock on the document's view (the suite refused it), the run leaves each
+        // picture with an escape and waits until the suite has carried it out.
         w.office.failingMember = QStringLiteral("document.lockControllers");
-    }
-    w.form.PushButton2_Click();
+        w.form.PushButton2_Click();
+        QCOMPARE(w.office.dispatchesOf(QStringLiteral(".uno:Escape")).size(), 3);
 
-    const auto reports = w.ui.errorReports();
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.at(0).text.startsWith(QStringLiteral("Binary URP bridge disposed")),
-             qPrintable(reports.at(0).text));
-    QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
-             qPrintable(reports.at(0).text));
-    // Nothing more was asked of the dead suite after the failing call.
-    QVERIFY(w.office.calls.constLast().startsWith(QStringLiteral("dispatcher.executeDispatch")));
-    QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
-    w.verifyIdle();
-
-    // The next run connects afresh and completes.
-    w.office.disconnectAtDispatch = 0;
-    w.office.failingMember.clear();
-    w.office.dispatches.clear();
-    w.form.PushButton2_Click();
-    QCOMPARE(w.office.sessionsCreated, 2);
-    QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
-    QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
-    QCOMPARE(w.ui.errorReports().size(), 1);
-}
-
-void TestInsertRun::checkOfficeSuite_present_showsNothing() {
-    Window w({});
-    QVERIFY(w.form.Form_Load());
-    QVERIFY(w.ui.boxes.isEmpty());
-    QVERIFY(!w.ui.ended);
-    // The check created the service manager once and kept nothing of it.
-    QCOMPARE(w.office.sessionsCreated, 1);
-    QCOMPARE(w.office.calls, QStringList({"bridge.createServiceManager"}));
-}
-
-void TestInsertRun::checkOfficeSuite_missing_offersDownloadAndEnds_data() {
-    QTest::addColumn<MsgAnswer>("answer");
-    QTest::addColumn<bool>("opensPage");
-    QTest::newRow("yes") << MsgAnswer::Yes << true;
-    QTest::newRow("no") << MsgAnswer::No << false;
-}
-
-void TestInsertRun::checkOfficeSuite_missing_offersDownloadAndEnds() {
-    QFETCH(MsgAnswer, answer);
-    QFETCH(bool, opensPage);
-    Window w({});
-    w.office.failingMember = QStringLiteral("bridge.createServiceManager");
-    w.ui.boxAnswers = {answer};
-    QVERIFY(!w.form.Form_Load());
-
-    QCOMPARE(w.ui.boxes.size(), 1);
-    const QString expected =
-        "Error 214878392\r\n\r\nOpenOffice is required to run this software. It is not installed "
-        "on this computer.\r\rWoud you like to open this site now?\r\n\r\n(If you think this "
-        "error is a mistake and you have OpenOffice installed, please email a screenshot of "
-        "this error message and a screenshot of the OpenOffice 'About' window to " +
-        QLatin1String(kSupportEmail) + ")";
-    QCOMPARE(w.ui.boxes.at(0).text, expected);
-    QCOMPARE(w.ui.boxes.at(0).style, 4);
-    QCOMPARE(w.ui.boxes.at(0).title, applicationTitle());
-    QCOMPARE(w.ui.openedUrls.size(), opensPage ? 1 : 0);
-    if (opensPage) {
-        QCOMPARE(w.ui.openedUrls.at(0).scheme(), QStringLiteral("https"));
-    }
-    QVERIFY(w.ui.ended);
-    QVERIFY(!w.form.isVisible());
-}
-
-void TestInsertRun::checkOfficeSuite_wouldNotStart_saysWhyOffersNoDownload() {
-    Window w({});
-    w.office.failingMember = QStringLiteral("bridge.createServiceManager");
-    w.office.failingNumber = OfficeError::StartFailed;
-    QVERIFY(!w.form.Form_Load());
-    QCOMPARE(w.ui.boxes.size(), 1);
-    QVERIFY(w.ui.boxes.at(0).text.startsWith(
-        QStringLiteral("LibreOffice is installed but could not be started")));
-    QVERIFY(w.ui.boxes.at(0).text.endsWith(QStringLiteral("bridge.createServiceManager failed")));
-    QCOMPARE(w.ui.boxes.at(0).style, 48);
-    QVERIFY(w.ui.openedUrls.isEmpty());
-    QVERIFY(w.ui.ended);
-}
-
-void TestInsertRun::closingWindow_endsOnlyAnIdleOfficeOfItsOwn() {
-    Window w({"/pics/one.png"});
-    w.form.PushButton2_Click();
-    QVERIFY(w.office.officeEnds.isEmpty());
-    w.form.close();
-    QCOMPARE(w.office.officeEnds, QStringList({"idle only"}));
-    QVERIFY(w.ui.ended);
-}
-
-void TestInsertRun::closingWindow_midRun_letsGoOfTheDocumentsView() {
-    // The program ends at once when its window closes, in the middle of a run too: the
-    // document stays in the office, and must not stay with its view frozen.
-    Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
-    int locksAfterClose = -1;
-    QStringList callsAfterClose;
-    w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
-        if (dispatch.command == kPictureCommand && locksAfterClose < 0 &&
-            w.office.dispatchesOf(kPictureCommand).size() == 2) {
-            QCOMPARE(w.office.controllerLocks, 1);
-            const qsizetype before = w.office.calls.size();
-            w.form.close();
-            locksAfterClose = w.office.controllerLocks;
-            callsAfterClose = w.office.calls.mid(before);
+        QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
+        QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+        for (const auto& dispatch : w.office.dispatches) {
+            QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
         }
-    };
-    w.form.PushButton2_Click();
-
-    QVERIFY(w.ui.ended);
-    QCOMPARE(locksAfterClose, 0);
-    QCOMPARE(callsAfterClose, QStringList({"document.unlockControllers"}));
-    // The test's program is not ended for real: the run goes on, without taking the lock
-    // again, and still gets each picture a page.
-    QCOMPARE(w.office.controllerLocks, 0);
-    QCOMPARE(w.office.calls.filter(QStringLiteral("document.lockControllers")).size(), 1);
-    QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
-    for (const auto& dispatch : w.office.dispatches) {
-        QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+        QCOMPARE(w.office.selectionReadings, 3 * 4);
+        QVERIFY(w.ui.errorReports().isEmpty());
     }
-    QCOMPARE(w.office.selectionReadingsUnderLock, 0);
-}
+
+    void run_insertPause_isWaitedAfterEachPicture() {
+        SaveSetting(QStringLiteral("InsertPause"), QStringLiteral("0.15"));
+        Window w({"/pics/one.png", "/pics/two.png"});
+        QElapsedTimer elapsed;
+        elapsed.start();
+        w.form.PushButton2_Click();
+        // The last picture is followed by the pause too.
+        QVERIFY2(elapsed.elapsed() >= 295, qPrintable(QString::number(elapsed.elapsed())));
+        QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
+    }
+
+    void run_picturesNotInserted_reportedEachAndRunGoesOn_data() {
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QStringList>("reported");
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("lastCommand");
+        // The picture that did not go in gets no page: one break, between one and three.
+        QTest::newRow("one in the middle")
+            << "two" << QStringList{"/pics/two.png"} << "P InsertBreak x P"
+            << ".uno:SetAnchorToChar";
+        // The break after "one" had nothing after it in the end: it is removed again.
+        QTest::newRow("the last ones")
+            << "two|three" << QStringList{"/pics/two.png", "/pics/three.png"}
+            << "P InsertBreak x x SwBackspace"
+            << ".uno:SwBackspace";
+    }
+
+    void run_picturesNotInserted_reportedEachAndRunGoesOn() {
+        QFETCH(QString, refused);
+        QFETCH(QStringList, reported);
+        QFETCH(QString, shape);
+        QFETCH(QString, lastCommand);
+        Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+        w.office.answer = refusePictures(refused);
+        w.form.PushButton2_Click();
+
+        const auto reports = w.ui.errorReports();
+        QCOMPARE(reports.size(), reported.size());
+        for (int i = 0; i < reported.size(); ++i) {
+            QVERIFY2(reports.at(i).text.contains(reported.at(i)), qPrintable(reports.at(i).text));
+            QVERIFY(reports.at(i).text.contains(QStringLiteral(
+                "\r\nin Sheafwork2021/08/31.Form1.PushButton2_Click at line 140\r\r")));
+        }
+        QCOMPARE(documentShape(w.office, refused), shape);
+        QCOMPARE(w.commands().constLast(), lastCommand);
+        QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+        w.verifyIdle();
+    }
+
+    void run_documentWindowNotRaised_runStillDone() {
+        // The office stops answering when the finished document is to come to the front: the
+        // document is complete, and the window has nothing to report.
+        Window w({"/pics/one.png"});
+        w.office.failingMember = QStringLiteral("controller.toFront");
+        w.office.failingNumber = OfficeError::TimedOut;
+        w.form.PushButton2_Click();
+        QCOMPARE(w.boxTexts(), QStringList({"Done."}));
+        QVERIFY(w.ui.errorReports().isEmpty());
+        w.verifyIdle();
+    }
+
+    void run_fifoOrFolder_reportedNotHandedToOffice() {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("x.jpg"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString picture = dir.filePath(QStringLiteral("a.png"));
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        Window w({fifo, dir.path(), picture});
+        w.form.PushButton2_Click();
+
+        QCOMPARE(w.insertedUrls(), QStringList({QStringLiteral("file://") + picture}));
+        const auto reports = w.ui.errorReports();
+        QCOMPARE(reports.size(), 2);
+        QVERIFY2(reports.at(0).text.contains(QStringLiteral("is a fifo")),
+                 qPrintable(reports.at(0).text));
+        QVERIFY(reports.at(0).text.contains(QStringLiteral("at line 132")));
+        QVERIFY2(reports.at(1).text.contains(QStringLiteral("is a folder")),
+                 qPrintable(reports.at(1).text));
+        QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 0);
+        QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+    }
+
+    void run_notUtf8Names_urlCarriesBytesAndWindowShowsThem() {
+        // Entries whose names hold bytes that are not UTF-8 (escaped as U+DC00 + the byte): the
+        // suite gets the bytes percent-encoded, the caption and the error report spell them out.
+        const QString ff = QString("/pics/a") + QChar(char16_t(0xDCFF)) + ".png";
+        const QString fe = QString("/pics/b") + QChar(char16_t(0xDCFE)) + "%.png";
+        Window w({ff, fe});
+        w.office.answer = refusePictures(QStringLiteral("%FE"));
+        w.form.PushButton2_Click();
+        QCOMPARE(w.insertedUrls(),
+                 QStringList({"file:///pics/a%FF.png", "file:///pics/b%FE%25.png"}));
+        QCOMPARE(w.captionAtPicture,
+                 QStringList({"Processing: a\\xFF.png", "Processing: b\\xFE%.png"}));
+        const auto reports = w.ui.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.at(0).text.contains(QStringLiteral("/pics/b\\xFE%.png")),
+                 qPrintable(reports.at(0).text));
+        // The entries themselves keep their bytes.
+        QCOMPARE(w.form.pictureList().entries(), QStringList({ff, fe}));
+    }
+
+    void run_openingStepFails_reportsOnceAndEndsRun_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("line");
+        QTest::newRow("service manager") << "bridge.createServiceManager" << 108;
+        QTest::newRow("desktop") << "session.createInstance com.sun.star.frame.Desktop" << 110;
+        QTest::newRow("document") << "desktop.loadComponentFromURL" << 112;
+        QTest::newRow("dispatcher")
+            << "session.createInstance com.sun.star.frame.DispatchHelper" << 114;
+        QTest::newRow("controller") << "document.getCurrentController" << 116;
+        QTest::newRow("frame") << "controller.getFrame" << 118;
+    }
+
+    void run_openingStepFails_reportsOnceAndEndsRun() {
+        QFETCH(QString, failing);
+        QFETCH(int, line);
+        Window w({"/pics/one.png", "/pics/two.png"});
+        w.office.failingMember = failing;
+        w.form.PushButton2_Click();
+
+        const auto reports = w.ui.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
+                 qPrintable(reports.at(0).text));
+        QVERIFY(w.office.dispatches.isEmpty());
+        QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+        w.verifyIdle();
+    }
+
+    void run_officeGoneMidRun_reportsOnceAndNextRunReconnects_data() {
+        QTest::addColumn<int>("goneAtDispatch");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<bool>("lockRefused");
+        // Under the lock each picture sends picture and anchor and, between pictures, a break;
+        // without it (the suite refused the lock), an escape after the anchor.
+        QTest::newRow("second picture") << 4 << 140 << false;
+        QTest::newRow("first break") << 3 << 154 << false;
+        QTest::newRow("second picture, no lock") << 5 << 140 << true;
+        QTest::newRow("first escape, no lock") << 3 << 142 << true;
+        QTest::newRow("first break, no lock") << 4 << 154 << true;
+    }
+
+    void run_officeGoneMidRun_reportsOnceAndNextRunReconnects() {
+        QFETCH(int, goneAtDispatch);
+        QFETCH(int, line);
+        QFETCH(bool, lockRefused);
+        Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+        w.office.disconnectAtDispatch = goneAtDispatch;
+        if (lockRefused) {
+            w.office.failingMember = QStringLiteral("document.lockControllers");
+        }
+        w.form.PushButton2_Click();
+
+        const auto reports = w.ui.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.at(0).text.startsWith(QStringLiteral("Binary URP bridge disposed")),
+                 qPrintable(reports.at(0).text));
+        QVERIFY2(reports.at(0).text.contains(QStringLiteral("at line %1\r").arg(line)),
+                 qPrintable(reports.at(0).text));
+        // Nothing more was asked of the dead suite after the failing call.
+        QVERIFY(
+            w.office.calls.constLast().startsWith(QStringLiteral("dispatcher.executeDispatch")));
+        QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
+        w.verifyIdle();
+
+        // The next run connects afresh and completes.
+        w.office.disconnectAtDispatch = 0;
+        w.office.failingMember.clear();
+        w.office.dispatches.clear();
+        w.form.PushButton2_Click();
+        QCOMPARE(w.office.sessionsCreated, 2);
+        QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 3);
+        QCOMPARE(w.boxTexts().constLast(), QStringLiteral("Done."));
+        QCOMPARE(w.ui.errorReports().size(), 1);
+    }
+
+    void checkOfficeSuite_present_showsNothing() {
+        Window w({});
+        QVERIFY(w.form.Form_Load());
+        QVERIFY(w.ui.boxes.isEmpty());
+        QVERIFY(!w.ui.ended);
+        // The check created the service manager once and kept nothing of it.
+        QCOMPARE(w.office.sessionsCreated, 1);
+        QCOMPARE(w.office.calls, QStringList({"bridge.createServiceManager"}));
+    }
+
+    void checkOfficeSuite_missing_offersDownloadAndEnds_data() {
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<bool>("opensPage");
+        QTest::newRow("yes") << MsgAnswer::Yes << true;
+        QTest::newRow("no") << MsgAnswer::No << false;
+    }
+
+    void checkOfficeSuite_missing_offersDownloadAndEnds() {
+        QFETCH(MsgAnswer, answer);
+        QFETCH(bool, opensPage);
+        Window w({});
+        w.office.failingMember = QStringLiteral("bridge.createServiceManager");
+        w.ui.boxAnswers = {answer};
+        QVERIFY(!w.form.Form_Load());
+
+        QCOMPARE(w.ui.boxes.size(), 1);
+        const QString expected =
+            "Error 214878392\r\n\r\nOpenOffice is required to run this software. It is not "
+            "installed "
+            "on this computer.\r\rWoud you like to open this site now?\r\n\r\n(If you think this "
+            "error is a mistake and you have OpenOffice installed, please email a screenshot of "
+            "this error message and a screenshot of the OpenOffice 'About' window to " +
+            QLatin1String(kSupportEmail) + ")";
+        QCOMPARE(w.ui.boxes.at(0).text, expected);
+        QCOMPARE(w.ui.boxes.at(0).style, 4);
+        QCOMPARE(w.ui.boxes.at(0).title, applicationTitle());
+        QCOMPARE(w.ui.openedUrls.size(), opensPage ? 1 : 0);
+        if (opensPage) {
+            QCOMPARE(w.ui.openedUrls.at(0).scheme(), QStringLiteral("https"));
+        }
+        QVERIFY(w.ui.ended);
+        QVERIFY(!w.form.isVisible());
+    }
+
+    void checkOfficeSuite_wouldNotStart_saysWhyOffersNoDownload() {
+        Window w({});
+        w.office.failingMember = QStringLiteral("bridge.createServiceManager");
+        w.office.failingNumber = OfficeError::StartFailed;
+        QVERIFY(!w.form.Form_Load());
+        QCOMPARE(w.ui.boxes.size(), 1);
+        QVERIFY(w.ui.boxes.at(0).text.startsWith(
+            QStringLiteral("LibreOffice is installed but could not be started")));
+        QVERIFY(
+            w.ui.boxes.at(0).text.endsWith(QStringLiteral("bridge.createServiceManager failed")));
+        QCOMPARE(w.ui.boxes.at(0).style, 48);
+        QVERIFY(w.ui.openedUrls.isEmpty());
+        QVERIFY(w.ui.ended);
+    }
+
+    void closingWindow_endsOnlyAnIdleOfficeOfItsOwn() {
+        Window w({"/pics/one.png"});
+        w.form.PushButton2_Click();
+        QVERIFY(w.office.officeEnds.isEmpty());
+        w.form.close();
+        QCOMPARE(w.office.officeEnds, QStringList({"idle only"}));
+        QVERIFY(w.ui.ended);
+    }
+
+    void closingWindow_midRun_letsGoOfTheDocumentsView() {
+        // The program ends at once when its window closes, in the middle of a run too: the
+        // document stays in the office, and must not stay with its view frozen.
+        Window w({"/pics/one.png", "/pics/two.png", "/pics/three.png"});
+        int locksAfterClose = -1;
+        QStringList callsAfterClose;
+        w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+            if (dispatch.command == kPictureCommand && locksAfterClose < 0 &&
+                w.office.dispatchesOf(kPictureCommand).size() == 2) {
+                QCOMPARE(w.office.controllerLocks, 1);
+                const qsizetype before = w.office.calls.size();
+                w.form.close();
+                locksAfterClose = w.office.controllerLocks;
+                callsAfterClose = w.office.calls.mid(before);
+            }
+        };
+        w.form.PushButton2_Click();
+
+        QVERIFY(w.ui.ended);
+        QCOMPARE(locksAfterClose, 0);
+        QCOMPARE(callsAfterClose, QStringList({"document.unlockControllers"}));
+        // The test's program is not ended for real: the run goes on, without taking the lock
+        // again, and still gets each picture a page.
+        QCOMPARE(w.office.controllerLocks, 0);
+        QCOMPARE(w.office.calls.filter(QStringLiteral("document.lockControllers")).size(), 1);
+        QCOMPARE(w.office.dispatchesOf(kBreakCommand).size(), 2);
+        for (const auto& dispatch : w.office.dispatches) {
+            QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
+        }
+        QCOMPARE(w.office.selectionReadingsUnderLock, 0);
+    }
+};
 
 QTEST_MAIN(TestInsertRun)
 #include "tst_builder_insertrun.moc"

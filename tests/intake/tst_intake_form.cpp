@@ -5,7 +5,6 @@
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
 #include "core/FileNames.h"
-#include "intake/MemoryFileSystem.h"
 #include "intake/OpenFileSelection.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
@@ -14,6 +13,7 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/MemoryFileSystem.h"
 #include "tests/support/RemoveTreeByBytes.h"
 
 #include <QDir>
@@ -138,31 +138,416 @@ const QString kPrompt = QStringLiteral(
 class Form1IntakeTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    }
 
-    void addFiles_cancelChangesNothing();
-    void addFiles_oneVerbatimSeveralNormalized();
-    void addFiles_tooManyShowsMessageAndAddsNothing();
+    void init() {
+        QFile::remove(configFile());
+        QDir(configFile()).removeRecursively();
+        m_tree = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tree->isValid());
+    }
 
-    void addFolder_extensionPromptAndSettingsOrder();
-    void addFolder_cancelledPromptKeepsExtension();
-    void addFolder_addsTreeInLevelOrder();
-    void addFolder_busyWhileScanning();
-    void addFolder_deniedSubfolderAndRootOnFakeDisk();
-    void addFolder_failingSettingsWriteReportedAndAddGoesOn();
+    void addFiles_cancelChangesNothing() {
+        Window w(&m_disk);
+        w.form.pictureList().append("/kept.jpg");
+        w.form.PushButton1_Click();
+        QCOMPARE(w.entries(), QStringList({"/kept.jpg"}));
+        QVERIFY(w.ui.boxes.isEmpty());
+        QCOMPARE(w.ui.openFileRequests.size(), 1);
+        QCOMPARE(w.ui.openFileRequests.first().title,
+                 QString("Add File(s) - Hold Ctrl to select multiple files"));
+        QCOMPARE(w.ui.openFileRequests.first().filter, openFileFilter());
+        QCOMPARE(w.ui.openFileRequests.first().budget, 30000);
+    }
 
-    void samples_addedOnceAndFolderOffered();
-    void samples_missingFolderStillAsks();
-    void samples_shippedBesideProgram();
+    void addFiles_oneVerbatimSeveralNormalized() {
+        Window w(&m_disk);
+        w.ui.openFileAnswers.append({{"/pics//one.jpg"}, false});
+        w.ui.openFileAnswers.append({{"//a.jpg", "//b.jpg", "/x//c.jpg"}, false});
+        w.ui.openFileAnswers.append({{"/pics//one.jpg"}, false});
+        w.form.PushButton1_Click();
+        w.form.PushButton1_Click();
+        w.form.PushButton1_Click();
+        QCOMPARE(w.entries(),
+                 QStringList({"/pics//one.jpg", "/a.jpg", "/b.jpg", "/x/c.jpg", "/pics//one.jpg"}));
+        QVERIFY(w.ui.boxes.isEmpty());
+    }
 
-    void dragOver_onlyLocalFiles();
-    void drop_filesVerbatimInOrder();
-    void drop_foldersScannedEach();
-    void drop_rootGivesSingleSeparators();
-    void drop_throughTheListView();
-    void drop_notUtf8NamesFromPercentEncodedUrlsByteExact();
-    void drop_viewShowsTheWholeListAtEveryYield();
+    void addFiles_tooManyShowsMessageAndAddsNothing() {
+        Window w(&m_disk);
+        w.ui.openFileAnswers.append({{"/p/a.jpg", "/p/b.jpg"}, true});
+        w.form.PushButton1_Click();
+        QVERIFY(w.entries().isEmpty());
+        QCOMPARE(w.ui.boxes.size(), 1);
+        QCOMPARE(w.ui.boxes.first().text,
+                 QString("You've selected too many files to add.\r\rPlease try adding via the "
+                         "\"Add All\" button."));
+        QCOMPARE(w.ui.boxes.first().style, 0);
+        QCOMPARE(w.ui.boxes.first().title, applicationTitle());
+    }
+
+    void addFolder_extensionPromptAndSettingsOrder() {
+        makeFile(path("a.jpg"));
+        Window w(&m_disk);
+        // First use: "*" offered; the answer is kept although the browser is cancelled.
+        w.ui.inputAnswers = {"jpg", "png"};
+        w.ui.folderAnswers = {"", m_tree->path()};
+        w.form.PushButton4_Click();
+        w.form.PushButton4_Click();
+        w.ui.inputAnswers = {"png"};
+        w.ui.folderAnswers = {""};
+        w.form.PushButton4_Click();
+        QCOMPARE(w.ui.inputs.size(), 3);
+        QCOMPARE(w.ui.inputs.at(0).prompt, kPrompt);
+        QCOMPARE(w.ui.inputs.at(0).title, applicationTitle());
+        QCOMPARE(w.ui.inputs.at(0).defaultText, QString("*"));
+        QCOMPARE(w.ui.inputs.at(1).defaultText, QString("jpg"));
+        QCOMPARE(w.ui.inputs.at(2).defaultText, QString("png"));
+        QCOMPARE(w.ui.browseRequests.size(), 3);
+        QCOMPARE(w.ui.browseRequests.at(0).prompt, QString("Please select folder:"));
+        QCOMPARE(w.ui.browseRequests.at(0).startFolder, QString());
+        QCOMPARE(w.ui.browseRequests.at(1).startFolder, QString());
+        QCOMPARE(w.ui.browseRequests.at(2).startFolder, m_tree->path());
+        QCOMPARE(w.form.mousePointer(), 0);
+        QVERIFY(w.ui.boxes.isEmpty());
+    }
+
+    void addFolder_cancelledPromptKeepsExtension() {
+        Window w(&m_disk);
+        w.ui.inputAnswers = {"tif", ""};
+        w.form.PushButton4_Click();
+        w.form.PushButton4_Click();
+        // The cancelled prompt shows no browser and stores nothing.
+        QCOMPARE(w.ui.browseRequests.size(), 1);
+        w.form.PushButton4_Click();
+        QCOMPARE(w.ui.inputs.at(2).defaultText, QString("tif"));
+    }
+
+    void addFolder_addsTreeInLevelOrder() {
+        for (const char* name : {"a/top.jpg", "a/x/y/deep.JPG", "a/z/z.jpg", "a/x/x.jpeg",
+                                 "a/.dot.jpg", "a/~lock.jpg", "a/x/notes.txt"}) {
+            makeFile(path(name));
+        }
+        Window w(&m_disk);
+        w.form.pictureList().append(path("a/top.jpg"));
+        w.ui.inputAnswers = {"jpg", "*"};
+        w.ui.folderAnswers = {path("a"), path("a")};
+        w.form.PushButton4_Click();
+        QCOMPARE(w.entries(), QStringList({path("a/top.jpg"), path("a/top.jpg"), path("a/z/z.jpg"),
+                                           path("a/x/y/deep.JPG")}));
+        w.form.pictureList().clear();
+        w.form.PushButton4_Click();
+        QCOMPARE(w.entries(),
+                 QStringList({path("a/top.jpg"), path("a/x/notes.txt"), path("a/x/x.jpeg"),
+                              path("a/z/z.jpg"), path("a/x/y/deep.JPG")}));
+        QVERIFY(w.ui.boxes.isEmpty());
+    }
+
+    void addFolder_busyWhileScanning() {
+        makeFile(path("a/sub/p.jpg"));
+        makeFile(path("dropped.jpg"));
+        Window w(&m_disk);
+        w.form.pictureList().append("/kept.jpg");
+        // The view is told of the entry before it can be made current.
+        w.form.pictureList().announcePending();
+        w.form.ListView1->setCurrentIndex(w.form.pictureList().index(0, 0));
+        QCOMPARE(w.form.ListView1->currentIndex().row(), 0);
+        w.ui.inputAnswers = {"*"};
+        w.ui.folderAnswers = {path("a")};
+        int pointerDuringScan = -1;
+        // Runs at the scan's first yield to the event loop.
+        QTimer::singleShot(0, &w.form, [&] {
+            pointerDuringScan = w.form.mousePointer();
+            w.form.ListView1_DblClick();
+            w.form.ListView1_KeyDown(Qt::Key_Delete);
+            w.form.PushButton10_Click();
+            // A drop ignores the busy state and appends at once.
+            std::unique_ptr<QMimeData> data(urlData({path("dropped.jpg")}));
+            w.form.ListView1_OLEDragDrop(data.get());
+        });
+        w.form.PushButton4_Click();
+        QCOMPARE(pointerDuringScan, 11);
+        QCOMPARE(w.form.mousePointer(), 0);
+        QCOMPARE(w.entries(), QStringList({"/kept.jpg", path("dropped.jpg"), path("a/sub/p.jpg")}));
+    }
+
+    void addFolder_deniedSubfolderAndRootOnFakeDisk() {
+        MemoryFileSystem disk(PathStyle::Posix);
+        disk.addFile("/top.jpg");
+        disk.addFile("/t/a.jpg");
+        disk.addFile("/t/denied/secret.jpg");
+        disk.addFile("/t/open/b.jpg");
+        disk.failOn("/t/denied/", MemoryFileSystem::Operation::List, 70);
+        Window w(&disk);
+        w.ui.inputAnswers = {"jpg", "jpg"};
+        w.ui.folderAnswers = {"/t", "/"};
+        w.form.PushButton4_Click();
+        QCOMPARE(w.entries(), QStringList({"/t/a.jpg", "/t/open/b.jpg"}));
+        w.form.pictureList().clear();
+        w.form.PushButton4_Click();
+        QCOMPARE(w.entries(), QStringList({"/top.jpg", "/t/a.jpg", "/t/open/b.jpg"}));
+        QVERIFY(w.ui.boxes.isEmpty());
+    }
+
+    void addFolder_failingSettingsWriteReportedAndAddGoesOn() {
+        makeFile(path("p.jpg"));
+        QVERIFY(QDir().mkpath(configFile()));
+        Window w(&m_disk);
+        w.ui.inputAnswers = {"jpg"};
+        w.ui.folderAnswers = {m_tree->path()};
+        w.form.PushButton4_Click();
+        const QList<FakeUiServices::Box> reports = w.ui.errorReports();
+        QCOMPARE(reports.size(), 2);
+        QVERIFY(reports.at(0).text.contains(
+            "in Sheafwork2021/08/31.Form1.PushButton4_Click at line 100\r\r"));
+        QVERIFY(reports.at(1).text.contains(
+            "in Sheafwork2021/08/31.Form1.PushButton4_Click at line 334\r\r"));
+        QCOMPARE(w.entries(), QStringList({path("p.jpg")}));
+        QCOMPARE(w.form.mousePointer(), 0);
+    }
+
+    void samples_addedOnceAndFolderOffered() {
+        const QString program = path("program");
+        for (const char* name : {"program/Samples/b.png", "program/Samples/a.jpg",
+                                 "program/Samples/.hidden.jpg", "program/Samples/sub/inner.jpg"}) {
+            makeFile(path(name));
+        }
+        Window w(&m_disk, program);
+        // Already listed under exactly this text: not added again. The same file under another
+        // text is not recognised and does not stop the sample.
+        w.form.pictureList().append(program + "/Samples/b.png");
+        w.form.pictureList().append(program + "/Samples//a.jpg");
+        w.ui.boxAnswers = {MsgAnswer::Yes, MsgAnswer::No};
+        w.form.PushButton11_Click();
+        QCOMPARE(w.entries(),
+                 QStringList({program + "/Samples/b.png", program + "/Samples//a.jpg",
+                              program + "/Samples/.hidden.jpg", program + "/Samples/a.jpg"}));
+        w.form.PushButton11_Click();
+        QCOMPARE(w.entries().size(), 4);
+        QCOMPARE(w.ui.boxes.size(), 2);
+        for (const FakeUiServices::Box& box : w.ui.boxes) {
+            QCOMPARE(box.text,
+                     QString("Would you like this software to open the folder where these "
+                             "sample files are stored (so that you can view them before "
+                             "working with them)?"));
+            QCOMPARE(box.style, 4);
+            QCOMPARE(box.title, applicationTitle());
+        }
+        QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(program + "/Samples/")}));
+    }
+
+    void samples_missingFolderStillAsks() {
+        Window w(&m_disk, path("nowhere"));
+        w.ui.boxAnswers = {MsgAnswer::Yes};
+        w.form.PushButton11_Click();
+        QVERIFY(w.entries().isEmpty());
+        QCOMPARE(w.ui.boxes.size(), 1);
+        QVERIFY(w.ui.errorReports().isEmpty());
+        QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(path("nowhere/Samples/"))}));
+
+        // A desktop with nothing that opens a folder: the user is told, with the folder and why.
+        w.ui.openFailure = QStringLiteral("xdg-open: no method available");
+        w.ui.boxAnswers = {MsgAnswer::Yes};
+        w.form.PushButton11_Click();
+        QCOMPARE(w.ui.boxes.size(), 3);
+        QCOMPARE(w.ui.boxes.last().style, 48);
+        QCOMPARE(w.ui.boxes.last().text, "The folder of the sample files could not be opened:\r\r" +
+                                             path("nowhere/Samples") +
+                                             "\r\rxdg-open: no method available");
+    }
+
+    void samples_shippedBesideProgram() {
+        // The build puts the samples beside the executables, as the installation does.
+        Window w(&m_disk, QCoreApplication::applicationDirPath());
+        w.ui.boxAnswers = {MsgAnswer::No};
+        w.form.PushButton11_Click();
+        const QStringList entries = w.entries();
+        QVERIFY2(entries.size() >= 4 && entries.size() <= 6, qPrintable(entries.join('\n')));
+        bool jpeg = false, png = false, space = false;
+        for (const QString& entry : entries) {
+            QFile file(entry);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray head = file.read(8);
+            QVERIFY2(file.size() < 64 * 1024, qPrintable(entry));
+            jpeg = jpeg || head.startsWith("\xFF\xD8\xFF");
+            png = png || head.startsWith("\x89PNG\r\n\x1A\n");
+            space = space || QFileInfo(entry).fileName().contains(' ');
+        }
+        QVERIFY(jpeg && png && space);
+        QVERIFY(w.ui.openedUrls.isEmpty());
+    }
+
+    void dragOver_onlyLocalFiles() {
+        Window w(&m_disk);
+        std::unique_ptr<QMimeData> files(urlData({"/a.jpg", "/b"}));
+        QVERIFY(w.form.ListView1_OLEDragOver(files.get()));
+        QMimeData text;
+        text.setText("/a.jpg");
+        QVERIFY(!w.form.ListView1_OLEDragOver(&text));
+        QMimeData web;
+        web.setUrls({QUrl("https://example.org/a.jpg")});
+        QVERIFY(!w.form.ListView1_OLEDragOver(&web));
+        QMimeData mixed;
+        mixed.setUrls({QUrl::fromLocalFile("/a.jpg"), QUrl("https://example.org/b.jpg")});
+        QVERIFY(!w.form.ListView1_OLEDragOver(&mixed));
+        QMimeData empty;
+        empty.setUrls({});
+        QVERIFY(!w.form.ListView1_OLEDragOver(&empty));
+        QVERIFY(!w.form.ListView1_OLEDragOver(nullptr));
+    }
+
+    void drop_pathsTakenAsTheyCome_data() {
+        // "%t" is the test's folder on the real disk; without it the disk is an in-memory one.
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<QStringList>("entries");
+        // Dropped files are taken as they come: no existence test, no filter, no tidying.
+        QTest::newRow("files verbatim, in order")
+            << QStringList{"%t/c.jpg"}
+            << QStringList{"%t/c.jpg", "%t/missing.txt", "%t/c.jpg", "/x/a b#1.jpg"}
+            << QStringList{"%t/c.jpg", "%t/missing.txt", "%t/c.jpg", "/x/a b#1.jpg"};
+        QTest::newRow("folders scanned each")
+            << QStringList{"%t/one/a.jpg",         "%t/one/~skip.jpg", "%t/one/.dot",
+                           "%t/one/sub/notes.txt", "%t/two/b.png",     "%t/empty/deeper/"}
+            << QStringList{"%t/one", "%t/two", "%t/empty"}
+            << QStringList{"%t/one/a.jpg", "%t/one/sub/notes.txt", "%t/two/b.png"};
+        QTest::newRow("the root gives single separators")
+            << QStringList{"/top.jpg", "/sub/inner.txt"} << QStringList{"/"}
+            << QStringList{"/top.jpg", "/sub/inner.txt"};
+    }
+
+    void drop_pathsTakenAsTheyCome() {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, entries);
+        MemoryFileSystem memory(PathStyle::Posix);
+        const bool real = files.first().startsWith(QLatin1String("%t"));
+        for (const QString& file : files.replaceInStrings("%t", m_tree->path())) {
+            if (!real) {
+                memory.addFile(file);
+            } else if (file.endsWith(QLatin1Char('/'))) {
+                QVERIFY(QDir().mkpath(file));
+            } else {
+                makeFile(file);
+            }
+        }
+        Window w(real ? static_cast<FileSystem*>(&m_disk) : &memory);
+        std::unique_ptr<QMimeData> data(urlData(dropped.replaceInStrings("%t", m_tree->path())));
+        w.form.ListView1_OLEDragDrop(data.get());
+        QCOMPARE(w.entries(), entries.replaceInStrings("%t", m_tree->path()));
+        QVERIFY(w.ui.boxes.isEmpty());
+    }
+
+    void drop_throughTheListView() {
+        makeFile(path("d/p.jpg"));
+        makeFile(path("q.jpg"));
+        Window w(&m_disk);
+        w.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        QWidget* target = w.form.ListView1->viewport();
+        const QPointF at(10, 10);
+
+        QMimeData text;
+        text.setText("not a file");
+        QDragEnterEvent refused(at.toPoint(), Qt::CopyAction, &text, Qt::LeftButton,
+                                Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &refused);
+        QVERIFY(!refused.isAccepted());
+
+        std::unique_ptr<QMimeData> files(urlData({path("q.jpg"), path("d")}));
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, files.get(), Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDragMoveEvent move(at.toPoint(), Qt::CopyAction, files.get(), Qt::LeftButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+        QVERIFY(move.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(w.entries(), QStringList({path("q.jpg"), path("d/p.jpg")}));
+    }
+
+    void drop_notUtf8NamesFromPercentEncodedUrlsByteExact() {
+        // Real files whose names hold bytes that are not UTF-8, dropped the way a file manager
+        // sends them: a text/uri-list with the bytes percent-encoded.
+        const QByteArray root = encodeFileName(m_tree->path());
+        const QList<QByteArray> names{"/a\xff.png", "/f\xfe/b\x80.png", "/100%\xef\xbf\xbd.png",
+                                      "/\xc3\xa9\xed\xa0\x80.png"};
+        const RemoveTreeByBytes removal{root};
+        QVERIFY(::mkdir((root + "/f\xfe").constData(), 0755) == 0);
+        for (const QByteArray& name : names) {
+            const int fd = ::open((root + name).constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        QByteArray uriList;
+        for (const QByteArray& dropped :
+             {names.at(0), QByteArray("/f\xfe"), names.at(2), names.at(3)}) {
+            uriList += "file://" + (root + dropped).toPercentEncoding("/") + "\r\n";
+        }
+        QVERIFY(uriList.contains("a%FF.png"));
+        QMimeData data;
+        data.setData("text/uri-list", uriList);
+        Window w(&m_disk);
+        QVERIFY(w.form.ListView1_OLEDragOver(&data));
+        w.form.ListView1_OLEDragDrop(&data);
+        QCOMPARE(w.entries().size(), names.size());
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(encodeFileName(w.entries().at(i)), root + names.at(i));
+        }
+        // The folder was scanned: its name was examined and listed under the exact bytes.
+        QCOMPARE(w.entries().at(1), decodeFileName(root + names.at(1)));
+        // A real U+FFFD and a literal "%" stay characters.
+        QVERIFY(w.entries().at(2).endsWith(QString::fromUtf8("/100%\xef\xbf\xbd.png")));
+
+        // A URL with a host keeps it in front, as before.
+        QMimeData remote;
+        remote.setData("text/uri-list", "file://server/share/p%FF.png\r\n");
+        Window other(&m_disk);
+        other.form.ListView1_OLEDragDrop(&remote);
+        QCOMPARE(other.entries(),
+                 QStringList({QString("//server/share/p") + QChar(char16_t(0xDCFF)) + ".png"}));
+    }
+
+    // Entries appended between two yields reach the view together, but by the next yield the view
+    // shows every one of them: the list on the screen is never behind the list the window holds
+    // once the event loop has run.
+    void drop_viewShowsTheWholeListAtEveryYield() {
+        QStringList trees;
+        QStringList expected;
+        for (const QString tree : {"one", "two", "three", "four"}) {
+            trees.append(path(tree));
+            for (const QString name : {"/a.jpg", "/b.jpg", "/sub/c.jpg"}) {
+                makeFile(path(tree + name));
+                expected.append(path(tree + name));
+            }
+        }
+        YieldWatchingDisk disk(m_disk);
+        Window w(&disk);
+        w.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        disk.watch(&w.form.pictureList(), w.form.ListView1);
+
+        std::unique_ptr<QMimeData> data(urlData(trees));
+        w.form.ListView1_OLEDragDrop(data.get());
+        QCOMPARE(w.entries(), expected);
+
+        // The scan of each tree after the first yields with the trees before it in the list.
+        QVERIFY(!disk.sights.isEmpty());
+        QVERIFY(disk.sights.last().listed.size() >= 9);
+        for (const YieldWatchingDisk::Sight& sight : std::as_const(disk.sights)) {
+            QCOMPARE(sight.shown, sight.listed);
+        }
+        // After the drop's own handler the window's next event loop run shows the last tree too.
+        QCoreApplication::processEvents();
+        QCOMPARE(w.form.ListView1->model()->rowCount(), static_cast<int>(expected.size()));
+        QCOMPARE(w.form.ListView1->model()->index(11, 0).data().toString(), expected.last());
+    }
 
 private:
     QString path(const QString& relative) const { return m_tree->path() + '/' + relative; }
@@ -172,407 +557,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_tree;
     PosixFileSystem m_disk;
 };
-
-void Form1IntakeTest::initTestCase() {
-    QVERIFY(m_config.isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-}
-
-void Form1IntakeTest::init() {
-    QFile::remove(configFile());
-    QDir(configFile()).removeRecursively();
-    m_tree = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_tree->isValid());
-}
-
-void Form1IntakeTest::addFiles_cancelChangesNothing() {
-    Window w(&m_disk);
-    w.form.pictureList().append("/kept.jpg");
-    w.form.PushButton1_Click();
-    QCOMPARE(w.entries(), QStringList({"/kept.jpg"}));
-    QVERIFY(w.ui.boxes.isEmpty());
-    QCOMPARE(w.ui.openFileRequests.size(), 1);
-    QCOMPARE(w.ui.openFileRequests.first().title,
-             QString("Add File(s) - Hold Ctrl to select multiple files"));
-    QCOMPARE(w.ui.openFileRequests.first().filter, openFileFilter());
-    QCOMPARE(w.ui.openFileRequests.first().budget, 30000);
-}
-
-void Form1IntakeTest::addFiles_oneVerbatimSeveralNormalized() {
-    Window w(&m_disk);
-    w.ui.openFileAnswers.append({{"/pics//one.jpg"}, false});
-    w.ui.openFileAnswers.append({{"//a.jpg", "//b.jpg", "/x//c.jpg"}, false});
-    w.ui.openFileAnswers.append({{"/pics//one.jpg"}, false});
-    w.form.PushButton1_Click();
-    w.form.PushButton1_Click();
-    w.form.PushButton1_Click();
-    QCOMPARE(w.entries(),
-             QStringList({"/pics//one.jpg", "/a.jpg", "/b.jpg", "/x/c.jpg", "/pics//one.jpg"}));
-    QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::addFiles_tooManyShowsMessageAndAddsNothing() {
-    Window w(&m_disk);
-    w.ui.openFileAnswers.append({{"/p/a.jpg", "/p/b.jpg"}, true});
-    w.form.PushButton1_Click();
-    QVERIFY(w.entries().isEmpty());
-    QCOMPARE(w.ui.boxes.size(), 1);
-    QCOMPARE(w.ui.boxes.first().text,
-             QString("You've selected too many files to add.\r\rPlease try adding via the "
-                     "\"Add All\" button."));
-    QCOMPARE(w.ui.boxes.first().style, 0);
-    QCOMPARE(w.ui.boxes.first().title, applicationTitle());
-}
-
-void Form1IntakeTest::addFolder_extensionPromptAndSettingsOrder() {
-    makeFile(path("a.jpg"));
-    Window w(&m_disk);
-    // First use: "*" offered; the answer is kept although the browser is cancelled.
-    w.ui.inputAnswers = {"jpg", "png"};
-    w.ui.folderAnswers = {"", m_tree->path()};
-    w.form.PushButton4_Click();
-    w.form.PushButton4_Click();
-    w.ui.inputAnswers = {"png"};
-    w.ui.folderAnswers = {""};
-    w.form.PushButton4_Click();
-    QCOMPARE(w.ui.inputs.size(), 3);
-    QCOMPARE(w.ui.inputs.at(0).prompt, kPrompt);
-    QCOMPARE(w.ui.inputs.at(0).title, applicationTitle());
-    QCOMPARE(w.ui.inputs.at(0).defaultText, QString("*"));
-    QCOMPARE(w.ui.inputs.at(1).defaultText, QString("jpg"));
-    QCOMPARE(w.ui.inputs.at(2).defaultText, QString("png"));
-    QCOMPARE(w.ui.browseRequests.size(), 3);
-    QCOMPARE(w.ui.browseRequests.at(0).prompt, QString("Please select folder:"));
-    QCOMPARE(w.ui.browseRequests.at(0).startFolder, QString());
-    QCOMPARE(w.ui.browseRequests.at(1).startFolder, QString());
-    QCOMPARE(w.ui.browseRequests.at(2).startFolder, m_tree->path());
-    QCOMPARE(w.form.mousePointer(), 0);
-    QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::addFolder_cancelledPromptKeepsExtension() {
-    Window w(&m_disk);
-    w.ui.inputAnswers = {"tif", ""};
-    w.form.PushButton4_Click();
-    w.form.PushButton4_Click();
-    // The cancelled prompt shows no browser and stores nothing.
-    QCOMPARE(w.ui.browseRequests.size(), 1);
-    w.form.PushButton4_Click();
-    QCOMPARE(w.ui.inputs.at(2).defaultText, QString("tif"));
-}
-
-void Form1IntakeTest::addFolder_addsTreeInLevelOrder() {
-    for (const char* name : {"a/top.jpg", "a/x/y/deep.JPG", "a/z/z.jpg", "a/x/x.jpeg", "a/.dot.jpg",
-                             "a/~lock.jpg", "a/x/notes.txt"}) {
-        makeFile(path(name));
-    }
-    Window w(&m_disk);
-    w.form.pictureList().append(path("a/top.jpg"));
-    w.ui.inputAnswers = {"jpg", "*"};
-    w.ui.folderAnswers = {path("a"), path("a")};
-    w.form.PushButton4_Click();
-    QCOMPARE(w.entries(), QStringList({path("a/top.jpg"), path("a/top.jpg"), path("a/z/z.jpg"),
-                                       path("a/x/y/deep.JPG")}));
-    w.form.pictureList().clear();
-    w.form.PushButton4_Click();
-    QCOMPARE(w.entries(), QStringList({path("a/top.jpg"), path("a/x/notes.txt"), path("a/x/x.jpeg"),
-                                       path("a/z/z.jpg"), path("a/x/y/deep.JPG")}));
-    QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::addFolder_busyWhileScanning() {
-    makeFile(path("a/sub/p.jpg"));
-    makeFile(path("dropped.jpg"));
-    Window w(&m_disk);
-    w.form.pictureList().append("/kept.jpg");
-    // The view is told of the entry before it can be made current.
-    w.form.pictureList().announcePending();
-    w.form.ListView1->setCurrentIndex(w.form.pictureList().index(0, 0));
-    QCOMPARE(w.form.ListView1->currentIndex().row(), 0);
-    w.ui.inputAnswers = {"*"};
-    w.ui.folderAnswers = {path("a")};
-    int pointerDuringScan = -1;
-    // Runs at the scan's first yield to the event loop.
-    QTimer::singleShot(0, &w.form, [&] {
-        pointerDuringScan = w.form.mousePointer();
-        w.form.ListView1_DblClick();
-        w.form.ListView1_KeyDown(Qt::Key_Delete);
-        w.form.PushButton10_Click();
-        // A drop ignores the busy state and appends at once.
-        std::unique_ptr<QMimeData> data(urlData({path("dropped.jpg")}));
-        w.form.ListView1_OLEDragDrop(data.get());
-    });
-    w.form.PushButton4_Click();
-    QCOMPARE(pointerDuringScan, 11);
-    QCOMPARE(w.form.mousePointer(), 0);
-    QCOMPARE(w.entries(), QStringList({"/kept.jpg", path("dropped.jpg"), path("a/sub/p.jpg")}));
-}
-
-void Form1IntakeTest::addFolder_deniedSubfolderAndRootOnFakeDisk() {
-    MemoryFileSystem disk(PathStyle::Posix);
-    disk.addFile("/top.jpg");
-    disk.addFile("/t/a.jpg");
-    disk.addFile("/t/denied/secret.jpg");
-    disk.addFile("/t/open/b.jpg");
-    disk.failOn("/t/denied/", MemoryFileSystem::Operation::List, 70);
-    Window w(&disk);
-    w.ui.inputAnswers = {"jpg", "jpg"};
-    w.ui.folderAnswers = {"/t", "/"};
-    w.form.PushButton4_Click();
-    QCOMPARE(w.entries(), QStringList({"/t/a.jpg", "/t/open/b.jpg"}));
-    w.form.pictureList().clear();
-    w.form.PushButton4_Click();
-    QCOMPARE(w.entries(), QStringList({"/top.jpg", "/t/a.jpg", "/t/open/b.jpg"}));
-    QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::addFolder_failingSettingsWriteReportedAndAddGoesOn() {
-    makeFile(path("p.jpg"));
-    QVERIFY(QDir().mkpath(configFile()));
-    Window w(&m_disk);
-    w.ui.inputAnswers = {"jpg"};
-    w.ui.folderAnswers = {m_tree->path()};
-    w.form.PushButton4_Click();
-    const QList<FakeUiServices::Box> reports = w.ui.errorReports();
-    QCOMPARE(reports.size(), 2);
-    QVERIFY(reports.at(0).text.contains(
-        "in Sheafwork2021/08/31.Form1.PushButton4_Click at line 100\r\r"));
-    QVERIFY(reports.at(1).text.contains(
-        "in Sheafwork2021/08/31.Form1.PushButton4_Click at line 334\r\r"));
-    QCOMPARE(w.entries(), QStringList({path("p.jpg")}));
-    QCOMPARE(w.form.mousePointer(), 0);
-}
-
-void Form1IntakeTest::samples_addedOnceAndFolderOffered() {
-    const QString program = path("program");
-    for (const char* name : {"program/Samples/b.png", "program/Samples/a.jpg",
-                             "program/Samples/.hidden.jpg", "program/Samples/sub/inner.jpg"}) {
-        makeFile(path(name));
-    }
-    Window w(&m_disk, program);
-    // Already listed under exactly this text: not added again. The same file under another
-    // text is not recognised and does not stop the sample.
-    w.form.pictureList().append(program + "/Samples/b.png");
-    w.form.pictureList().append(program + "/Samples//a.jpg");
-    w.ui.boxAnswers = {MsgAnswer::Yes, MsgAnswer::No};
-    w.form.PushButton11_Click();
-    QCOMPARE(w.entries(),
-             QStringList({program + "/Samples/b.png", program + "/Samples//a.jpg",
-                          program + "/Samples/.hidden.jpg", program + "/Samples/a.jpg"}));
-    w.form.PushButton11_Click();
-    QCOMPARE(w.entries().size(), 4);
-    QCOMPARE(w.ui.boxes.size(), 2);
-    for (const FakeUiServices::Box& box : w.ui.boxes) {
-        QCOMPARE(box.text, QString("Would you like this software to open the folder where these "
-                                   "sample files are stored (so that you can view them before "
-                                   "working with them)?"));
-        QCOMPARE(box.style, 4);
-        QCOMPARE(box.title, applicationTitle());
-    }
-    QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(program + "/Samples/")}));
-}
-
-void Form1IntakeTest::samples_missingFolderStillAsks() {
-    Window w(&m_disk, path("nowhere"));
-    w.ui.boxAnswers = {MsgAnswer::Yes};
-    w.form.PushButton11_Click();
-    QVERIFY(w.entries().isEmpty());
-    QCOMPARE(w.ui.boxes.size(), 1);
-    QVERIFY(w.ui.errorReports().isEmpty());
-    QCOMPARE(w.ui.openedUrls, QList<QUrl>({QUrl::fromLocalFile(path("nowhere/Samples/"))}));
-
-    // A desktop with nothing that opens a folder: the user is told, with the folder and why.
-    w.ui.openFailure = QStringLiteral("xdg-open: no method available");
-    w.ui.boxAnswers = {MsgAnswer::Yes};
-    w.form.PushButton11_Click();
-    QCOMPARE(w.ui.boxes.size(), 3);
-    QCOMPARE(w.ui.boxes.last().style, 48);
-    QCOMPARE(w.ui.boxes.last().text, "The folder of the sample files could not be opened:\r\r" +
-                                         path("nowhere/Samples") +
-                                         "\r\rxdg-open: no method available");
-}
-
-void Form1IntakeTest::samples_shippedBesideProgram() {
-    // The build puts the samples beside the executables, as the installation does.
-    Window w(&m_disk, QCoreApplication::applicationDirPath());
-    w.ui.boxAnswers = {MsgAnswer::No};
-    w.form.PushButton11_Click();
-    const QStringList entries = w.entries();
-    QVERIFY2(entries.size() >= 4 && entries.size() <= 6, qPrintable(entries.join('\n')));
-    bool jpeg = false, png = false, space = false;
-    for (const QString& entry : entries) {
-        QFile file(entry);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray head = file.read(8);
-        QVERIFY2(file.size() < 64 * 1024, qPrintable(entry));
-        jpeg = jpeg || head.startsWith("\xFF\xD8\xFF");
-        png = png || head.startsWith("\x89PNG\r\n\x1A\n");
-        space = space || QFileInfo(entry).fileName().contains(' ');
-    }
-    QVERIFY(jpeg && png && space);
-    QVERIFY(w.ui.openedUrls.isEmpty());
-}
-
-void Form1IntakeTest::dragOver_onlyLocalFiles() {
-    Window w(&m_disk);
-    std::unique_ptr<QMimeData> files(urlData({"/a.jpg", "/b"}));
-    QVERIFY(w.form.ListView1_OLEDragOver(files.get()));
-    QMimeData text;
-    text.setText("/a.jpg");
-    QVERIFY(!w.form.ListView1_OLEDragOver(&text));
-    QMimeData web;
-    web.setUrls({QUrl("https://example.org/a.jpg")});
-    QVERIFY(!w.form.ListView1_OLEDragOver(&web));
-    QMimeData mixed;
-    mixed.setUrls({QUrl::fromLocalFile("/a.jpg"), QUrl("https://example.org/b.jpg")});
-    QVERIFY(!w.form.ListView1_OLEDragOver(&mixed));
-    QMimeData empty;
-    empty.setUrls({});
-    QVERIFY(!w.form.ListView1_OLEDragOver(&empty));
-    QVERIFY(!w.form.ListView1_OLEDragOver(nullptr));
-}
-
-void Form1IntakeTest::drop_filesVerbatimInOrder() {
-    makeFile(path("c.jpg"));
-    Window w(&m_disk);
-    // Dropped files are taken as they come: no existence test, no filter, no tidying.
-    std::unique_ptr<QMimeData> data(
-        urlData({path("c.jpg"), path("missing.txt"), path("c.jpg"), "/x/a b#1.jpg"}));
-    w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(),
-             QStringList({path("c.jpg"), path("missing.txt"), path("c.jpg"), "/x/a b#1.jpg"}));
-    QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::drop_foldersScannedEach() {
-    for (const char* name :
-         {"one/a.jpg", "one/~skip.jpg", "one/.dot", "one/sub/notes.txt", "two/b.png"}) {
-        makeFile(path(name));
-    }
-    QVERIFY(QDir().mkpath(path("empty/deeper")));
-    Window w(&m_disk);
-    std::unique_ptr<QMimeData> data(urlData({path("one"), path("two"), path("empty")}));
-    w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(),
-             QStringList({path("one/a.jpg"), path("one/sub/notes.txt"), path("two/b.png")}));
-    QVERIFY(w.ui.boxes.isEmpty());
-}
-
-void Form1IntakeTest::drop_rootGivesSingleSeparators() {
-    MemoryFileSystem disk(PathStyle::Posix);
-    disk.addFile("/top.jpg");
-    disk.addFile("/sub/inner.txt");
-    Window w(&disk);
-    std::unique_ptr<QMimeData> data(urlData({"/"}));
-    w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(), QStringList({"/top.jpg", "/sub/inner.txt"}));
-}
-
-void Form1IntakeTest::drop_throughTheListView() {
-    makeFile(path("d/p.jpg"));
-    makeFile(path("q.jpg"));
-    Window w(&m_disk);
-    w.form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    QWidget* target = w.form.ListView1->viewport();
-    const QPointF at(10, 10);
-
-    QMimeData text;
-    text.setText("not a file");
-    QDragEnterEvent refused(at.toPoint(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &refused);
-    QVERIFY(!refused.isAccepted());
-
-    std::unique_ptr<QMimeData> files(urlData({path("q.jpg"), path("d")}));
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, files.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QVERIFY(enter.isAccepted());
-    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &move);
-    QVERIFY(move.isAccepted());
-    QDropEvent drop(at, Qt::CopyAction, files.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
-    QVERIFY(drop.isAccepted());
-    QCOMPARE(w.entries(), QStringList({path("q.jpg"), path("d/p.jpg")}));
-}
-
-void Form1IntakeTest::drop_notUtf8NamesFromPercentEncodedUrlsByteExact() {
-    // Real files whose names hold bytes that are not UTF-8, dropped the way a file manager
-    // sends them: a text/uri-list with the bytes percent-encoded.
-    const QByteArray root = encodeFileName(m_tree->path());
-    const QList<QByteArray> names{"/a\xff.png", "/f\xfe/b\x80.png", "/100%\xef\xbf\xbd.png",
-                                  "/\xc3\xa9\xed\xa0\x80.png"};
-    const RemoveTreeByBytes removal{root};
-    QVERIFY(::mkdir((root + "/f\xfe").constData(), 0755) == 0);
-    for (const QByteArray& name : names) {
-        const int fd = ::open((root + name).constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
-    }
-    QByteArray uriList;
-    for (const QByteArray& dropped :
-         {names.at(0), QByteArray("/f\xfe"), names.at(2), names.at(3)}) {
-        uriList += "file://" + (root + dropped).toPercentEncoding("/") + "\r\n";
-    }
-    QVERIFY(uriList.contains("a%FF.png"));
-    QMimeData data;
-    data.setData("text/uri-list", uriList);
-    Window w(&m_disk);
-    QVERIFY(w.form.ListView1_OLEDragOver(&data));
-    w.form.ListView1_OLEDragDrop(&data);
-    QCOMPARE(w.entries().size(), names.size());
-    for (int i = 0; i < names.size(); ++i) {
-        QCOMPARE(encodeFileName(w.entries().at(i)), root + names.at(i));
-    }
-    // The folder was scanned: its name was examined and listed under the exact bytes.
-    QCOMPARE(w.entries().at(1), decodeFileName(root + names.at(1)));
-    // A real U+FFFD and a literal "%" stay characters.
-    QVERIFY(w.entries().at(2).endsWith(QString::fromUtf8("/100%\xef\xbf\xbd.png")));
-
-    // A URL with a host keeps it in front, as before.
-    QMimeData remote;
-    remote.setData("text/uri-list", "file://server/share/p%FF.png\r\n");
-    Window other(&m_disk);
-    other.form.ListView1_OLEDragDrop(&remote);
-    QCOMPARE(other.entries(),
-             QStringList({QString("//server/share/p") + QChar(char16_t(0xDCFF)) + ".png"}));
-}
-
-// Entries appended between two yields reach the view together, but by the next yield the view
-// shows every one of them: the list on the screen is never behind the list the window holds
-// once the event loop has run.
-void Form1IntakeTest::drop_viewShowsTheWholeListAtEveryYield() {
-    QStringList trees;
-    QStringList expected;
-    for (const QString tree : {"one", "two", "three", "four"}) {
-        trees.append(path(tree));
-        for (const QString name : {"/a.jpg", "/b.jpg", "/sub/c.jpg"}) {
-            makeFile(path(tree + name));
-            expected.append(path(tree + name));
-        }
-    }
-    YieldWatchingDisk disk(m_disk);
-    Window w(&disk);
-    w.form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    disk.watch(&w.form.pictureList(), w.form.ListView1);
-
-    std::unique_ptr<QMimeData> data(urlData(trees));
-    w.form.ListView1_OLEDragDrop(data.get());
-    QCOMPARE(w.entries(), expected);
-
-    // The scan of each tree after the first yields with the trees before it in the list.
-    QVERIFY(!disk.sights.isEmpty());
-    QVERIFY(disk.sights.last().listed.size() >= 9);
-    for (const YieldWatchingDisk::Sight& sight : std::as_const(disk.sights)) {
-        QCOMPARE(sight.shown, sight.listed);
-    }
-    // After the drop's own handler the window's next event loop run shows the last tree too.
-    QCoreApplication::processEvents();
-    QCOMPARE(w.form.ListView1->model()->rowCount(), static_cast<int>(expected.size()));
-    QCOMPARE(w.form.ListView1->model()->index(11, 0).data().toString(), expected.last());
-}
 
 QTEST_MAIN(Form1IntakeTest)
 #include "tst_intake_form.moc"

@@ -63,90 +63,86 @@ QStringList visibleNames(QFileDialog* dialog) {
 class OpenDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void openFiles_filterAndSeveralFullPaths();
-    void openFiles_overBudgetRefusedWhole();
-    void browse_returnsFolderWithoutTrailingSeparator();
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        for (const char* name : {"a.jpg", "B.JPG", "c.Png", "notes.txt"}) {
+            makeFile(m_dir.path() + '/' + name);
+        }
+        QDir::setCurrent(m_dir.path());
+    }
+
+    void openFiles_filterAndSeveralFullPaths() {
+        QStringList shown;
+        QString filterLabel;
+        whenDialogShown([&](QFileDialog* dialog) {
+            filterLabel =
+                dialog->windowTitle() + '|' +
+                dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
+            if (QTest::qWaitFor([&] { return visibleNames(dialog).size() >= 3; }, 5000)) {
+                shown = visibleNames(dialog);
+            }
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(QStringLiteral("\"a.jpg\" \"B.JPG\""));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const OpenFileResult result =
+            m_ui.getOpenFileNames(QString::fromLatin1(kOpenFileTitle), openFileFilter(), 30000);
+        QCOMPARE(filterLabel,
+                 QString::fromLatin1(kOpenFileTitle) + '|' + openFileFilter().section('|', 0, 0));
+        shown.sort();
+        QCOMPARE(shown, QStringList({"B.JPG", "a.jpg", "c.Png"}));
+        QVERIFY(!result.tooMany);
+        QStringList paths = result.paths;
+        paths.sort();
+        QCOMPARE(paths, QStringList({m_dir.path() + "/B.JPG", m_dir.path() + "/a.jpg"}));
+    }
+
+    void openFiles_overBudgetRefusedWhole() {
+        // 120 names of 250 characters: about 30,000 characters in the folder-plus-names form.
+        QTemporaryDir many;
+        QString typed;
+        for (int i = 0; i < 120; ++i) {
+            const QString name = QStringLiteral("%1.jpg").arg(i, 246, 10, QLatin1Char('0'));
+            makeFile(many.path() + '/' + name);
+            typed += '"' + name + "\" ";
+        }
+        whenDialogShown([&](QFileDialog* dialog) {
+            dialog->setDirectory(many.path());
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const OpenFileResult result =
+            m_ui.getOpenFileNames(QString::fromLatin1(kOpenFileTitle), openFileFilter(), 30000);
+        QVERIFY(result.tooMany);
+        QVERIFY(result.paths.isEmpty());
+    }
+
+    void browse_returnsFolderWithoutTrailingSeparator() {
+        QVERIFY(QDir(m_dir.path()).mkdir("sub"));
+        QString startShown;
+        whenDialogShown([&](QFileDialog* dialog) {
+            startShown = dialog->directory().absolutePath();
+            dialog->setDirectory(m_dir.path() + "/sub/");
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        const QString chosen = m_ui.browseForFolder("Please select folder:", m_dir.path());
+        QCOMPARE(startShown, m_dir.path());
+        QCOMPARE(chosen, m_dir.path() + "/sub");
+
+        // The root keeps its separator.
+        whenDialogShown([&](QFileDialog* dialog) {
+            dialog->setDirectory(QStringLiteral("/"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QCOMPARE(m_ui.browseForFolder("Please select folder:", QString()), QString("/"));
+    }
 
 private:
     QTemporaryDir m_dir;
     QtUiServices m_ui;
 };
-
-void OpenDialogTest::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    for (const char* name : {"a.jpg", "B.JPG", "c.Png", "notes.txt"}) {
-        makeFile(m_dir.path() + '/' + name);
-    }
-    QDir::setCurrent(m_dir.path());
-}
-
-void OpenDialogTest::openFiles_filterAndSeveralFullPaths() {
-    QStringList shown;
-    QString filterLabel;
-    whenDialogShown([&](QFileDialog* dialog) {
-        filterLabel = dialog->windowTitle() + '|' +
-                      dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText();
-        if (QTest::qWaitFor([&] { return visibleNames(dialog).size() >= 3; }, 5000)) {
-            shown = visibleNames(dialog);
-        }
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QStringLiteral("\"a.jpg\" \"B.JPG\""));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    const OpenFileResult result =
-        m_ui.getOpenFileNames(QString::fromLatin1(kOpenFileTitle), openFileFilter(), 30000);
-    QCOMPARE(filterLabel,
-             QString::fromLatin1(kOpenFileTitle) + '|' + openFileFilter().section('|', 0, 0));
-    shown.sort();
-    QCOMPARE(shown, QStringList({"B.JPG", "a.jpg", "c.Png"}));
-    QVERIFY(!result.tooMany);
-    QStringList paths = result.paths;
-    paths.sort();
-    QCOMPARE(paths, QStringList({m_dir.path() + "/B.JPG", m_dir.path() + "/a.jpg"}));
-}
-
-void OpenDialogTest::openFiles_overBudgetRefusedWhole() {
-    // 120 names of 250 characters: about 30,000 characters in the folder-plus-names form.
-    QTemporaryDir many;
-    QString typed;
-    for (int i = 0; i < 120; ++i) {
-        const QString name = QStringLiteral("%1.jpg").arg(i, 246, 10, QLatin1Char('0'));
-        makeFile(many.path() + '/' + name);
-        typed += '"' + name + "\" ";
-    }
-    whenDialogShown([&](QFileDialog* dialog) {
-        dialog->setDirectory(many.path());
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    const OpenFileResult result =
-        m_ui.getOpenFileNames(QString::fromLatin1(kOpenFileTitle), openFileFilter(), 30000);
-    QVERIFY(result.tooMany);
-    QVERIFY(result.paths.isEmpty());
-}
-
-void OpenDialogTest::browse_returnsFolderWithoutTrailingSeparator() {
-    QVERIFY(QDir(m_dir.path()).mkdir("sub"));
-    QString startShown;
-    whenDialogShown([&](QFileDialog* dialog) {
-        startShown = dialog->directory().absolutePath();
-        dialog->setDirectory(m_dir.path() + "/sub/");
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    const QString chosen = m_ui.browseForFolder("Please select folder:", m_dir.path());
-    QCOMPARE(startShown, m_dir.path());
-    QCOMPARE(chosen, m_dir.path() + "/sub");
-
-    // The root keeps its separator.
-    whenDialogShown([&](QFileDialog* dialog) {
-        dialog->setDirectory(QStringLiteral("/"));
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    QCOMPARE(m_ui.browseForFolder("Please select folder:", QString()), QString("/"));
-}
 
 QTEST_MAIN(OpenDialogTest)
 #include "tst_intake_opendialog.moc"

@@ -1,4 +1,4 @@
-#include "intake/MemoryFileSystem.h"
+#include "tests/support/MemoryFileSystem.h"
 
 #include "core/AppError.h"
 #include "intake/PathRoutines.h"

@@ -58,6 +58,19 @@ struct BatchOption {
     QString whenMissing;
 };
 
+// Stores a value that names one of the choices, written exactly as the choice is, or refuses
+// it: "--option needs CHOICES, not "VALUE"".
+template <typename T>
+QString chosen(const std::optional<T>& choice, bool exact, T& into, const QString& shown,
+               const char* choices, const QString& value) {
+    if (!choice || !exact) {
+        return QStringLiteral("%1 needs %2, not \"%3\"")
+            .arg(shown, QString::fromUtf8(choices), value);
+    }
+    into = *choice;
+    return QString();
+}
+
 // Every option of the command, in the order the help text lists them.
 std::vector<BatchOption> batchOptionTable() {
     auto option = [](const QStringList& names, const QString& valueName, const char* help,
@@ -104,37 +117,26 @@ std::vector<BatchOption> batchOptionTable() {
                    static const QHash<QString, PictureSort> orders{{"none", PictureSort::None},
                                                                    {"name", PictureSort::Name},
                                                                    {"date", PictureSort::Date}};
-                   if (!orders.contains(value)) {
-                       return QStringLiteral("%1 needs name, date or none, not \"%2\"")
-                           .arg(shown, value);
-                   }
-                   options.sort = orders.value(value);
-                   return QString();
+                   const auto order = orders.contains(value)
+                                          ? std::optional<PictureSort>(orders.value(value))
+                                          : std::nullopt;
+                   return chosen(order, true, options.sort, shown, "name, date or none", value);
                }),
         option({"caption"}, "KIND",
                "a caption under each picture, in the document's \"Caption\"\n"
                "paragraph style: \"none\" (default), \"name\" (the file\n"
                "name) or \"stem\" (the file name without its extension).",
                [](BatchOptions& options, const QString& value, const QString& shown) {
-                   const std::optional<CaptionKind> kind = captionKindFromText(value);
-                   if (!kind || value != value.trimmed().toLower()) {
-                       return QStringLiteral("%1 needs none, name or stem, not \"%2\"")
-                           .arg(shown, value);
-                   }
-                   options.layout.caption = *kind;
-                   return QString();
+                   return chosen(captionKindFromText(value), value == value.trimmed().toLower(),
+                                 options.layout.caption, shown, "none, name or stem", value);
                }),
         option({"per-page"}, "N",
                "pictures on each page: 1 (default), 2 (one above the\n"
                "other) or 4 (two rows of two, in a table); each picture\n"
                "is shrunk, aspect kept, to fit its share of the page.",
                [](BatchOptions& options, const QString& value, const QString& shown) {
-                   const std::optional<int> count = picturesPerPageFromText(value);
-                   if (!count || value != value.trimmed()) {
-                       return QStringLiteral("%1 needs 1, 2 or 4, not \"%2\"").arg(shown, value);
-                   }
-                   options.layout.picturesPerPage = *count;
-                   return QString();
+                   return chosen(picturesPerPageFromText(value), value == value.trimmed(),
+                                 options.layout.picturesPerPage, shown, "1, 2 or 4", value);
                }),
         option({"fit"}, {},
                "scale every picture up or down, aspect kept, to the\n"

@@ -86,6 +86,220 @@ struct Skipped {
     QString why;
 };
 
+// One run of the command on options that passed the checks: the list and the office it
+// uses, and what the summary needs to tell.
+class BatchJob {
+public:
+    BatchJob(const BatchOptions& options, const QString& outAsGiven, QTextStream& err,
+             BatchInterrupt* interrupt)
+        : m_options(options), m_outAsGiven(outAsGiven), m_err(err), m_interrupt(interrupt),
+          m_host(m_list, err) {
+        m_timer.start();
+    }
+
+    // Collects the pictures, inserts them, stores the document and sums up; returns the exit
+    // status.
+    int run(FileSystem& disk, const OfficeBridgeFactory& makeOffice);
+
+private:
+    bool interrupted() const { return m_interrupt != nullptr && m_interrupt->signal() != 0; }
+    void collectPictures(FileSystem& disk);
+    void chooseOffice(const OfficeBridgeFactory& makeOffice);
+    int insertPictures(InsertRun& run);
+    bool storeDocument(InsertRun& run, int inserted);
+    void storeInto(OfficeDocument& document, const QString& temporary, int inserted);
+    void letGo(OfficeDocument* document);
+    int summarise(int inserted, bool written);
+    void printSkipped();
+
+    const BatchOptions& m_options;
+    // Messages name OUT as the caller wrote it.
+    const QString m_outAsGiven;
+    QTextStream& m_err;
+    BatchInterrupt* m_interrupt;
+    QElapsedTimer m_timer;
+    PictureListModel m_list;
+    BatchHost m_host;
+    QList<Skipped> m_skipped;
+    std::unique_ptr<QTemporaryDir> m_profile;
+    bool m_ownOffice = false;
+    std::shared_ptr<OfficeBridge> m_office;
+};
+
+int BatchJob::run(FileSystem& disk, const OfficeBridgeFactory& makeOffice) {
+    collectPictures(disk);
+    const int total = m_list.count();
+    if (total == 0) {
+        m_err << kProgram << ": no pictures found in the given paths" << Qt::endl;
+        printSkipped();
+        return 1;
+    }
+    m_err << "Inserting " << total << (total == 1 ? " picture" : " pictures") << Qt::endl;
+    chooseOffice(makeOffice);
+    SystemClock clock;
+    InsertRun run(m_host, m_office.get(), clock);
+    const int inserted = insertPictures(run);
+    const bool written = storeDocument(run, inserted);
+    letGo(run.document());
+    return summarise(inserted, written);
+}
+
+// Collects the pictures exactly as a drop on the window's list would; what the folder search
+// passes over is summed up at the end, and OUT is never one of them.
+void BatchJob::collectPictures(FileSystem& disk) {
+    ScanContext scan{disk, m_host, [] { QCoreApplication::processEvents(); }};
+    scan.skipped = [this](const QString& path, const QString& why) {
+        m_skipped.append({path, skipReason(path, why)});
+    };
+    HandlerTrap scanTrap(m_host, QStringLiteral("while collecting pictures "));
+    AddDroppedPaths(m_options.paths, QStringLiteral("*.") + m_options.extension, m_list, scan,
+                    [&](int line, const std::function<void()>& step) { scanTrap(line, step); });
+    for (int i = m_list.count(); i >= 1; --i) {
+        if (sameFile(m_list.text(i), m_options.outPath)) {
+            m_list.remove(i);
+        }
+    }
+    if (m_options.sort != PictureSort::None) {
+        m_list.reorder(pictureOrder(m_list.entries(), m_options.sort));
+    }
+}
+
+// The office: the one named, or a headless one of our own with a private profile, ended
+// afterwards.
+void BatchJob::chooseOffice(const OfficeBridgeFactory& makeOffice) {
+    m_ownOffice = m_options.officeConnection.isEmpty();
+    OfficeChoice choice{m_options.officeConnection, QString(),
+                        static_cast<int>(m_options.timeoutSeconds * 1000)};
+    if (m_ownOffice) {
+        m_profile = std::make_unique<QTemporaryDir>(
+            QDir::tempPath() + QStringLiteral("/lumigrove-batch-office-XXXXXX"));
+        choice.profileFolder = m_profile->path();
+    }
+    m_office = makeOffice(choice);
+    if (m_interrupt != nullptr) {
+        const std::shared_ptr<OfficeBridge> office = m_office;
+        m_interrupt->arm([office] { office->cutConnections(); }, kInterruptGraceMs);
+    }
+    m_host.setStopRequest([this] { return interrupted(); });
+}
+
+// Runs the window's insert run; returns how many pictures went in.
+int BatchJob::insertPictures(InsertRun& run) {
+    run.setPauseSeconds(m_options.pauseSeconds);
+    run.setLayout(m_options.layout);
+    run.setKeepDocument(true);
+    if (!interrupted()) {
+        run.run();
+    }
+    return static_cast<int>(m_host.insertedPictures().size());
+}
+
+// Stores the document at OUT when the run got that far; true when OUT was written.
+bool BatchJob::storeDocument(InsertRun& run, int inserted) {
+    const QString shownOut = displayFileName(m_outAsGiven);
+    OfficeDocument* document = run.document();
+    if (interrupted()) {
+        m_err << kProgram << ": interrupted; " << shownOut << " not written" << Qt::endl;
+    } else if (m_host.documentFailed() || document == nullptr) {
+        m_err << kProgram << ": no office suite could be reached"
+              << (m_options.officeConnection.isEmpty()
+                      ? QString()
+                      : QStringLiteral(" at %1").arg(m_options.officeConnection))
+              << Qt::endl;
+    } else if (!run.completed()) {
+        m_err << kProgram << ": the office suite went away; " << shownOut << " not written"
+              << Qt::endl;
+    } else if (inserted == 0) {
+        m_err << kProgram << ": no picture went in; " << shownOut << " not written" << Qt::endl;
+    } else {
+        const QString temporary = temporaryNameBeside(QFileInfo(m_options.outPath));
+        bool written = false;
+        try {
+            storeInto(*document, temporary, inserted);
+            written = true;
+        } catch (const AppError& e) {
+            m_err << kProgram << ": " << shownOut << " not written: " << e.description()
+                  << Qt::endl;
+        }
+        ::unlink(encodeFileName(temporary).constData());
+        return written;
+    }
+    return false;
+}
+
+// Writes the document at `temporary` and renames it to OUT; throws AppError when either fails
+// or an interrupt came meanwhile.
+void BatchJob::storeInto(OfficeDocument& document, const QString& temporary, int inserted) {
+    const QFileInfo target(m_options.outPath);
+    document.storeToFile(temporary, m_options.format.filterName, filterDataFor(m_options.format),
+                         storeTimeLimitMs(m_options.timeoutSeconds, inserted));
+    if (interrupted()) {
+        throw AppError(QStringLiteral("interrupted"));
+    }
+    if (std::rename(encodeFileName(temporary).constData(),
+                    encodeFileName(target.absoluteFilePath()).constData()) != 0) {
+        throw AppError(QStringLiteral("cannot rename %1 to %2: %3")
+                           .arg(displayFileName(temporary), displayFileName(m_options.outPath),
+                                QString::fromLocal8Bit(std::strerror(errno))));
+    }
+}
+
+// Lets go of the document and, when it is ours, of the office; failures here change nothing
+// about what was written. An interrupted run leaves nothing behind either.
+void BatchJob::letGo(OfficeDocument* document) {
+    const bool keep = m_options.keepOpen && !interrupted();
+    if (document != nullptr && !keep) {
+        try {
+            document->close();
+        } catch (const AppError&) {
+        }
+    }
+    if (m_ownOffice && !keep) {
+        m_office->endStartedOffice(false);
+    }
+    if (m_interrupt != nullptr) {
+        m_interrupt->disarm();
+    }
+}
+
+// Sums up what went in and what did not; returns the exit status.
+int BatchJob::summarise(int inserted, bool written) {
+    // The pictures that did not go in: those that failed, and those the run never reached.
+    const int total = m_list.count();
+    QStringList failed;
+    for (int i = 1; i <= total; ++i) {
+        if (m_host.insertedPictures().count(i) == 0) {
+            failed.append(m_list.text(i));
+        }
+    }
+    m_err << "Inserted " << inserted << " of " << total << " pictures";
+    if (written) {
+        m_err << " into " << displayFileName(m_outAsGiven);
+    }
+    m_err << " in " << QString::number(m_timer.elapsed() / 1000.0, 'f', 1) << " s" << Qt::endl;
+    if (!failed.isEmpty()) {
+        m_err << "Not inserted:" << Qt::endl;
+        for (const QString& path : std::as_const(failed)) {
+            m_err << "  " << displayFileName(path) << Qt::endl;
+        }
+    }
+    printSkipped();
+    if (interrupted()) {
+        return 128 + m_interrupt->signal();
+    }
+    return written && failed.isEmpty() ? 0 : 1;
+}
+
+void BatchJob::printSkipped() {
+    if (m_skipped.isEmpty()) {
+        return;
+    }
+    m_err << "Passed over in the folders:" << Qt::endl;
+    for (const Skipped& file : std::as_const(m_skipped)) {
+        m_err << "  " << displayFileName(file.path) << " (" << file.why << ")" << Qt::endl;
+    }
+}
+
 } // namespace
 
 int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
@@ -102,7 +316,6 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         return 2;
     }
     BatchOptions& options = parsed.options;
-    // Messages name OUT as the caller wrote it.
     const QString outAsGiven = options.outPath;
     // Everything named on the command line is the caller's, relative to the caller's folder;
     // the office has a working folder of its own.
@@ -112,154 +325,5 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
         err << kProgram << ": " << problem << Qt::endl;
         return 2;
     }
-    auto interrupted = [interrupt] { return interrupt != nullptr && interrupt->signal() != 0; };
-
-    QElapsedTimer timer;
-    timer.start();
-
-    // Collect the pictures exactly as a drop on the window's list would; what the folder
-    // search passes over is summed up at the end, and OUT is never one of them.
-    PictureListModel list;
-    BatchHost host(list, err);
-    QList<Skipped> skipped;
-    ScanContext scan{disk, host, [] { QCoreApplication::processEvents(); }};
-    scan.skipped = [&](const QString& path, const QString& why) {
-        skipped.append({path, skipReason(path, why)});
-    };
-    HandlerTrap scanTrap(host, QStringLiteral("while collecting pictures "));
-    AddDroppedPaths(options.paths, QStringLiteral("*.") + options.extension, list, scan,
-                    [&](int line, const std::function<void()>& step) { scanTrap(line, step); });
-    for (int i = list.count(); i >= 1; --i) {
-        if (sameFile(list.text(i), options.outPath)) {
-            list.remove(i);
-        }
-    }
-    if (options.sort != PictureSort::None) {
-        list.reorder(pictureOrder(list.entries(), options.sort));
-    }
-    const int total = list.count();
-    auto printSkipped = [&] {
-        if (skipped.isEmpty()) {
-            return;
-        }
-        err << "Passed over in the folders:" << Qt::endl;
-        for (const Skipped& file : std::as_const(skipped)) {
-            err << "  " << displayFileName(file.path) << " (" << file.why << ")" << Qt::endl;
-        }
-    };
-    if (total == 0) {
-        err << kProgram << ": no pictures found in the given paths" << Qt::endl;
-        printSkipped();
-        return 1;
-    }
-    err << "Inserting " << total << (total == 1 ? " picture" : " pictures") << Qt::endl;
-
-    // The office: the one named, or a headless one of our own with a private profile,
-    // ended afterwards.
-    std::unique_ptr<QTemporaryDir> profile;
-    const bool ownOffice = options.officeConnection.isEmpty();
-    OfficeChoice choice{options.officeConnection, QString(),
-                        static_cast<int>(options.timeoutSeconds * 1000)};
-    if (ownOffice) {
-        profile = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                                  QStringLiteral("/lumigrove-batch-office-XXXXXX"));
-        choice.profileFolder = profile->path();
-    }
-    const std::shared_ptr<OfficeBridge> office = makeOffice(choice);
-    if (interrupt != nullptr) {
-        interrupt->arm([office] { office->cutConnections(); }, kInterruptGraceMs);
-    }
-    host.setStopRequest(interrupted);
-
-    SystemClock clock;
-    InsertRun run(host, office.get(), clock);
-    run.setPauseSeconds(options.pauseSeconds);
-    run.setLayout(options.layout);
-    run.setKeepDocument(true);
-    if (!interrupted()) {
-        run.run();
-    }
-    const int inserted = static_cast<int>(host.insertedPictures().size());
-
-    bool written = false;
-    OfficeDocument* document = run.document();
-    if (interrupted()) {
-        err << kProgram << ": interrupted; " << displayFileName(outAsGiven) << " not written"
-            << Qt::endl;
-    } else if (host.documentFailed() || document == nullptr) {
-        err << kProgram << ": no office suite could be reached"
-            << (options.officeConnection.isEmpty()
-                    ? QString()
-                    : QStringLiteral(" at %1").arg(options.officeConnection))
-            << Qt::endl;
-    } else if (!run.completed()) {
-        err << kProgram << ": the office suite went away; " << displayFileName(outAsGiven)
-            << " not written" << Qt::endl;
-    } else if (inserted == 0) {
-        err << kProgram << ": no picture went in; " << displayFileName(outAsGiven) << " not written"
-            << Qt::endl;
-    } else {
-        const QFileInfo target(options.outPath);
-        const QString temporary = temporaryNameBeside(target);
-        try {
-            document->storeToFile(temporary, options.format.filterName,
-                                  filterDataFor(options.format),
-                                  storeTimeLimitMs(options.timeoutSeconds, inserted));
-            if (interrupted()) {
-                throw AppError(QStringLiteral("interrupted"));
-            }
-            if (std::rename(encodeFileName(temporary).constData(),
-                            encodeFileName(target.absoluteFilePath()).constData()) != 0) {
-                throw AppError(QStringLiteral("cannot rename %1 to %2: %3")
-                                   .arg(displayFileName(temporary),
-                                        displayFileName(options.outPath),
-                                        QString::fromLocal8Bit(std::strerror(errno))));
-            }
-            written = true;
-        } catch (const AppError& e) {
-            err << kProgram << ": " << displayFileName(outAsGiven)
-                << " not written: " << e.description() << Qt::endl;
-        }
-        ::unlink(encodeFileName(temporary).constData());
-    }
-
-    // Let go of the document and, when it is ours, of the office; failures here change
-    // nothing about what was written. An interrupted run leaves nothing behind either.
-    const bool keep = options.keepOpen && !interrupted();
-    if (document != nullptr && !keep) {
-        try {
-            document->close();
-        } catch (const AppError&) {
-        }
-    }
-    if (ownOffice && !keep) {
-        office->endStartedOffice(false);
-    }
-    if (interrupt != nullptr) {
-        interrupt->disarm();
-    }
-
-    // The pictures that did not go in: those that failed, and those the run never reached.
-    QStringList failed;
-    for (int i = 1; i <= total; ++i) {
-        if (host.insertedPictures().count(i) == 0) {
-            failed.append(list.text(i));
-        }
-    }
-    err << "Inserted " << inserted << " of " << total << " pictures";
-    if (written) {
-        err << " into " << displayFileName(outAsGiven);
-    }
-    err << " in " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s" << Qt::endl;
-    if (!failed.isEmpty()) {
-        err << "Not inserted:" << Qt::endl;
-        for (const QString& path : std::as_const(failed)) {
-            err << "  " << displayFileName(path) << Qt::endl;
-        }
-    }
-    printSkipped();
-    if (interrupted()) {
-        return 128 + interrupt->signal();
-    }
-    return written && failed.isEmpty() ? 0 : 1;
+    return BatchJob(options, outAsGiven, err, interrupt).run(disk, makeOffice);
 }

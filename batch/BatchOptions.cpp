@@ -6,13 +6,18 @@
 #include "intake/PhotoDates.h"
 #include "piclist/PictureOrder.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,189 +42,346 @@ int storeTimeLimitMs(double timeoutSeconds, int pictures) {
     return static_cast<int>(std::min(limit, double(std::numeric_limits<int>::max())));
 }
 
+namespace {
+
+// What an option does with the value it was given (empty for an option without one): stores
+// it in the options, or returns why it is refused. `shown` is the option as messages name it.
+using ApplyOption =
+    std::function<QString(BatchOptions& options, const QString& value, const QString& shown)>;
+
+// One option of the command line: its names, value name and help text, and what it does. The
+// option without `apply` asks for the help text; one with `whenMissing` must be given, and
+// that message (with its usage term for %1) refuses a command line without it.
+struct BatchOption {
+    QCommandLineOption option;
+    ApplyOption apply;
+    QString whenMissing;
+};
+
+// Stores a value that names one of the choices, written exactly as the choice is, or refuses
+// it: "--option needs CHOICES, not "VALUE"".
+template <typename T>
+QString chosen(const std::optional<T>& choice, bool exact, T& into, const QString& shown,
+               const char* choices, const QString& value) {
+    if (!choice || !exact) {
+        return QStringLiteral("%1 needs %2, not \"%3\"")
+            .arg(shown, QString::fromUtf8(choices), value);
+    }
+    into = *choice;
+    return QString();
+}
+
+// Every option of the command, in the order the help text lists them.
+std::vector<BatchOption> batchOptionTable() {
+    auto option = [](const QStringList& names, const QString& valueName, const char* help,
+                     const ApplyOption& apply, const QString& whenMissing = QString()) {
+        return BatchOption{QCommandLineOption(names, QString::fromUtf8(help), valueName), apply,
+                           whenMissing};
+    };
+    const QString seconds = QStringLiteral("SECONDS");
+    return {
+        option(
+            {"o", "output"}, "OUT",
+            "the document to write; its extension chooses the format:\n"
+            ".odt (OpenDocument text), .docx (Word 2007 XML), .pdf.\n"
+            "OUT is written under a temporary name beside it and renamed\n"
+            "into place only when complete, and only when at least\n"
+            "one picture went in; OUT may not be one of the PATHs.\n"
+            "A PDF keeps every picture at its full resolution and\n"
+            "JPEGs byte for byte.",
+            [](BatchOptions& options, const QString& value, const QString&) {
+                if (value.isEmpty()) {
+                    return QStringLiteral("the output path is empty");
+                }
+                options.outPath = value;
+                return QString();
+            },
+            QStringLiteral("no output file given (%1)")),
+        option({"ext"}, "EXT",
+               "extension searched for in folders (default \"*\": every file;\n"
+               "matched without regard to case).",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   if (value.isEmpty()) {
+                       return QStringLiteral("%1 needs an extension, such as jpg or *").arg(shown);
+                   }
+                   options.extension = value;
+                   return QString();
+               }),
+        option({"sort"}, "ORDER",
+               "the order the pictures go in: \"none\" (default) as named\n"
+               "and found; \"name\" by file name, numbers by their value\n"
+               "(img2 before img10) and without regard to case; \"date\" by\n"
+               "the date taken (EXIF DateTimeOriginal of JPEG and TIFF\n"
+               "files, else the modification time), files with neither last.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   static const QHash<QString, PictureSort> orders{{"none", PictureSort::None},
+                                                                   {"name", PictureSort::Name},
+                                                                   {"date", PictureSort::Date}};
+                   const auto order = orders.contains(value)
+                                          ? std::optional<PictureSort>(orders.value(value))
+                                          : std::nullopt;
+                   return chosen(order, true, options.sort, shown, "name, date or none", value);
+               }),
+        option({"caption"}, "KIND",
+               "a caption under each picture, in the document's \"Caption\"\n"
+               "paragraph style: \"none\" (default), \"name\" (the file\n"
+               "name) or \"stem\" (the file name without its extension).",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(captionKindFromText(value), value == value.trimmed().toLower(),
+                                 options.layout.caption, shown, "none, name or stem", value);
+               }),
+        option({"per-page"}, "N",
+               "pictures on each page: 1 (default), 2 (one above the\n"
+               "other) or 4 (two rows of two, in a table); each picture\n"
+               "is shrunk, aspect kept, to fit its share of the page.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(picturesPerPageFromText(value), value == value.trimmed(),
+                                 options.layout.picturesPerPage, shown, "1, 2 or 4", value);
+               }),
+        option({"fit"}, {},
+               "scale every picture up or down, aspect kept, to the\n"
+               "largest size that fits the page (or its share of it).\n"
+               "Without it a picture keeps the size the office gives it.\n"
+               "The window's settings Caption, PicturesPerPage and\n"
+               "FitToPage are not read: the command line alone decides.",
+               [](BatchOptions& options, const QString&, const QString&) {
+                   options.layout.fitToPage = true;
+                   return QString();
+               }),
+        option({"pause"}, seconds, "pause after each picture, in seconds (default 0).",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   bool ok = false;
+                   const double pause = value.toDouble(&ok);
+                   if (!ok || pause < 0 || pause > 3600) {
+                       return QStringLiteral(
+                                  "%1 needs a number of seconds from 0 to 3600, not \"%2\"")
+                           .arg(shown, value);
+                   }
+                   options.pauseSeconds = pause;
+                   return QString();
+               }),
+        option({"office"}, "CONNECTION",
+               "use a running office suite at this UNO connection, such as\n"
+               "\"pipe,name=lumigrove;urp\"; it is left running. Without it a\n"
+               "headless office is started and ended afterwards; the\n"
+               "setting OfficeConnection is never read.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   if (value.isEmpty()) {
+                       return QStringLiteral(
+                                  "%1 needs a connection, such as pipe,name=lumigrove;urp")
+                           .arg(shown);
+                   }
+                   options.officeConnection = value;
+                   return QString();
+               }),
+        option({"timeout"}, seconds,
+               "the longest the office may take to answer one call\n"
+               "(default 60); past it the run ends and OUT is not written.\n"
+               "Storing OUT may take 20 ms a picture longer.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   bool ok = false;
+                   const double limit = value.toDouble(&ok);
+                   if (!ok || !(limit > 0) || limit > 86400) {
+                       return QStringLiteral(
+                                  "%1 needs a number of seconds from 0 to 86400, not \"%2\"")
+                           .arg(shown, value);
+                   }
+                   options.timeoutSeconds = limit;
+                   return QString();
+               }),
+        option({"keep-open"}, {}, "leave the document open in the office suite as well.",
+               [](BatchOptions& options, const QString&, const QString&) {
+                   options.keepOpen = true;
+                   return QString();
+               }),
+        option({"h", "help"}, {}, "show this text.", {}),
+    };
+}
+
+// An option name as it is written: one letter after one dash, a word after two.
+QString spelled(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+bool takesValue(const BatchOption& row) {
+    return !row.option.valueName().isEmpty();
+}
+
+// The term of the usage lines, such as "-x VALUE"; also in the message that it is missing.
+QString usageTerm(const BatchOption& row) {
+    const QString name = spelled(row.option.names().constFirst());
+    return takesValue(row) ? name + QLatin1Char(' ') + row.option.valueName() : name;
+}
+
+// The term of the list of options, such as "-x, --word VALUE".
+QString helpTerm(const BatchOption& row) {
+    QStringList names = row.option.names();
+    std::transform(names.begin(), names.end(), names.begin(), spelled);
+    const QString joined = names.join(QStringLiteral(", "));
+    return takesValue(row) ? joined + QLatin1Char(' ') + row.option.valueName() : joined;
+}
+
+const BatchOption* optionSpelled(const std::vector<BatchOption>& table, const QString& text) {
+    for (const BatchOption& row : table) {
+        for (const QString& name : row.option.names()) {
+            if (spelled(name) == text) {
+                return &row;
+            }
+        }
+    }
+    return nullptr;
+}
+
+const BatchOption* optionNamed(const std::vector<BatchOption>& table, const QString& name) {
+    return optionSpelled(table, spelled(name));
+}
+
+struct MalformedOption {
+    qsizetype at = 0;
+    QString message;
+};
+
+// The first argument that is no option in the form the command takes, or the option at the end
+// that lacks its value. The command takes a one-letter option only as "-x", a word only as
+// "--word", and a value after "=" only in the second form, where QCommandLineParser would also
+// take "-word", "--x" and "-x=value"; and it answers the first fault in the order given, which
+// the parser's list of unknown options does not tell. Values are passed over as the parser
+// takes them: the next argument whatever it holds, "--" too.
+std::optional<MalformedOption> firstMalformedOption(const QStringList& arguments,
+                                                    const std::vector<BatchOption>& table) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg == QLatin1String("--")) {
+            break;
+        }
+        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            continue;
+        }
+        const qsizetype eq =
+            arg.startsWith(QLatin1String("--")) ? arg.indexOf(QLatin1Char('=')) : -1;
+        const QString name = eq > 0 ? arg.left(eq) : arg;
+        const BatchOption* row = optionSpelled(table, name);
+        if (row == nullptr || (eq > 0 && !takesValue(*row))) {
+            return MalformedOption{i, QStringLiteral("unknown option %1").arg(arg)};
+        }
+        if (takesValue(*row) && eq < 0 && ++i >= arguments.size()) {
+            return MalformedOption{i - 1, QStringLiteral("option %1 needs a value").arg(name)};
+        }
+    }
+    return std::nullopt;
+}
+
+// Lines of `items` separated by spaces, none past 80 columns unless one item alone is, the
+// lines after the first indented to its second item.
+QString wrapped(const QStringList& items) {
+    const QString indent(items.constFirst().size() + 1, QLatin1Char(' '));
+    QString text = items.constFirst();
+    qsizetype lineStart = 0;
+    for (qsizetype k = 1; k < items.size(); ++k) {
+        if (text.size() - lineStart + 1 + items.at(k).size() > 80) {
+            text += QLatin1Char('\n');
+            lineStart = text.size();
+            text += indent + items.at(k);
+        } else {
+            text += QLatin1Char(' ') + items.at(k);
+        }
+    }
+    return text;
+}
+
+// The help text around the usage lines and the list of options.
+constexpr char kHelpDescription[] =
+    "Builds one word-processor document with one embedded picture per page (or 2 or 4),\n"
+    "in the order given, and stores it at OUT.\n"
+    "\n"
+    "Each PATH is taken as a drop on the list of the Lumigrove window: a file is\n"
+    "inserted as it is named; a folder is searched with everything below it, level by\n"
+    "level, for names matching \"*.EXT\" (names beginning with \"~\" and hidden archive\n"
+    "files are left out). Relative paths are taken from the current folder. OUT itself\n"
+    "is never taken as a picture.\n";
+constexpr char kHelpClosing[] =
+    "Progress goes to standard error, one line per picture. The summary names the\n"
+    "pictures inserted, the ones that failed, the files the folder search passed over\n"
+    "(broken links, fifos, paths too long) and the seconds taken.\n"
+    "\n"
+    "Exit status: 0 when every picture went in and OUT was written; 2 for bad usage;\n"
+    "1 otherwise (a picture failed, no office suite found, OUT not written); 130, 143\n"
+    "or 129 when interrupted by SIGINT, SIGTERM or SIGHUP (OUT is then left as it was).\n";
+
+} // namespace
+
 QString batchHelpText() {
-    return QStringLiteral(
-        "Usage: lumigrove-batch [--ext EXT] [--sort ORDER] [--caption KIND]\n"
-        "                       [--per-page N] [--fit] [--pause SECONDS]\n"
-        "                       [--office CONNECTION] [--timeout SECONDS] [--keep-open]\n"
-        "                       -o OUT PATH...\n"
-        "\n"
-        "Builds one word-processor document with one embedded picture per page (or 2 or 4),\n"
-        "in the order given, and stores it at OUT.\n"
-        "\n"
-        "Each PATH is taken as a drop on the list of the Lumigrove window: a file is\n"
-        "inserted as it is named; a folder is searched with everything below it, level by\n"
-        "level, for names matching \"*.EXT\" (names beginning with \"~\" and hidden archive\n"
-        "files are left out). Relative paths are taken from the current folder. OUT itself\n"
-        "is never taken as a picture.\n"
-        "\n"
-        "Options:\n"
-        "  -o, --output OUT      the document to write; its extension chooses the format:\n"
-        "                        .odt (OpenDocument text), .docx (Word 2007 XML), .pdf.\n"
-        "                        OUT is written under a temporary name beside it and renamed\n"
-        "                        into place only when complete, and only when at least\n"
-        "                        one picture went in; OUT may not be one of the PATHs.\n"
-        "                        A PDF keeps every picture at its full resolution and\n"
-        "                        JPEGs byte for byte.\n"
-        "  --ext EXT             extension searched for in folders (default \"*\": every file;\n"
-        "                        matched without regard to case).\n"
-        "  --sort ORDER          the order the pictures go in: \"none\" (default) as named\n"
-        "                        and found; \"name\" by file name, numbers by their value\n"
-        "                        (img2 before img10) and without regard to case; \"date\" by\n"
-        "                        the date taken (EXIF DateTimeOriginal of JPEG and TIFF\n"
-        "                        files, else the modification time), files with neither last.\n"
-        "  --caption KIND        a caption under each picture, in the document's \"Caption\"\n"
-        "                        paragraph style: \"none\" (default), \"name\" (the file\n"
-        "                        name) or \"stem\" (the file name without its extension).\n"
-        "  --per-page N          pictures on each page: 1 (default), 2 (one above the\n"
-        "                        other) or 4 (two rows of two, in a table); each picture\n"
-        "                        is shrunk, aspect kept, to fit its share of the page.\n"
-        "  --fit                 scale every picture up or down, aspect kept, to the\n"
-        "                        largest size that fits the page (or its share of it).\n"
-        "                        Without it a picture keeps the size the office gives it.\n"
-        "                        The window's settings Caption, PicturesPerPage and\n"
-        "                        FitToPage are not read: the command line alone decides.\n"
-        "  --pause SECONDS       pause after each picture, in seconds (default 0).\n"
-        "  --office CONNECTION   use a running office suite at this UNO connection, such as\n"
-        "                        \"pipe,name=lumigrove;urp\"; it is left running. Without it a\n"
-        "                        headless office is started and ended afterwards; the\n"
-        "                        setting OfficeConnection is never read.\n"
-        "  --timeout SECONDS     the longest the office may take to answer one call\n"
-        "                        (default 60); past it the run ends and OUT is not written.\n"
-        "                        Storing OUT may take 20 ms a picture longer.\n"
-        "  --keep-open           leave the document open in the office suite as well.\n"
-        "  -h, --help            show this text.\n"
-        "\n"
-        "Progress goes to standard error, one line per picture. The summary names the\n"
-        "pictures inserted, the ones that failed, the files the folder search passed over\n"
-        "(broken links, fifos, paths too long) and the seconds taken.\n"
-        "\n"
-        "Exit status: 0 when every picture went in and OUT was written; 2 for bad usage;\n"
-        "1 otherwise (a picture failed, no office suite found, OUT not written); 130, 143\n"
-        "or 129 when interrupted by SIGINT, SIGTERM or SIGHUP (OUT is then left as it was).\n");
+    // The usage lines name the optional options in brackets, then those that must be given;
+    // the list gives each option's terms at column 3 and its text at column 25.
+    QStringList usage{QStringLiteral("Usage: lumigrove-batch")};
+    QStringList required;
+    QString options;
+    const QString textIndent(24, QLatin1Char(' '));
+    for (const BatchOption& row : batchOptionTable()) {
+        if (!row.whenMissing.isEmpty()) {
+            required.append(usageTerm(row));
+        } else if (row.apply) {
+            usage.append(QLatin1Char('[') + usageTerm(row) + QLatin1Char(']'));
+        }
+        QString text = row.option.description();
+        options += QStringLiteral("  ") + helpTerm(row).leftJustified(22) +
+                   text.replace(QLatin1Char('\n'), QLatin1Char('\n') + textIndent) +
+                   QLatin1Char('\n');
+    }
+    usage << required << QStringLiteral("PATH...");
+    return wrapped(usage) + QStringLiteral("\n\n") + QString::fromUtf8(kHelpDescription) +
+           QStringLiteral("\nOptions:\n") + options + QLatin1Char('\n') +
+           QString::fromUtf8(kHelpClosing);
 }
 
 ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     ParsedCommandLine parsed;
-    BatchOptions& options = parsed.options;
     auto refuse = [&](const QString& message) {
         parsed.action = ParsedCommandLine::Action::Refuse;
         parsed.message = message;
         return parsed;
     };
-    bool onlyPaths = false;
-    bool haveOut = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments.at(i);
-        if (onlyPaths || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            options.paths.append(arg);
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            onlyPaths = true;
-            continue;
-        }
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+    const std::vector<BatchOption> table = batchOptionTable();
+    // The parser reads the arguments before the first malformed one, where it refuses them.
+    const std::optional<MalformedOption> malformed = firstMalformedOption(arguments, table);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const BatchOption& row : table) {
+        parser.addOption(row.option);
+    }
+    QStringList wellFormed = arguments.mid(0, malformed ? malformed->at : arguments.size());
+    if (wellFormed.isEmpty()) {
+        wellFormed.append(QString()); // the program's name, which the parser passes over
+    }
+    if (!parser.parse(wellFormed)) {
+        return refuse(parser.errorText());
+    }
+    // Each option in the order given, so that the first fault is the one named; of an option
+    // given twice, the later value holds.
+    QHash<const BatchOption*, qsizetype> valuesTaken;
+    for (const QString& name : parser.optionNames()) {
+        const BatchOption* row = optionNamed(table, name);
+        if (!row->apply) {
             parsed.action = ParsedCommandLine::Action::Help;
             return parsed;
         }
-        if (arg == QLatin1String("--keep-open")) {
-            options.keepOpen = true;
-            continue;
-        }
-        if (arg == QLatin1String("--fit")) {
-            options.layout.fitToPage = true;
-            continue;
-        }
-        // Options with a value take it from the next argument or after "=".
-        QString name = arg;
-        QString value;
-        bool inlineValue = false;
-        if (const qsizetype eq = arg.indexOf(QLatin1Char('='));
-            eq > 0 && arg.startsWith(QLatin1String("--"))) {
-            name = arg.left(eq);
-            value = arg.mid(eq + 1);
-            inlineValue = true;
-        }
-        const bool known = name == QLatin1String("-o") || name == QLatin1String("--output") ||
-                           name == QLatin1String("--ext") || name == QLatin1String("--sort") ||
-                           name == QLatin1String("--pause") || name == QLatin1String("--office") ||
-                           name == QLatin1String("--timeout") ||
-                           name == QLatin1String("--caption") ||
-                           name == QLatin1String("--per-page");
-        if (!known) {
-            return refuse(QStringLiteral("unknown option %1").arg(arg));
-        }
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size()) {
-                return refuse(QStringLiteral("option %1 needs a value").arg(name));
-            }
-            value = arguments.at(++i);
-        }
-        if (name == QLatin1String("-o") || name == QLatin1String("--output")) {
-            if (value.isEmpty()) {
-                return refuse(QStringLiteral("the output path is empty"));
-            }
-            options.outPath = value;
-            haveOut = true;
-        } else if (name == QLatin1String("--ext")) {
-            if (value.isEmpty()) {
-                return refuse(QStringLiteral("--ext needs an extension, such as jpg or *"));
-            }
-            options.extension = value;
-        } else if (name == QLatin1String("--sort")) {
-            if (value == QLatin1String("none")) {
-                options.sort = PictureSort::None;
-            } else if (value == QLatin1String("name")) {
-                options.sort = PictureSort::Name;
-            } else if (value == QLatin1String("date")) {
-                options.sort = PictureSort::Date;
-            } else {
-                return refuse(
-                    QStringLiteral("--sort needs name, date or none, not \"%1\"").arg(value));
-            }
-        } else if (name == QLatin1String("--caption")) {
-            const std::optional<CaptionKind> kind = captionKindFromText(value);
-            if (!kind || value != value.trimmed().toLower()) {
-                return refuse(
-                    QStringLiteral("--caption needs none, name or stem, not \"%1\"").arg(value));
-            }
-            options.layout.caption = *kind;
-        } else if (name == QLatin1String("--per-page")) {
-            const std::optional<int> count = picturesPerPageFromText(value);
-            if (!count || value != value.trimmed()) {
-                return refuse(QStringLiteral("--per-page needs 1, 2 or 4, not \"%1\"").arg(value));
-            }
-            options.layout.picturesPerPage = *count;
-        } else if (name == QLatin1String("--pause")) {
-            bool ok = false;
-            const double seconds = value.toDouble(&ok);
-            if (!ok || seconds < 0 || seconds > 3600) {
-                return refuse(
-                    QStringLiteral("--pause needs a number of seconds from 0 to 3600, not \"%1\"")
-                        .arg(value));
-            }
-            options.pauseSeconds = seconds;
-        } else if (name == QLatin1String("--timeout")) {
-            bool ok = false;
-            const double seconds = value.toDouble(&ok);
-            if (!ok || !(seconds > 0) || seconds > 86400) {
-                return refuse(QStringLiteral(
-                                  "--timeout needs a number of seconds from 0 to 86400, not \"%1\"")
-                                  .arg(value));
-            }
-            options.timeoutSeconds = seconds;
-        } else {
-            if (value.isEmpty()) {
-                return refuse(
-                    QStringLiteral("--office needs a connection, such as pipe,name=lumigrove;urp"));
-            }
-            options.officeConnection = value;
+        const QString value =
+            takesValue(*row) ? parser.values(row->option).at(valuesTaken[row]++) : QString();
+        const QString shown = spelled(row->option.names().constLast());
+        if (const QString problem = row->apply(parsed.options, value, shown); !problem.isEmpty()) {
+            return refuse(problem);
         }
     }
-    if (!haveOut) {
-        return refuse(QStringLiteral("no output file given (-o OUT)"));
+    if (malformed) {
+        return refuse(malformed->message);
     }
+    for (const BatchOption& row : table) {
+        if (!row.whenMissing.isEmpty() && !parser.isSet(row.option)) {
+            return refuse(row.whenMissing.arg(usageTerm(row)));
+        }
+    }
+    BatchOptions& options = parsed.options;
+    options.paths = parser.positionalArguments();
     if (!outputFormatFor(options.outPath, &options.format)) {
         return refuse(
             QStringLiteral("cannot store \"%1\": the output must end in .odt, .docx or .pdf")

@@ -1,6 +1,7 @@
 #include "builder/uno/UnoOfficeBridge.h"
 
 #include "builder/InsertRoutines.h"
+#include "builder/uno/SpawnedProcess.h"
 #include "builder/uno/UnoLink.h"
 #include "builder/uno/UnoRuntime.h"
 #include "builder/uno/UnoSession.h"
@@ -25,15 +26,10 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -200,65 +196,20 @@ void UnoOfficeBridge::startOffice() {
     if (!m_profileFolder.isEmpty()) {
         arguments << QStringLiteral("-env:UserInstallation=") + PictureFileUrl(m_profileFolder);
     }
-    QList<QByteArray> bytes;
-    for (const QString& argument : arguments) {
-        bytes.append(encodeFileName(argument));
-    }
-    std::vector<char*> argv;
-    for (QByteArray& argument : bytes) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-
     // The office runs in a session of its own: it outlives this program (the document it
     // builds stays open for the user), a Ctrl+C in the terminal does not reach it, and its
     // whole process group (the launcher and the office proper) can be ended together. Its
     // own chatter (java and font warnings) is not ours to show.
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const QByteArray home = encodeFileName(QDir::homePath());
-    posix_spawn_file_actions_addchdir_np(&actions, home.constData());
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
+    SpawnedProcess office(arguments);
+    office.setWorkingFolder(QDir::homePath());
     // An office with a profile of ours keeps its temporary files there too, so that
     // removing the profile leaves nothing of it behind, even after it had to be killed.
-    std::vector<QByteArray> environment;
-    QByteArray ownTemp;
     if (!m_profileFolder.isEmpty()) {
         const QString temp = m_profileFolder + QStringLiteral("/tmp");
         QDir().mkpath(temp);
-        ownTemp = "TMPDIR=" + encodeFileName(temp);
+        office.setEnvironmentVariable("TMPDIR", encodeFileName(temp));
     }
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (ownTemp.isEmpty() || std::strncmp(*entry, "TMPDIR=", 7) != 0) {
-            environment.emplace_back(*entry);
-        }
-    }
-    if (!ownTemp.isEmpty()) {
-        environment.push_back(ownTemp);
-    }
-    std::vector<char*> envp;
-    for (QByteArray& entry : environment) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (error != 0) {
-        throw AppError(QStringLiteral("The office suite could not be started: %1: %2")
-                           .arg(program, QString::fromLocal8Bit(std::strerror(error))),
-                       OfficeError::StartFailed);
-    }
+    const pid_t pid = office.start(QStringLiteral("The office suite"), OfficeError::StartFailed);
     m_startedPid = pid;
     m_startedPipe = pipe;
 }

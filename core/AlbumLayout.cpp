@@ -76,6 +76,18 @@ AlbumLayout albumLayoutFromSettings() {
     layout.picturesPerPage = picturesPerPageFromText(GetSetting(Setting::PicturesPerPage))
                                  .value_or(layout.picturesPerPage);
     layout.fitToPage = switchFromText(GetSetting(Setting::FitToPage)).value_or(layout.fitToPage);
+    PageSetup& page = layout.page;
+    page.paper = paperSizeFromText(GetSetting(Setting::PaperSize));
+    page.orientation =
+        pageOrientationFromText(GetSetting(Setting::Orientation)).value_or(page.orientation);
+    page.margin = marginFromText(GetSetting(Setting::PageMargin));
+    page.templatePath = GetSetting(Setting::Template).trimmed();
+    if (page.orientation == PageOrientation::Auto && layout.picturesPerPage != 1) {
+        page.orientation = PageOrientation::Office;
+    }
+    if (page.margin && !pageSetupProblem(page, layout.picturesPerPage).isEmpty()) {
+        page.margin.reset();
+    }
     return layout;
 }
 
@@ -84,4 +96,29 @@ void saveAlbumLayout(const AlbumLayout& layout) {
     SaveSetting(Setting::PicturesPerPage, QString::number(layout.picturesPerPage));
     SaveSetting(Setting::FitToPage,
                 layout.fitToPage ? QStringLiteral("true") : QStringLiteral("false"));
+    const PageSetup& page = layout.page;
+    SaveSetting(Setting::PaperSize, page.paper ? paperSizeText(*page.paper) : QString());
+    SaveSetting(Setting::Orientation, pageOrientationText(page.orientation));
+    SaveSetting(Setting::PageMargin, page.margin ? marginText(*page.margin) : QString());
+    SaveSetting(Setting::Template, page.templatePath);
+}
+
+QString pageSetupProblem(const PageSetup& page, int picturesPerPage) {
+    if (page.orientation == PageOrientation::Auto && picturesPerPage != 1) {
+        return QStringLiteral("pages turned to their pictures (auto) take one picture a page, "
+                              "not %1")
+            .arg(picturesPerPage);
+    }
+    if (!page.margin) {
+        return QString();
+    }
+    // Without a paper the office's default page is A4 or Letter: the margins must fit both.
+    const QSize paper = page.paper.value_or(QSize(21000, 27940));
+    if (!marginLeavesRoom(paper, *page.margin)) {
+        return QStringLiteral("margins of %1 mm leave less than %2 mm of a %3 page for the "
+                              "pictures")
+            .arg(marginText(*page.margin), marginText(kMinimumTextArea),
+                 page.paper ? paperSizeText(*page.paper) : QStringLiteral("default"));
+    }
+    return QString();
 }

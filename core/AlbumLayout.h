@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PageSetup.h"
+
 #include <QString>
 
 #include <optional>
@@ -16,6 +18,8 @@ struct AlbumLayout {
     int picturesPerPage = 1;
     // Every picture scaled, aspect kept, to the largest size that fits its share of the page.
     bool fitToPage = false;
+    // The paper, how the pages stand, the margins and the template.
+    PageSetup page;
 
     bool operator==(const AlbumLayout&) const = default;
     bool isDefault() const { return *this == AlbumLayout(); }
@@ -34,8 +38,15 @@ std::optional<bool> switchFromText(const QString& text);
 // control character (a newline, a tab) turned into a space.
 QString captionFor(const QString& path, CaptionKind kind);
 
-// The layout kept in the settings (`Caption`, `PicturesPerPage`, `FitToPage`); a value a
-// person wrote that is none of the words above counts as that setting's default.
+// The layout kept in the settings (`Caption`, `PicturesPerPage`, `FitToPage`, `PaperSize`,
+// `Orientation`, `PageMargin`, `Template`); a value a person wrote that is none of the words
+// above counts as that setting's default, and so do margins that leave no room on the paper
+// and "auto" pages with more than one picture to a page.
 AlbumLayout albumLayoutFromSettings();
-// Writes all three settings; throws AppError when the store cannot be written.
+// Writes all seven settings; throws AppError when the store cannot be written.
 void saveAlbumLayout(const AlbumLayout& layout);
+
+// Why the page setup cannot be used with `picturesPerPage`, or "" when it can: "auto" pages
+// turn with one picture each, and margins must leave room on the chosen paper (or on the
+// smallest of the default papers, A4 and Letter).
+QString pageSetupProblem(const PageSetup& page, int picturesPerPage);

@@ -27,4 +27,14 @@ inline constexpr SettingKey Caption{"Caption", "none"};
 inline constexpr SettingKey PicturesPerPage{"PicturesPerPage", "1"};
 // "true" scales every picture to the largest size that fits its share of the page.
 inline constexpr SettingKey FitToPage{"FitToPage", "false"};
+// The paper of the document's pages: "a4", "a5", "letter", "legal" or "WIDTHxHEIGHTmm"; empty
+// keeps the office's default page.
+inline constexpr SettingKey PaperSize{"PaperSize", ""};
+// "portrait", "landscape" or "auto" (each page turned to its picture, one picture a page);
+// empty keeps the office's default.
+inline constexpr SettingKey Orientation{"Orientation", ""};
+// All four page margins in millimetres; empty keeps the office's default.
+inline constexpr SettingKey PageMargin{"PageMargin", ""};
+// A .ott or .odt file the new document is made from; empty makes a plain one.
+inline constexpr SettingKey Template{"Template", ""};
 } // namespace Setting

@@ -98,21 +98,60 @@ bool InsertRun::openDocument(HandlerTrap& trap) {
                  m_serviceManager = m_bridge->createServiceManager();
              }) &&
         trap(110, [&] { m_desktop = m_serviceManager->createDesktop(); }) &&
-        trap(112,
-             [&] {
-                 m_document =
-                     m_desktop->loadComponentFromURL(QStringLiteral("private:factory/swriter"),
-                                                     QStringLiteral("_blank"), 0, m_noArgs);
-             }) &&
+        trap(112, [&] { m_document = newDocument(); }) &&
         trap(114, [&] { m_dispatcher = m_serviceManager->createDispatchHelper(); }) &&
         trap(116, [&] { m_controller = m_document->getCurrentController(); }) &&
-        trap(118, [&] { m_frame = m_document->getCurrentController()->getFrame(); });
+        trap(118, [&] { m_frame = m_document->getCurrentController()->getFrame(); }) &&
+        preparePages(trap);
     if (!opened) {
         m_host.documentNotOpened(trap.lastFailure());
         return false;
     }
     m_host.documentOpened();
     return true;
+}
+
+std::unique_ptr<OfficeDocument> InsertRun::newDocument() {
+    const QString& templatePath = m_layout.page.templatePath;
+    if (templatePath.isEmpty()) {
+        return m_desktop->loadComponentFromURL(QStringLiteral("private:factory/swriter"),
+                                               QStringLiteral("_blank"), 0, m_noArgs);
+    }
+    // Opened as a template the document is untitled, and storing it never writes over the
+    // template. The filter is named, so that a file that is no such document fails to open
+    // instead of being taken in as plain text.
+    const bool isTemplate = templatePath.endsWith(QLatin1String(".ott"), Qt::CaseInsensitive);
+    const OfficeArguments args{
+        {QStringLiteral("AsTemplate"), true},
+        {QStringLiteral("FilterName"),
+         isTemplate ? QStringLiteral("writer8_template") : QStringLiteral("writer8")}};
+    try {
+        checkNotSpecialFile(templatePath);
+        return m_desktop->loadComponentFromURL(PictureFileUrl(templatePath),
+                                               QStringLiteral("_blank"), 0, args);
+    } catch (const AppError& e) {
+        if (e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut) {
+            throw;
+        }
+        throw AppError(QStringLiteral("The template %1 cannot be opened: %2")
+                           .arg(displayFileName(templatePath), e.description()),
+                       e.number());
+    }
+}
+
+bool InsertRun::preparePages(HandlerTrap& trap) {
+    m_pageStyles.reset();
+    m_pageStyle.clear();
+    m_onFirstPage = true;
+    if (!m_layout.page.templatePath.isEmpty() &&
+        !trap(186, [&] { officeCall([&] { m_controller->startParagraphAtEnd(); }); })) {
+        return false;
+    }
+    if (!PageStyles::needed(m_layout.page)) {
+        return true;
+    }
+    m_pageStyles.emplace(m_layout.page, *m_controller);
+    return trap(188, [&] { officeCall([&] { m_pageStyles->prepare(); }); });
 }
 
 void InsertRun::insertPictures(HandlerTrap& trap) {
@@ -129,7 +168,8 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
         }
     });
     m_breakPending = false;
-    m_pictureBox.reset();
+    m_pictureBoxes.clear();
+    m_captionHeight.reset();
     m_arrangement = makePageArrangement(m_layout, *m_dispatcher, *m_frame, *m_controller);
     // The album layouts read the selected picture (its size, the text that holds it), and
     // the suite can abort when the selection is read while the controllers are locked: only
@@ -226,6 +266,11 @@ QString InsertRun::pictureArguments(HandlerTrap& trap, int i) {
 }
 
 bool InsertRun::placeAndInsert(HandlerTrap& trap, const QString& path) {
+    if (m_pageStyles && m_arrangement->pageEmpty() && !pictureStep(trap, 190, [&] {
+            officeCall([&] { m_pageStyle = m_pageStyles->startPage(path, m_onFirstPage); });
+        })) {
+        return false;
+    }
     if (!pictureStep(trap, 170, [&] { officeCall([&] { m_arrangement->beforePicture(); }); })) {
         return false;
     }
@@ -248,13 +293,17 @@ void InsertRun::sizePicture(HandlerTrap& trap) {
     QSize wanted;
     const bool measured = pictureStep(trap, 172, [&] {
         officeCall([&] {
-            if (!m_pictureBox) {
-                const int captionHeight =
+            if (!m_captionHeight) {
+                m_captionHeight =
                     m_layout.caption == CaptionKind::None ? 0 : m_controller->captionLineHeight();
-                m_pictureBox = pictureBox(m_controller->pageTextArea(), m_layout, captionHeight);
+            }
+            if (!m_pictureBoxes.contains(m_pageStyle)) {
+                m_pictureBoxes.insert(m_pageStyle,
+                                      pictureBox(m_controller->pageTextArea(m_pageStyle), m_layout,
+                                                 *m_captionHeight));
             }
             size = m_controller->selectedPictureSize();
-            wanted = fittedPictureSize(size, *m_pictureBox, m_layout.fitToPage);
+            wanted = fittedPictureSize(size, m_pictureBoxes.value(m_pageStyle), m_layout.fitToPage);
         });
     });
     if (measured && wanted != size) {
@@ -279,6 +328,7 @@ void InsertRun::advance(HandlerTrap& trap, bool pageFull) {
             dispatch(QStringLiteral(".uno:InsertBreak"), m_breakArgs);
         });
         m_breakPending = true;
+        m_onFirstPage = false;
     });
     if (m_layout.caption != CaptionKind::None) {
         // The new page's paragraph would take the style that follows a caption.

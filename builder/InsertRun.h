@@ -3,8 +3,10 @@
 #include "builder/ControllerLock.h"
 #include "builder/OfficeArguments.h"
 #include "builder/PageArrangement.h"
+#include "builder/PageStyles.h"
 #include "core/AlbumLayout.h"
 
+#include <QHash>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -72,6 +74,10 @@ public:
 
 private:
     bool openDocument(HandlerTrap& trap);
+    // The user's template opened as a template (untitled), or a new text document.
+    std::unique_ptr<OfficeDocument> newDocument();
+    // Puts the cursor after what a template holds and sets up the page styles.
+    bool preparePages(HandlerTrap& trap);
     void insertPictures(HandlerTrap& trap);
     // One picture's sequence: its arguments, its place, the insertion, its size, leaving
     // it, its caption, the pause and the way to the next picture's place.
@@ -120,8 +126,15 @@ private:
     bool m_breakPending = false;
     // How the pictures of a page stand, for the pass over the pictures.
     std::unique_ptr<PageArrangement> m_arrangement;
-    // The box every picture is fitted into, from the first page's text area.
-    std::optional<QSize> m_pictureBox;
+    // The box every picture is fitted into, by the page style whose text area it comes from
+    // ("" for the page the cursor is on).
+    QHash<QString, QSize> m_pictureBoxes;
+    std::optional<int> m_captionHeight;
+    // The page styles of a setup that changes the pages, and the style of the current page.
+    std::optional<PageStyles> m_pageStyles;
+    QString m_pageStyle;
+    // No page break was made yet: the pictures go on the page the document started with.
+    bool m_onFirstPage = true;
     bool m_stopped = false;
 
     // The first failure met while inserting the current picture, if any.

@@ -1,10 +1,26 @@
 #pragma once
 
+#include "core/PageSetup.h"
+
 #include <QSize>
+#include <QString>
 
 #include <memory>
+#include <optional>
 
 class OfficeFrame;
+
+// A change to one of the document's page styles. A style the document does not have is made,
+// with the header and footer (their text) of `model`. Its paper becomes `paper`, or stays its
+// own (for a new style: `model`'s), turned as `orientation` says; `margin`, when given, is put
+// on all four sides.
+struct PageStyleChange {
+    QString name;
+    QString model;
+    std::optional<QSize> paper;
+    PageOrientation orientation = PageOrientation::Office;
+    std::optional<int> margin;
+};
 
 // The controller of a document's view: its frame, and what the view has selected.
 class OfficeController {
@@ -28,9 +44,19 @@ public:
     // no picture is selected.
     virtual QSize selectedPictureSize() = 0;
     virtual void setSelectedPictureSize(const QSize& size) = 0;
-    // The text area of the page the view's cursor is on: the page less its margins, its
-    // header and its footer, in hundredths of a millimetre.
-    virtual QSize pageTextArea() = 0;
+    // The text area of the page style `styleName` (empty: the style of the page the view's
+    // cursor is on): the page less its margins, its header and its footer, in hundredths of a
+    // millimetre.
+    virtual QSize pageTextArea(const QString& styleName) = 0;
+    // The (programmatic) name of the page style of the page the view's cursor is on.
+    virtual QString cursorPageStyle() = 0;
+    virtual void changePageStyle(const PageStyleChange& change) = 0;
+    // The paragraph at the view's cursor starts a page in the page style `styleName`; the
+    // first paragraph of the document sets the first page's style without a break.
+    virtual void setCursorPageStyle(const QString& styleName) = 0;
+    // Puts the cursor at the end of the document's body text, in an empty paragraph there: a
+    // new one when the last paragraph holds anything.
+    virtual void startParagraphAtEnd() = 0;
     // The height that one line in the document's "Caption" paragraph style takes, with the
     // style's spacing above and below, in hundredths of a millimetre.
     virtual int captionLineHeight() = 0;

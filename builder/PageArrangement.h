@@ -24,6 +24,8 @@ public:
     virtual void beforePicture() {}
     // The picture did not go in: takes back a place made for it alone.
     virtual void pictureNotInserted() {}
+    // True before the first picture of a page went in.
+    bool pageEmpty() const { return m_placed == 0; }
     // A picture went in; true when it filled its page.
     bool pictureInserted() { return ++m_placed >= m_perPage; }
     // From a picture that went in to the next one's place on the same page. Sets

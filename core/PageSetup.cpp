@@ -39,6 +39,11 @@ QString millimetreText(int length) {
 
 } // namespace
 
+bool PageSetup::operator==(const PageSetup& other) const {
+    return paper == other.paper && orientation == other.orientation && margin == other.margin &&
+           templatePath == other.templatePath;
+}
+
 std::optional<QSize> paperSizeFromText(const QString& text) {
     const QString word = text.trimmed().toLower();
     for (const NamedPaper& paper : kNamedPapers) {

@@ -21,7 +21,8 @@ struct PageSetup {
     // A .ott or .odt file; empty makes a plain new document.
     QString templatePath;
 
-    bool operator==(const PageSetup&) const = default;
+    // Out of line: inlined, the optionals' comparison draws false warnings from GCC 12.
+    bool operator==(const PageSetup& other) const;
     bool isDefault() const { return *this == PageSetup(); }
 };
 

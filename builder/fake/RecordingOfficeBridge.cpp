@@ -73,9 +73,30 @@ public:
         m_office.enter(QStringLiteral("controller.captionLineHeight"));
         return m_office.captionHeight;
     }
-    QSize pageTextArea() override {
-        m_office.enter(QStringLiteral("controller.pageTextArea"));
-        return m_office.textArea;
+    QSize pageTextArea(const QString& styleName) override {
+        m_office.enter(QStringLiteral("controller.pageTextArea"), styleName);
+        if (styleName.isEmpty() || !m_office.pageStyles.contains(styleName)) {
+            return m_office.textArea;
+        }
+        return m_office.pageStyles.value(styleName);
+    }
+    QString cursorPageStyle() override {
+        m_office.enter(QStringLiteral("controller.cursorPageStyle"));
+        return QStringLiteral("Standard");
+    }
+    void changePageStyle(const PageStyleChange& change) override {
+        m_office.enter(QStringLiteral("controller.changePageStyle"), change.name);
+        // A Letter page with 2 cm margins, unless told otherwise.
+        const QSize paper =
+            orientedPaper(change.paper.value_or(QSize(21590, 27940)), change.orientation);
+        const int margin = change.margin.value_or(2000);
+        m_office.pageStyles.insert(change.name, paper - QSize(2 * margin, 2 * margin));
+    }
+    void setCursorPageStyle(const QString& styleName) override {
+        m_office.enter(QStringLiteral("controller.setPageDescName"), styleName);
+    }
+    void startParagraphAtEnd() override {
+        m_office.enter(QStringLiteral("controller.startParagraphAtEnd"));
     }
 
 private:

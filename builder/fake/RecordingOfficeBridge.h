@@ -4,6 +4,7 @@
 #include "builder/OfficeBridge.h"
 #include "builder/OfficeDispatcher.h"
 
+#include <QHash>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -84,6 +85,8 @@ public:
     // hundredths of a millimetre (a Letter page with 2 cm margins).
     QSize insertedPictureSize{4000, 3000};
     QSize textArea{17590, 23940};
+    // The text areas of the page styles changed in the run, by name.
+    QHash<QString, QSize> pageStyles;
     // The height of a caption line in the document's Caption style.
     int captionHeight = 1200;
     // The time limit each store was given (0 for the usual one).

@@ -10,14 +10,19 @@
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/style/LineSpacing.hpp>
 #include <com/sun/star/style/LineSpacingMode.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
@@ -94,11 +99,7 @@ void UnoController::selectEndOfBodyText() {
 
 void UnoController::setCursorParagraphStyle(const QString& styleName) {
     m_link->call([&] {
-        const css::uno::Reference<css::text::XTextViewCursorSupplier> cursorSupplier(
-            m_controller, css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::beans::XPropertySet> cursor(cursorSupplier->getViewCursor(),
-                                                                   css::uno::UNO_QUERY_THROW);
-        cursor->setPropertyValue("ParaStyleName", css::uno::Any(toOUString(styleName)));
+        viewCursor()->setPropertyValue("ParaStyleName", css::uno::Any(toOUString(styleName)));
     });
 }
 
@@ -150,24 +151,29 @@ int UnoController::captionLineHeight() {
     });
 }
 
-QSize UnoController::pageTextArea() {
+css::uno::Reference<css::beans::XPropertySet> UnoController::viewCursor() {
+    const css::uno::Reference<css::text::XTextViewCursorSupplier> cursorSupplier(
+        m_controller, css::uno::UNO_QUERY_THROW);
+    return css::uno::Reference<css::beans::XPropertySet>(cursorSupplier->getViewCursor(),
+                                                         css::uno::UNO_QUERY_THROW);
+}
+
+QSize UnoController::pageTextArea(const QString& styleName) {
     return m_link->call([&] {
-        const css::uno::Reference<css::text::XTextViewCursorSupplier> cursorSupplier(
-            m_controller, css::uno::UNO_QUERY_THROW);
-        const css::uno::Reference<css::beans::XPropertySet> cursor(cursorSupplier->getViewCursor(),
-                                                                   css::uno::UNO_QUERY_THROW);
-        rtl::OUString styleName;
-        cursor->getPropertyValue("PageStyleName") >>= styleName;
+        rtl::OUString name = toOUString(styleName);
+        if (styleName.isEmpty()) {
+            viewCursor()->getPropertyValue("PageStyleName") >>= name;
+        }
         const css::uno::Reference<css::beans::XPropertySet> style =
-            documentStyle("PageStyles", styleName);
-        const auto length = [&](const char* name) {
+            documentStyle("PageStyles", name);
+        const auto length = [&](const char* property) {
             sal_Int32 value = 0;
-            style->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= value;
+            style->getPropertyValue(rtl::OUString::createFromAscii(property)) >>= value;
             return value;
         };
-        const auto isOn = [&](const char* name) {
+        const auto isOn = [&](const char* property) {
             bool on = false;
-            style->getPropertyValue(rtl::OUString::createFromAscii(name)) >>= on;
+            style->getPropertyValue(rtl::OUString::createFromAscii(property)) >>= on;
             return on;
         };
         sal_Int32 width = length("Width") - length("LeftMargin") - length("RightMargin");
@@ -179,6 +185,104 @@ QSize UnoController::pageTextArea() {
             height -= length("FooterHeight") + length("FooterBodyDistance");
         }
         return QSize(width, height);
+    });
+}
+
+QString UnoController::cursorPageStyle() {
+    return m_link->call([&] {
+        rtl::OUString name;
+        viewCursor()->getPropertyValue("PageStyleName") >>= name;
+        return fromOUString(name);
+    });
+}
+
+void UnoController::changePageStyle(const PageStyleChange& change) {
+    m_link->call([&] {
+        const css::uno::Reference<css::frame::XModel> model = m_controller->getModel();
+        const css::uno::Reference<css::style::XStyleFamiliesSupplier> families(
+            model, css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::container::XNameContainer> styles(
+            families->getStyleFamilies()->getByName("PageStyles"), css::uno::UNO_QUERY_THROW);
+        const rtl::OUString name = toOUString(change.name);
+        const bool made = !styles->hasByName(name);
+        if (made) {
+            const css::uno::Reference<css::lang::XMultiServiceFactory> factory(
+                model, css::uno::UNO_QUERY_THROW);
+            styles->insertByName(
+                name, css::uno::Any(factory->createInstance("com.sun.star.style.PageStyle")));
+        }
+        const css::uno::Reference<css::beans::XPropertySet> style(styles->getByName(name),
+                                                                  css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> source =
+            change.model.isEmpty() ? style : documentStyle("PageStyles", toOUString(change.model));
+        // A style that turns the pages of another keeps its header and footer: what the
+        // user's template puts on every page is on the turned pages too (as plain text).
+        if (source != style) {
+            for (const char* part : {"Header", "Footer"}) {
+                const rtl::OUString isOn = rtl::OUString::createFromAscii(part) + "IsOn";
+                bool on = false;
+                source->getPropertyValue(isOn) >>= on;
+                style->setPropertyValue(isOn, css::uno::Any(on));
+                if (on) {
+                    const rtl::OUString text = rtl::OUString::createFromAscii(part) + "Text";
+                    css::uno::Reference<css::text::XText> from;
+                    css::uno::Reference<css::text::XText> to;
+                    source->getPropertyValue(text) >>= from;
+                    style->getPropertyValue(text) >>= to;
+                    if (from.is() && to.is()) {
+                        to->setString(from->getString());
+                    }
+                }
+            }
+        }
+        QSize paper;
+        if (change.paper) {
+            paper = *change.paper;
+        } else {
+            sal_Int32 width = 0;
+            sal_Int32 height = 0;
+            source->getPropertyValue("Width") >>= width;
+            source->getPropertyValue("Height") >>= height;
+            paper = QSize(width, height);
+        }
+        paper = orientedPaper(paper, change.orientation);
+        style->setPropertyValue("IsLandscape", css::uno::Any(paper.width() > paper.height()));
+        style->setPropertyValue("Width", css::uno::Any(sal_Int32(paper.width())));
+        style->setPropertyValue("Height", css::uno::Any(sal_Int32(paper.height())));
+        if (change.margin) {
+            for (const char* side : {"LeftMargin", "RightMargin", "TopMargin", "BottomMargin"}) {
+                style->setPropertyValue(rtl::OUString::createFromAscii(side),
+                                        css::uno::Any(sal_Int32(*change.margin)));
+            }
+        }
+    });
+}
+
+void UnoController::setCursorPageStyle(const QString& styleName) {
+    m_link->call([&] {
+        viewCursor()->setPropertyValue("PageDescName", css::uno::Any(toOUString(styleName)));
+    });
+}
+
+void UnoController::startParagraphAtEnd() {
+    m_link->call([&] {
+        const css::uno::Reference<css::text::XTextDocument> document(m_controller->getModel(),
+                                                                     css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::text::XText> body = document->getText();
+        const css::uno::Reference<css::text::XTextCursor> cursor =
+            body->createTextCursorByRange(body->getEnd());
+        const css::uno::Reference<css::text::XParagraphCursor> paragraph(cursor,
+                                                                         css::uno::UNO_QUERY_THROW);
+        paragraph->gotoStartOfParagraph(true);
+        const bool empty = cursor->getString().isEmpty();
+        cursor->collapseToEnd();
+        if (!empty) {
+            body->insertControlCharacter(css::uno::Reference<css::text::XTextRange>(cursor.get()),
+                                         css::text::ControlCharacter::PARAGRAPH_BREAK, false);
+        }
+        const css::uno::Reference<css::view::XSelectionSupplier> selection(
+            m_controller, css::uno::UNO_QUERY_THROW);
+        selection->select(css::uno::Any(body->getEnd()));
     });
 }
 

@@ -24,12 +24,17 @@ public:
     void setCursorParagraphStyle(const QString& styleName) override;
     QSize selectedPictureSize() override;
     void setSelectedPictureSize(const QSize& size) override;
-    QSize pageTextArea() override;
+    QSize pageTextArea(const QString& styleName) override;
+    QString cursorPageStyle() override;
+    void changePageStyle(const PageStyleChange& change) override;
+    void setCursorPageStyle(const QString& styleName) override;
+    void startParagraphAtEnd() override;
     int captionLineHeight() override;
     void bringWindowToFront() override;
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();
+    css::uno::Reference<css::beans::XPropertySet> viewCursor();
     // A style of the document: `family` "PageStyles", "ParagraphStyles", ...
     css::uno::Reference<css::beans::XPropertySet> documentStyle(const rtl::OUString& family,
                                                                 const rtl::OUString& name);

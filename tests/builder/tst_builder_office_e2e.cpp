@@ -437,8 +437,9 @@ void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable
     QTest::addColumn<AlbumLayout>("layout");
     QTest::newRow("0.2 s") << "0.2" << AlbumLayout();
     QTest::newRow("the window's own pause") << "" << AlbumLayout();
-    QTest::newRow("1 s, captions, 2 per page") << "1" << AlbumLayout{CaptionKind::Name, 2, false};
-    QTest::newRow("0.3 s, 4 per page, fit") << "0.3" << AlbumLayout{CaptionKind::None, 4, true};
+    QTest::newRow("1 s, captions, 2 per page")
+        << "1" << AlbumLayout{CaptionKind::Name, 2, false, {}};
+    QTest::newRow("0.3 s, 4 per page, fit") << "0.3" << AlbumLayout{CaptionKind::None, 4, true, {}};
 }
 
 void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable() {

@@ -142,10 +142,49 @@ std::vector<BatchOption> batchOptionTable() {
                "scale every picture up or down, aspect kept, to the\n"
                "largest size that fits the page (or its share of it).\n"
                "Without it a picture keeps the size the office gives it.\n"
-               "The window's settings Caption, PicturesPerPage and\n"
-               "FitToPage are not read: the command line alone decides.",
+               "The window's settings (Caption, PicturesPerPage,\n"
+               "FitToPage and the page settings) are not read: the\n"
+               "command line alone decides.",
                [](BatchOptions& options, const QString&, const QString&) {
                    options.layout.fitToPage = true;
+                   return QString();
+               }),
+        option({"paper"}, "SIZE",
+               "the paper of the pages: a4, a5, letter, legal or\n"
+               "WIDTHxHEIGHTmm (such as 210x297mm). Without it the pages\n"
+               "are the office's default (or the template's).",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(paperSizeFromText(value), value == value.trimmed(),
+                                 options.layout.page.paper.emplace(), shown,
+                                 "a4, a5, letter, legal or WIDTHxHEIGHTmm (10 to 3000 mm)", value);
+               }),
+        option({"orientation"}, "WAY",
+               "how the pages stand: portrait, landscape, or auto: each\n"
+               "page turned to its picture, landscape for a picture wider\n"
+               "than tall (the page style \"Landscape\"); auto takes one\n"
+               "picture a page.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(pageOrientationFromText(value), value == value.trimmed().toLower(),
+                                 options.layout.page.orientation, shown,
+                                 "portrait, landscape or auto", value);
+               }),
+        option({"margin"}, "MM", "all four page margins, in millimetres (such as 12.5).",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(marginFromText(value), value == value.trimmed(),
+                                 options.layout.page.margin.emplace(), shown,
+                                 "a number of millimetres from 0 to 1000", value);
+               }),
+        option({"template"}, "FILE",
+               "make the document from this .ott or .odt file: its page\n"
+               "style, header, footer and \"Caption\" style; the pictures\n"
+               "go after what it holds. The file itself is not changed.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   const QString suffix = QFileInfo(value).suffix().toLower();
+                   if (suffix != QLatin1String("ott") && suffix != QLatin1String("odt")) {
+                       return QStringLiteral("%1 needs a .ott or .odt file, not \"%2\"")
+                           .arg(shown, value);
+                   }
+                   options.layout.page.templatePath = value;
                    return QString();
                }),
         option({"pause"}, seconds, "pause after each picture, in seconds (default 0).",
@@ -390,6 +429,11 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     if (options.paths.isEmpty()) {
         return refuse(QStringLiteral("no PATH given: name the pictures or folders to insert"));
     }
+    if (const QString problem =
+            pageSetupProblem(options.layout.page, options.layout.picturesPerPage);
+        !problem.isEmpty()) {
+        return refuse(problem);
+    }
     parsed.action = ParsedCommandLine::Action::Run;
     return parsed;
 }
@@ -442,6 +486,10 @@ void resolvePaths(BatchOptions& options, const QString& cwd) {
         path = resolved(path, cwd);
     }
     options.outPath = resolved(options.outPath, cwd);
+    QString& templatePath = options.layout.page.templatePath;
+    if (!templatePath.isEmpty()) {
+        templatePath = resolved(templatePath, cwd);
+    }
 }
 
 QString callerWorkingFolder() {
@@ -477,9 +525,20 @@ QString checkBatchInputs(const BatchOptions& options, FileSystem& disk) {
         }
     }
     // The names may hold bytes that are not UTF-8: every look at the disk goes by their bytes.
+    struct stat info {};
+    if (const QString& templatePath = options.layout.page.templatePath; !templatePath.isEmpty()) {
+        if (!statOf(templatePath, info)) {
+            return QStringLiteral("%1: the template does not exist").arg(templatePath);
+        }
+        if (!S_ISREG(info.st_mode)) {
+            return QStringLiteral("%1: the template is not a file").arg(templatePath);
+        }
+        if (::access(encodeFileName(templatePath).constData(), R_OK) != 0) {
+            return QStringLiteral("%1: the template cannot be read").arg(templatePath);
+        }
+    }
     const QString folder = options.outPath.left(options.outPath.lastIndexOf(QLatin1Char('/')));
     const QString shownFolder = folder.isEmpty() ? QStringLiteral("/") : folder;
-    struct stat info {};
     if (!statOf(shownFolder, info) || !S_ISDIR(info.st_mode)) {
         return QStringLiteral("%1: the output folder %2 does not exist")
             .arg(options.outPath, shownFolder);

@@ -105,8 +105,8 @@ void saveAlbumLayout(const AlbumLayout& layout) {
 
 QString pageSetupProblem(const PageSetup& page, int picturesPerPage) {
     if (page.orientation == PageOrientation::Auto && picturesPerPage != 1) {
-        return QStringLiteral("pages turned to their pictures (auto) take one picture a page, "
-                              "not %1")
+        return QStringLiteral("pages turned to their pictures (orientation auto) take one "
+                              "picture a page, not %1")
             .arg(picturesPerPage);
     }
     if (!page.margin) {
@@ -115,10 +115,11 @@ QString pageSetupProblem(const PageSetup& page, int picturesPerPage) {
     // Without a paper the office's default page is A4 or Letter: the margins must fit both.
     const QSize paper = page.paper.value_or(QSize(21000, 27940));
     if (!marginLeavesRoom(paper, *page.margin)) {
-        return QStringLiteral("margins of %1 mm leave less than %2 mm of a %3 page for the "
+        return QStringLiteral("margins of %1 mm leave less than %2 mm of the %3 paper for the "
                               "pictures")
             .arg(marginText(*page.margin), marginText(kMinimumTextArea),
-                 page.paper ? paperSizeText(*page.paper) : QStringLiteral("default"));
+                 page.paper ? paperSizeText(*page.paper)
+                            : QStringLiteral("default (A4 or Letter)"));
     }
     return QString();
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's own small pictures: the application icon in several sizes,
-the hand cursor HAND-M.CUR and the drag pointer drag.ico. Run once; the results are kept
+the hand cursor HAND-M.CUR, the drag pointer drag.ico and the one upright sample picture,
+Samples/birch.png (the others come from make_samples.sh). Run once; the results are kept
 in the repository beside this script."""
 import math
 import struct
@@ -129,6 +130,25 @@ def drag_pointer():
     return draw(32, [(arrows, blue), (rim, white)])
 
 
+def birch_pixels(width, height):
+    """A birch trunk against a morning sky, on grass: taller than wide."""
+    rows = []
+    for y in range(height):
+        v = y / (height - 1)
+        row = []
+        for x in range(width):
+            colour = (int(150 + 90 * v), int(190 + 50 * v), 235, 255)
+            if v > 0.85:
+                colour = (70, 140, 60, 255)
+            if 70 <= x < 100 and v <= 0.9:
+                colour = (236, 232, 222, 255)
+                if (y // 17 + x // 9) % 5 == 0 and 74 <= x < 92:
+                    colour = (40, 36, 32, 255)
+            row.append(colour)
+        rows.append(row)
+    return rows
+
+
 if __name__ == "__main__":
     sizes = [16, 24, 32, 48, 64, 128, 256]
     for s in sizes:
@@ -138,3 +158,5 @@ if __name__ == "__main__":
         f.write(ico([(32, hand())], cursor_hotspot=(11, 2)))
     with open("drag.ico", "wb") as f:
         f.write(ico([(32, drag_pointer())]))
+    with open("Samples/birch.png", "wb") as f:
+        f.write(png(180, 240, birch_pixels(180, 240)))

@@ -257,6 +257,8 @@ private slots:
         QTest::newRow("one per page") << QStringLiteral("lumigrove-batch --ext jpg -o samples.pdf");
         QTest::newRow("album") << QStringLiteral(
             "lumigrove-batch --ext jpg --sort name --caption stem --per-page 2 --fit -o album.pdf");
+        QTest::newRow("page setup")
+            << QStringLiteral("lumigrove-batch --paper a5 --orientation auto --fit -o pages.pdf");
     }
 
     void readmeWorkedExample_asWritten() {
@@ -292,9 +294,8 @@ private slots:
         const QStringList words = QProcess::splitCommand(command);
         const QString outName = words.value(words.indexOf(QStringLiteral("-o")) + 1);
         QVERIFY2(outName.endsWith(QLatin1String(".pdf")), qPrintable(command));
-        const auto pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"))
-                               .match(steps.at(1).second.value(0));
-        QVERIFY2(pages.hasMatch(), qPrintable(steps.at(1).second.join('\n')));
+        QVERIFY2(steps.at(1).first.startsWith(QLatin1String("pdfinfo ")),
+                 qPrintable(steps.at(1).first));
 
         // The repository's layout after scripts/run: the program and its samples in
         // build/release/bin, the command given from the top.
@@ -314,13 +315,10 @@ private slots:
         QVERIFY(run->finish(120000));
         QVERIFY2(run->status() == 0, qPrintable(run->err()));
         QVERIFY(QFileInfo(top + QLatin1Char('/') + outName).isFile());
-        const QString info =
-            QString::fromUtf8(commandOutput(QStringLiteral("pdfinfo"), {outName}, top));
-        const auto seenPages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                                  QRegularExpression::MultilineOption)
-                                   .match(info);
-        QVERIFY2(seenPages.hasMatch(), qPrintable(info));
-        QCOMPARE(seenPages.captured(1), pages.captured(1));
+        // The look at the PDF, run as written, prints what the README shows.
+        const QString info = QString::fromUtf8(
+            commandOutput(QStringLiteral("/bin/sh"), {"-c", steps.at(1).first}, top));
+        QCOMPARE(info.split(QLatin1Char('\n'), Qt::SkipEmptyParts), steps.at(1).second);
         QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
 
         // What it printed has the README's shape, line by line: only the seconds differ. The

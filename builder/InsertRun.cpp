@@ -147,6 +147,10 @@ bool InsertRun::preparePages(HandlerTrap& trap) {
         !trap(186, [&] { officeCall([&] { m_controller->startParagraphAtEnd(); }); })) {
         return false;
     }
+    if (!m_layout.page.isDefault() &&
+        !trap(192, [&] { officeCall([&] { m_controller->anchorPicturesAsCharacters(); }); })) {
+        return false;
+    }
     if (!PageStyles::needed(m_layout.page)) {
         return true;
     }

@@ -54,6 +54,11 @@ public:
     // The paragraph at the view's cursor starts a page in the page style `styleName`; the
     // first paragraph of the document sets the first page's style without a break.
     virtual void setCursorPageStyle(const QString& styleName) = 0;
+    // Makes the document's "Graphics" frame style anchor its pictures as characters, so that
+    // a new picture is anchored where it goes in. Anchored any other way first, the suite
+    // re-anchors it where its frame stands on the laid-out page, which is the page before
+    // for a picture taller than the body of a page with a header.
+    virtual void anchorPicturesAsCharacters() = 0;
     // Puts the cursor at the end of the document's body text, in an empty paragraph there: a
     // new one when the last paragraph holds anything.
     virtual void startParagraphAtEnd() = 0;

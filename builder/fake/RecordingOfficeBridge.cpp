@@ -95,6 +95,9 @@ public:
     void setCursorPageStyle(const QString& styleName) override {
         m_office.enter(QStringLiteral("controller.setPageDescName"), styleName);
     }
+    void anchorPicturesAsCharacters() override {
+        m_office.enter(QStringLiteral("controller.anchorPicturesAsCharacters"));
+    }
     void startParagraphAtEnd() override {
         m_office.enter(QStringLiteral("controller.startParagraphAtEnd"));
     }

@@ -19,6 +19,7 @@
 #include <com/sun/star/style/LineSpacingMode.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/TextContentAnchorType.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
@@ -261,6 +262,14 @@ void UnoController::changePageStyle(const PageStyleChange& change) {
 void UnoController::setCursorPageStyle(const QString& styleName) {
     m_link->call([&] {
         viewCursor()->setPropertyValue("PageDescName", css::uno::Any(toOUString(styleName)));
+    });
+}
+
+void UnoController::anchorPicturesAsCharacters() {
+    m_link->call([&] {
+        documentStyle("FrameStyles", "Graphics")
+            ->setPropertyValue("AnchorType",
+                               css::uno::Any(css::text::TextContentAnchorType_AS_CHARACTER));
     });
 }
 

@@ -29,6 +29,7 @@ public:
     void changePageStyle(const PageStyleChange& change) override;
     void setCursorPageStyle(const QString& styleName) override;
     void startParagraphAtEnd() override;
+    void anchorPicturesAsCharacters() override;
     int captionLineHeight() override;
     void bringWindowToFront() override;
 

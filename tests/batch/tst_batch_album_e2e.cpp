@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -48,7 +50,20 @@ struct Album {
         int table = -1;  // -1 outside every table
         int cell = -1;   // in row order, from 0
         QString caption; // the text of the Caption paragraph right after it, if any
+        QString pageStyle;
     };
+    // A page style as stored: its paper and margins (inches), how it prints, its header.
+    struct PageStyle {
+        QSizeF paper;
+        QString orientation;
+        QList<double> margins; // top, bottom, left, right
+        QString header;
+        QSizeF textArea() const {
+            return paper -
+                   QSizeF(margins.value(2) + margins.value(3), margins.value(0) + margins.value(1));
+        }
+    };
+    QHash<QString, PageStyle> pageStyles;
     QList<Picture> pictures;
     int pages = 1;
     int tables = 0;
@@ -66,6 +81,9 @@ struct Album {
         QXmlStreamReader reader(xml);
         QSet<QString> breaks;
         QSet<QString> captionStyles{QStringLiteral("Caption")};
+        QHash<QString, QString> masterPages;
+        QString pageStyle = QStringLiteral("Standard");
+        bool firstParagraph = true;
         QString style;
         int cell = -1;
         bool lastWasPicture = false;
@@ -87,6 +105,9 @@ struct Album {
             };
             if (name == QLatin1String("style:style")) {
                 style = attr("style:name");
+                if (!attr("style:master-page-name").isEmpty()) {
+                    masterPages.insert(style, attr("style:master-page-name"));
+                }
                 if (attr("style:parent-style-name") == QLatin1String("Caption")) {
                     captionStyles.insert(style);
                 }
@@ -108,6 +129,12 @@ struct Album {
                 if (breaks.contains(paragraphStyle)) {
                     ++pages;
                 }
+                // A page style of its own starts a page, but on the document's first paragraph.
+                if (masterPages.contains(paragraphStyle)) {
+                    pageStyle = masterPages.value(paragraphStyle);
+                    pages += firstParagraph || breaks.contains(paragraphStyle) ? 0 : 1;
+                }
+                firstParagraph = false;
                 if (captionStyles.contains(paragraphStyle)) {
                     const QString text = reader.readElementText();
                     captionParagraphs.append(text);
@@ -125,6 +152,7 @@ struct Album {
                 picture.page = pages;
                 picture.table = inTable ? tables - 1 : -1;
                 picture.cell = cell;
+                picture.pageStyle = pageStyle;
                 pictures.append(picture);
                 lastWasPicture = true;
             }
@@ -133,18 +161,35 @@ struct Album {
 
     void readPage(const QString& xml) {
         QXmlStreamReader reader(xml);
+        QHash<QString, PageStyle> layouts;
+        QString layout;
+        QString master;
         while (!reader.atEnd()) {
-            if (reader.readNext() == QXmlStreamReader::StartElement &&
-                reader.qualifiedName() == QLatin1String("style:page-layout-properties")) {
-                const auto a = reader.attributes();
-                textArea =
-                    QSizeF(inches(a.value("fo:page-width")) - inches(a.value("fo:margin-left")) -
-                               inches(a.value("fo:margin-right")),
-                           inches(a.value("fo:page-height")) - inches(a.value("fo:margin-top")) -
-                               inches(a.value("fo:margin-bottom")));
-                return;
+            if (reader.readNext() != QXmlStreamReader::StartElement) {
+                continue;
+            }
+            const auto a = reader.attributes();
+            const auto name = reader.qualifiedName();
+            if (name == QLatin1String("style:page-layout")) {
+                layout = a.value("style:name").toString();
+            } else if (name == QLatin1String("style:page-layout-properties")) {
+                PageStyle& page = layouts[layout];
+                page.paper =
+                    QSizeF(inches(a.value("fo:page-width")), inches(a.value("fo:page-height")));
+                page.orientation = a.value("style:print-orientation").toString();
+                for (const char* side : {"top", "bottom", "left", "right"}) {
+                    page.margins.append(inches(a.value(QStringLiteral("fo:margin-") + side)));
+                }
+            } else if (name == QLatin1String("style:master-page")) {
+                master = a.value("style:name").toString();
+                pageStyles.insert(master,
+                                  layouts.value(a.value("style:page-layout-name").toString()));
+            } else if (name == QLatin1String("style:header")) {
+                pageStyles[master].header =
+                    reader.readElementText(QXmlStreamReader::IncludeChildElements);
             }
         }
+        textArea = pageStyles.value(QStringLiteral("Standard")).textArea();
     }
 };
 
@@ -330,6 +375,140 @@ private slots:
         const QString pdf = m_dir.filePath(name + ".pdf");
         QCOMPARE(runInProcess(args(options, pdf)).status, 0);
         QCOMPARE(pdfPages(pdf), pages);
+    }
+
+    void pageSetup_eachPictureOnAPageOfItsStyle_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QSizeF>("paper"); // upright, in millimetres
+        QTest::addColumn<double>("margin");
+        QTest::addColumn<QString>("turn"); // "auto", or the orientation of every page
+        QTest::newRow("a5, auto, 15 mm, fit")
+            << QStringList{"--paper", "a5", "--orientation", "auto", "--margin", "15", "--fit"}
+            << QSizeF(148, 210) << 15.0 << "auto";
+        QTest::newRow("letter landscape, 20 mm")
+            << QStringList{"--paper", "letter", "--orientation", "landscape", "--margin", "20"}
+            << QSizeF(215.9, 279.4) << 20.0 << "landscape";
+        QTest::newRow("custom wide paper as given, captions")
+            << QStringList{"--paper", "250x120mm", "--margin", "10", "--caption", "name"}
+            << QSizeF(120, 250) << 10.0 << "landscape";
+    }
+
+    void pageSetup_eachPictureOnAPageOfItsStyle() {
+        QFETCH(QStringList, options);
+        QFETCH(QSizeF, paper);
+        QFETCH(double, margin);
+        QFETCH(QString, turn);
+        const QString name =
+            QStringLiteral("page-%1").arg(QTest::currentDataTag()).replace(' ', '_');
+        const QString out = m_dir.filePath(name + ".odt");
+        const BatchOutcome outcome = runInProcess(args(options, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.pictures.size(), 6);
+        QCOMPARE(album.pages, 6);
+        QStringList orientations;
+        for (int i = 0; i < album.pictures.size(); ++i) {
+            const Album::Picture& picture = album.pictures.at(i);
+            const Album::PageStyle page = album.pageStyles.value(picture.pageStyle);
+            const bool wide = m_pixels.at(i).width() > m_pixels.at(i).height();
+            const QString expected = turn != QLatin1String("auto") ? turn
+                                     : wide                        ? QStringLiteral("landscape")
+                                                                   : QStringLiteral("portrait");
+            const QSizeF upright = paper / 25.4;
+            const QString where = QStringLiteral("picture %1 on %2: %3 x %4 in")
+                                      .arg(i + 1)
+                                      .arg(picture.pageStyle)
+                                      .arg(picture.size.width())
+                                      .arg(picture.size.height());
+            QVERIFY2(page.orientation == expected, qPrintable(where + " " + page.orientation));
+            const QSizeF shown =
+                expected == QLatin1String("landscape") ? upright.transposed() : upright;
+            QVERIFY2(std::abs(page.paper.width() - shown.width()) < 0.01 &&
+                         std::abs(page.paper.height() - shown.height()) < 0.01,
+                     qPrintable(where));
+            for (const double side : page.margins) {
+                QVERIFY2(std::abs(side - margin / 25.4) < 0.01, qPrintable(where));
+            }
+            const QSizeF area = page.textArea();
+            QVERIFY2(picture.size.width() <= area.width() + 0.01 &&
+                         picture.size.height() <= area.height() + 0.01,
+                     qPrintable(where));
+            if (options.contains(QStringLiteral("--fit"))) {
+                QVERIFY2(picture.size.width() >= area.width() - 0.25 ||
+                             picture.size.height() >= area.height() - 0.25,
+                         qPrintable(where));
+            }
+            orientations.append(expected);
+        }
+        // Word keeps the sizes, a section for each run of pages that stand alike.
+        const QString docx = m_dir.filePath(name + ".docx");
+        QCOMPARE(runInProcess(args(options, docx)).status, 0);
+        const QString xml =
+            QString::fromUtf8(commandOutput("unzip", {"-p", docx, "word/document.xml"}));
+        QStringList sections;
+        const QRegularExpression pgSz(
+            QStringLiteral("<w:pgSz( w:orient=\"landscape\")? w:w=\"(\\d+)\" w:h=\"(\\d+)\""));
+        for (auto match = pgSz.globalMatch(xml); match.hasNext();) {
+            const auto size = match.next();
+            const bool landscape = !size.captured(1).isEmpty();
+            QCOMPARE(landscape, size.captured(2).toInt() > size.captured(3).toInt());
+            QCOMPARE(std::min(size.captured(2).toInt(), size.captured(3).toInt()),
+                     int(std::lround(paper.width() / 25.4 * 1440)));
+            const QString section = landscape ? "landscape" : "portrait";
+            if (sections.isEmpty() || sections.last() != section) {
+                sections.append(section);
+            }
+        }
+        orientations.erase(std::unique(orientations.begin(), orientations.end()),
+                           orientations.end());
+        QCOMPARE(sections, orientations);
+    }
+
+    void template_headerOnEveryPageCaptionsInItsStyle() {
+        const QString letterhead = m_dir.filePath(QStringLiteral("letterhead.ott"));
+        QVERIFY(writeTextTemplate(letterhead, "Template body text", "Grove Letterhead", 20));
+        const QByteArray before = fileBytes(letterhead);
+        const QStringList options{"--template",    letterhead, "--caption", "stem",
+                                  "--orientation", "auto",     "--fit"};
+        const QString out = m_dir.filePath(QStringLiteral("letterhead.odt"));
+        const BatchOutcome outcome = runInProcess(args(options, out));
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        QCOMPARE(album.pictures.size(), 6);
+        QCOMPARE(album.captionParagraphs.size(), 6);
+        QCOMPARE(album.pageStyles.value("Standard").header, QStringLiteral("Grove Letterhead"));
+        QCOMPARE(album.pageStyles.value("Landscape").header, QStringLiteral("Grove Letterhead"));
+        const QString content =
+            QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"}));
+        QVERIFY(content.indexOf("Template body text") < content.indexOf("<draw:frame"));
+        const QString styles = QString::fromUtf8(commandOutput("unzip", {"-p", out, "styles.xml"}));
+        QVERIFY2(QRegularExpression("style:name=\"Caption\"[^>]*>(<[^>]*>)*?<style:text-properties["
+                                    "^>]*fo:font-size=\"20pt\"")
+                     .match(styles)
+                     .hasMatch(),
+                 qPrintable(styles.left(4000)));
+        QCOMPARE(fileBytes(letterhead), before);
+
+        const QString pdf = m_dir.filePath(QStringLiteral("letterhead.pdf"));
+        QCOMPARE(runInProcess(args(options, pdf)).status, 0);
+        const int pages = pdfPages(pdf);
+        QCOMPARE(pages, album.pages);
+        for (int page = 1; page <= pages; ++page) {
+            const QString text = QString::fromUtf8(commandOutput(
+                "pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"}));
+            QVERIFY2(text.contains("Grove Letterhead"), qPrintable(QString::number(page)));
+        }
+
+        // One that is no document stops the run before any picture, without OUT.
+        const QString broken = m_dir.filePath(QStringLiteral("broken.ott"));
+        QVERIFY(writeBytes(broken, "plain text, no template\n"));
+        const QString none = m_dir.filePath(QStringLiteral("broken.odt"));
+        const BatchOutcome refused = runInProcess(args({"--template", broken}, none));
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains("The template " + broken + " cannot be opened"),
+                 qPrintable(refused.err));
+        QVERIFY(!refused.err.contains("Processing"));
+        QVERIFY(!QFileInfo::exists(none));
     }
 
 private:

@@ -4,13 +4,21 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 // The small modal dialog behind "Document Options...": the caption under each picture, the
-// pictures per page and fitting each picture to the page. It opens showing a layout and
-// hands back the one its controls show; storing it is the caller's business.
+// pictures per page, fitting each picture to the page, and the page setup (paper, how the
+// pages stand, the margins and a template). It opens showing a layout and hands back the one
+// its controls show; storing it is the caller's business. OK is refused, with the reason shown
+// in the dialog, while the page setup cannot be used with the pictures per page.
 class DocumentOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -21,14 +29,45 @@ public:
     // Sets every control to show `shown`.
     void showAlbumLayout(const AlbumLayout& shown);
 
+    // What "Choose..." asks for the template: a path, or "" when the user chose none. The
+    // default is the desktop's file dialog.
+    void setTemplateChooser(std::function<QString()> chooser) {
+        m_chooseTemplate = std::move(chooser);
+    }
+
     QComboBox* captionBox() const { return m_caption; }
     QComboBox* picturesPerPageBox() const { return m_picturesPerPage; }
     QCheckBox* fitToPageBox() const { return m_fitToPage; }
+    QComboBox* paperSizeBox() const { return m_paperSize; }
+    QComboBox* orientationBox() const { return m_orientation; }
+    QDoubleSpinBox* marginBox() const { return m_margin; }
+    QLineEdit* templateEdit() const { return m_template; }
+    QPushButton* templateButton() const { return m_templateButton; }
+    QPushButton* templateClear() const { return m_templateClear; }
+    QLabel* problemLabel() const { return m_problem; }
     QDialogButtonBox* buttons() const { return m_buttons; }
 
+public slots:
+    // Closes the dialog as accepted unless the page setup shown cannot be used; then the
+    // dialog stays open and says why.
+    void accept() override;
+
 private:
+    // "Each page turned to its picture" takes one picture a page: it can be chosen only while
+    // the pictures per page are 1, and gives way to the office's default when they change.
+    void updateAutoOrientation();
+    void chooseTemplate();
+
     QComboBox* m_caption = nullptr;
     QComboBox* m_picturesPerPage = nullptr;
     QCheckBox* m_fitToPage = nullptr;
+    QComboBox* m_paperSize = nullptr;
+    QComboBox* m_orientation = nullptr;
+    QDoubleSpinBox* m_margin = nullptr;
+    QLineEdit* m_template = nullptr;
+    QPushButton* m_templateButton = nullptr;
+    QPushButton* m_templateClear = nullptr;
+    QLabel* m_problem = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
+    std::function<QString()> m_chooseTemplate;
 };

@@ -12,14 +12,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 
 #include <memory>
+#include <utility>
 
 Q_DECLARE_METATYPE(AlbumLayout)
+Q_DECLARE_METATYPE(PageSetup)
 
 namespace {
 
@@ -148,7 +152,8 @@ private slots:
     void options_okStoresTheConfirmedLayoutAndKeepsTheOtherSettings() {
         QVERIFY(writeStore("[Lumigrove]\nExtension=png\nLastFolder=/home/u/Holiday 2024\n"
                            "Caption=stem\nPicturesPerPage=4\nFitToPage=yes\n"));
-        const AlbumLayout chosen = layoutOf(CaptionKind::Name, 2, false);
+        const PageSetup page{QSize(20000, 30000), PageOrientation::Landscape, 1250, "/t/a b.ott"};
+        const AlbumLayout chosen{CaptionKind::Name, 2, false, page};
         h().ui.optionsAnswers = {chosen};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 1);
@@ -156,9 +161,11 @@ private slots:
 
         // Stored in the words a person would write, under the program's section.
         const QStringList lines = storeLines();
-        QVERIFY2(lines.contains(QStringLiteral("Caption=name")), qPrintable(lines.join('|')));
-        QVERIFY2(lines.contains(QStringLiteral("PicturesPerPage=2")), qPrintable(lines.join('|')));
-        QVERIFY2(lines.contains(QStringLiteral("FitToPage=false")), qPrintable(lines.join('|')));
+        for (const char* line :
+             {"Caption=name", "PicturesPerPage=2", "FitToPage=false", "PaperSize=200x300mm",
+              "Orientation=landscape", "PageMargin=12.5", "Template=/t/a b.ott"}) {
+            QVERIFY2(lines.contains(QLatin1String(line)), qPrintable(lines.join('|')));
+        }
         QVERIFY(albumLayoutFromSettings() == chosen);
         QCOMPARE(GetSetting(Setting::Extension), QStringLiteral("png"));
         QCOMPARE(GetSetting(Setting::LastFolder), QStringLiteral("/home/u/Holiday 2024"));
@@ -288,6 +295,14 @@ private slots:
                                  << "4";
         QTest::newRow("none, 4, fit") << layoutOf(CaptionKind::None, 4, true) << "None"
                                       << "4";
+        QTest::newRow("a5, landscape, 0 mm, template")
+            << AlbumLayout{.page = {QSize(14800, 21000), PageOrientation::Landscape, 0, "/t/x.odt"}}
+            << "None"
+            << "1";
+        // A paper of its own size and a margin in hundredths of a millimetre come back unchanged.
+        QTest::newRow("own paper, turned, 12.25 mm")
+            << AlbumLayout{.page = {QSize(20000, 30050), PageOrientation::Auto, 1225, ""}} << "None"
+            << "1";
     }
 
     void dialog_showsTheLayoutItOpensOn() {
@@ -303,6 +318,52 @@ private slots:
         QCOMPARE(dialog.picturesPerPageBox()->currentText(), perPage);
         QCOMPARE(dialog.fitToPageBox()->isChecked(), layout.fitToPage);
         QVERIFY(dialog.albumLayout() == layout);
+    }
+
+    void dialog_pagesTurnedToTheirPictureTakeOnePerPage() {
+        DocumentOptionsDialog dialog(AlbumLayout{.page = {{}, PageOrientation::Auto, {}, ""}});
+        const QModelIndex autoEntry = dialog.orientationBox()->model()->index(3, 0);
+        dialog.picturesPerPageBox()->setCurrentIndex(1);
+        QCOMPARE(dialog.orientationBox()->currentText(), QStringLiteral("Office default"));
+        QVERIFY(!autoEntry.flags().testFlag(Qt::ItemIsEnabled));
+        dialog.picturesPerPageBox()->setCurrentIndex(0);
+        QVERIFY(autoEntry.flags().testFlag(Qt::ItemIsEnabled));
+    }
+
+    void dialog_okIsRefusedWhileTheMarginsLeaveNoRoom_data() {
+        QTest::addColumn<PageSetup>("page");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("a5, 69 mm") << PageSetup{QSize(14800, 21000), {}, 6900, ""} << true;
+        QTest::newRow("a5, 70 mm") << PageSetup{QSize(14800, 21000), {}, 7000, ""} << false;
+        QTest::newRow("office paper, 100.5 mm") << PageSetup{{}, {}, 10050, ""} << false;
+    }
+
+    void dialog_okIsRefusedWhileTheMarginsLeaveNoRoom() {
+        QFETCH(PageSetup, page);
+        QFETCH(bool, accepted);
+        DocumentOptionsDialog dialog(AlbumLayout{.page = page});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+        QCOMPARE(dialog.problemLabel()->isVisible() && !dialog.problemLabel()->text().isEmpty(),
+                 !accepted);
+        // Without margins of its own the refusal goes, and OK accepts.
+        dialog.marginBox()->setValue(dialog.marginBox()->minimum());
+        QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QVERIFY(dialog.result() == QDialog::Accepted && !dialog.problemLabel()->isVisible());
+    }
+
+    void dialog_templateIsChosenOrCleared() {
+        DocumentOptionsDialog dialog(AlbumLayout{});
+        QString answer = QStringLiteral("/t/a b.ott");
+        dialog.setTemplateChooser([&] { return std::exchange(answer, QString()); });
+        QTest::mouseClick(dialog.templateButton(), Qt::LeftButton);
+        // The file dialog cancelled the second time: the template stays.
+        QTest::mouseClick(dialog.templateButton(), Qt::LeftButton);
+        QCOMPARE(dialog.albumLayout().page.templatePath, QStringLiteral("/t/a b.ott"));
+        QTest::mouseClick(dialog.templateClear(), Qt::LeftButton);
+        QVERIFY(dialog.albumLayout() == AlbumLayout());
     }
 
     void dialog_givesBackWhatTheUserSetAndOkOrCancel() {
@@ -385,6 +446,9 @@ private slots:
                                     dialog.fitToPageBox(),
                                     dialog.buttons()->button(QDialogButtonBox::Ok),
                                     dialog.buttons()->button(QDialogButtonBox::Cancel)};
+        controls +=
+            QList<QWidget*>{dialog.paperSizeBox(), dialog.orientationBox(), dialog.marginBox(),
+                            dialog.templateEdit(), dialog.templateButton(), dialog.templateClear()};
         for (QWidget* control : controls) {
             const QRect inDialog(control->mapTo(&dialog, QPoint(0, 0)), control->size());
             QVERIFY2(dialog.rect().contains(inDialog), qPrintable(control->objectName()));

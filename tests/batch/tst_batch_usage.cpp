@@ -92,6 +92,25 @@ private slots:
             << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";
         QTest::newRow("timeout not positive")
             << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
+        QTest::newRow("unknown paper")
+            << QStringList{"--paper", "b9", "-o", out, "x"} << "--paper needs a4, a5,";
+        QTest::newRow("paper without unit")
+            << QStringList{"--paper", "200x300", "-o", out, "x"} << "not \"200x300\"";
+        QTest::newRow("negative margin")
+            << QStringList{"--margin", "-3", "-o", out, "x"} << "--margin needs a number";
+        QTest::newRow("margin leaves no room")
+            << QStringList{"--paper", "a5", "--margin", "70", "-o", out, "x"}
+            << "margins of 70 mm leave less than 10 mm of the a5 paper";
+        QTest::newRow("unknown orientation")
+            << QStringList{"--orientation", "up", "-o", out, "x"} << "not \"up\"";
+        QTest::newRow("auto with 4 per page")
+            << QStringList{"--orientation", "auto", "--per-page", "4", "-o", out, "x"}
+            << "take one picture a page, not 4";
+        QTest::newRow("template not .ott or .odt")
+            << QStringList{"--template", "a.docx", "-o", out, "x"} << "not \"a.docx\"";
+        QTest::newRow("template missing")
+            << QStringList{"--template", "/nonexistent/a.ott", "-o", out, "x"}
+            << "/nonexistent/a.ott: the template does not exist";
         QTest::newRow("output folder missing")
             << QStringList{"-o", "/nonexistent/folder/out.odt", "/tmp"} << "does not exist";
         QTest::newRow("output is a folder")

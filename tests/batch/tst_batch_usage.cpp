@@ -94,8 +94,6 @@ private slots:
             << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
         QTest::newRow("unknown paper")
             << QStringList{"--paper", "b9", "-o", out, "x"} << "--paper needs a4, a5,";
-        QTest::newRow("paper without unit")
-            << QStringList{"--paper", "200x300", "-o", out, "x"} << "not \"200x300\"";
         QTest::newRow("negative margin")
             << QStringList{"--margin", "-3", "-o", out, "x"} << "--margin needs a number";
         QTest::newRow("margin leaves no room")

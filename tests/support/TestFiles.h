@@ -81,55 +81,43 @@ inline bool writePicture(const QString& path, int shade, QSize pixels = {}) {
            writeBytes(path, bytes);
 }
 
-// Writes a text template (.ott) as a person's letterhead would be: one paragraph of body
-// text, `header` in the header of its one page style (A4, 2 cm margins), and a "Caption"
-// paragraph style of `captionPoints`. Zipped by python3, which the tests have anyway.
+// Writes a text template (.ott) as a person's letterhead would be: `bodyText` in its body,
+// `header` in the header of its one page style (A4, 2 cm margins), and a "Caption" paragraph
+// style of `captionPoints`. Zipped by python3, which the tests have anyway.
 inline bool writeTextTemplate(const QString& path, const QString& bodyText, const QString& header,
                               int captionPoints) {
     const QString ns =
-        QStringLiteral("xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-                       "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
-                       "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-                       "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
-                       "office:version=\"1.3\"");
-    const QString styles =
-        QStringLiteral(
-            "<office:document-styles %1><office:styles>"
-            "<style:style style:name=\"Standard\" style:family=\"paragraph\"/>"
-            "<style:style style:name=\"Caption\" style:family=\"paragraph\" "
-            "style:parent-style-name=\"Standard\"><style:text-properties fo:font-size=\"%2pt\"/>"
-            "</style:style></office:styles><office:automatic-styles>"
-            "<style:page-layout style:name=\"pm1\"><style:page-layout-properties "
-            "fo:page-width=\"21cm\" fo:page-height=\"29.7cm\" fo:margin-top=\"2cm\" "
-            "fo:margin-bottom=\"2cm\" fo:margin-left=\"2cm\" fo:margin-right=\"2cm\"/>"
-            "<style:header-style><style:header-footer-properties fo:min-height=\"0cm\" "
-            "fo:margin-bottom=\"0.5cm\"/></style:header-style></style:page-layout>"
-            "</office:automatic-styles><office:master-styles><style:master-page "
-            "style:name=\"Standard\" style:page-layout-name=\"pm1\"><style:header>"
-            "<text:p text:style-name=\"Standard\">%3</text:p></style:header></style:master-page>"
-            "</office:master-styles></office:document-styles>")
-            .arg(ns)
-            .arg(captionPoints)
-            .arg(header.toHtmlEscaped());
-    const QString content = QStringLiteral("<office:document-content %1><office:body><office:text>"
-                                           "<text:p text:style-name=\"Standard\">%2</text:p>"
-                                           "</office:text></office:body></office:document-content>")
-                                .arg(ns, bodyText.toHtmlEscaped());
-    const QString script = QStringLiteral(
-        "import sys, zipfile\n"
-        "kind = 'application/vnd.oasis.opendocument.text-template'\n"
-        "manifest = ('<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:'\n"
-        "  'xmlns:manifest:1.0\" manifest:version=\"1.3\"><manifest:file-entry '\n"
-        "  'manifest:full-path=\"/\" manifest:media-type=\"' + kind + '\"/>'\n"
-        "  + ''.join('<manifest:file-entry manifest:full-path=\"%s\" manifest:media-type='\n"
-        "  '\"text/xml\"/>' % n for n in ('content.xml', 'styles.xml')) + '</manifest:manifest>')\n"
-        "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-        "    z.writestr(zipfile.ZipInfo('mimetype'), kind)\n"
-        "    z.writestr('META-INF/manifest.xml', manifest, zipfile.ZIP_DEFLATED)\n"
-        "    z.writestr('content.xml', sys.argv[2], zipfile.ZIP_DEFLATED)\n"
-        "    z.writestr('styles.xml', sys.argv[3], zipfile.ZIP_DEFLATED)\n");
+        QStringLiteral(R"(xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" )"
+                       R"(xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" )"
+                       R"(xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" )"
+                       R"(xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")");
+    const QString styles = QStringLiteral(
+        R"(<office:document-styles %1><office:styles><style:style style:name="Caption" )"
+        R"(style:family="paragraph"><style:text-properties fo:font-size="%2pt"/></style:style>)"
+        R"(</office:styles><office:automatic-styles><style:page-layout style:name="pm1">)"
+        R"(<style:page-layout-properties fo:page-width="21cm" fo:page-height="29.7cm" )"
+        R"(fo:margin-top="2cm" fo:margin-bottom="2cm" fo:margin-left="2cm" fo:margin-right="2cm"/>)"
+        R"(</style:page-layout></office:automatic-styles><office:master-styles><style:master-page )"
+        R"(style:name="Standard" style:page-layout-name="pm1"><style:header><text:p>%3</text:p>)"
+        R"(</style:header></style:master-page></office:master-styles></office:document-styles>)");
+    const QString content = QStringLiteral(
+        R"(<office:document-content %1><office:body><office:text><text:p>%2</text:p>)"
+        R"(</office:text></office:body></office:document-content>)");
+    const char* script = R"(import sys, zipfile
+kind = 'application/vnd.oasis.opendocument.text-template'
+entry = '<manifest:file-entry manifest:full-path="%s" manifest:media-type="%s"/>'
+with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr(zipfile.ZipInfo('mimetype'), kind)
+    z.writestr('META-INF/manifest.xml', '<manifest:manifest xmlns:manifest="urn:oasis:names:tc:'
+               'opendocument:xmlns:manifest:1.0">' + entry % ('/', kind) + entry % ('content.xml',
+               'text/xml') + entry % ('styles.xml', 'text/xml') + '</manifest:manifest>')
+    z.writestr('content.xml', sys.argv[2])
+    z.writestr('styles.xml', sys.argv[3])
+)";
     QProcess python;
-    python.start(QStringLiteral("python3"), {"-c", script, path, content, styles});
+    python.start(QStringLiteral("python3"),
+                 {"-c", script, path, content.arg(ns, bodyText.toHtmlEscaped()),
+                  styles.arg(ns).arg(captionPoints).arg(header.toHtmlEscaped())});
     return python.waitForFinished(30000) && python.exitStatus() == QProcess::NormalExit &&
            python.exitCode() == 0;
 }

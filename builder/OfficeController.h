@@ -50,6 +50,8 @@ public:
     virtual QSize pageTextArea(const QString& styleName) = 0;
     // The (programmatic) name of the page style of the page the view's cursor is on.
     virtual QString cursorPageStyle() = 0;
+    // The page style that the pages after one in `styleName` take (itself, for most).
+    virtual QString nextPageStyle(const QString& styleName) = 0;
     virtual void changePageStyle(const PageStyleChange& change) = 0;
     // The paragraph at the view's cursor starts a page in the page style `styleName`; the
     // first paragraph of the document sets the first page's style without a break.

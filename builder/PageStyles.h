@@ -33,6 +33,8 @@ public:
 private:
     const PageSetup m_setup;
     OfficeController& m_controller;
+    // The style of the page the pictures start on, and of the pages after it.
+    QString m_first;
     QString m_base;
     QString m_current;
 };

@@ -84,6 +84,10 @@ public:
         m_office.enter(QStringLiteral("controller.cursorPageStyle"));
         return QStringLiteral("Standard");
     }
+    QString nextPageStyle(const QString& styleName) override {
+        m_office.enter(QStringLiteral("controller.nextPageStyle"), styleName);
+        return styleName;
+    }
     void changePageStyle(const PageStyleChange& change) override {
         m_office.enter(QStringLiteral("controller.changePageStyle"), change.name);
         // A Letter page with 2 cm margins, unless told otherwise.

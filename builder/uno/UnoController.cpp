@@ -197,6 +197,15 @@ QString UnoController::cursorPageStyle() {
     });
 }
 
+QString UnoController::nextPageStyle(const QString& styleName) {
+    return m_link->call([&] {
+        rtl::OUString next;
+        documentStyle("PageStyles", toOUString(styleName))->getPropertyValue("FollowStyle") >>=
+            next;
+        return next.isEmpty() ? styleName : fromOUString(next);
+    });
+}
+
 void UnoController::changePageStyle(const PageStyleChange& change) {
     m_link->call([&] {
         const css::uno::Reference<css::frame::XModel> model = m_controller->getModel();

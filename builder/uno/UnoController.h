@@ -26,6 +26,7 @@ public:
     void setSelectedPictureSize(const QSize& size) override;
     QSize pageTextArea(const QString& styleName) override;
     QString cursorPageStyle() override;
+    QString nextPageStyle(const QString& styleName) override;
     void changePageStyle(const PageStyleChange& change) override;
     void setCursorPageStyle(const QString& styleName) override;
     void startParagraphAtEnd() override;

@@ -21,12 +21,13 @@ constexpr std::array<NamedPaper, 4> kNamedPapers{{
 }};
 
 // A length of `text` millimetres from `low` to `high`, in hundredths of a millimetre.
-std::optional<int> millimetres(const QString& text, double low, double high) {
-    static const QRegularExpression number(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+// A decimal comma ("12,5"), as many people write it, counts as the point.
+std::optional<int> millimetres(QString text, double low, double high) {
+    static const QRegularExpression number(QStringLiteral("^[0-9]+([.,][0-9]+)?$"));
     if (!number.match(text).hasMatch()) {
         return std::nullopt;
     }
-    const double mm = text.toDouble();
+    const double mm = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
     if (mm < low || mm > high) {
         return std::nullopt;
     }
@@ -51,7 +52,7 @@ std::optional<QSize> paperSizeFromText(const QString& text) {
             return paper.size;
         }
     }
-    static const QRegularExpression custom(QStringLiteral("^([0-9.]+)x([0-9.]+)mm$"));
+    static const QRegularExpression custom(QStringLiteral("^([0-9.,]+)x([0-9.,]+)mm$"));
     const QRegularExpressionMatch match = custom.match(word);
     if (!match.hasMatch()) {
         return std::nullopt;

@@ -30,7 +30,7 @@ struct PageSetup {
 inline constexpr int kMinimumTextArea = 1000;
 
 // "a4", "a5", "letter", "legal" (in any letter case) or "WIDTHxHEIGHTmm" with widths from 10
-// to 3000 mm ("210x297mm", "215.9x279.4mm"); anything else is no paper.
+// to 3000 mm ("210x297mm", "215.9x279.4mm", "215,9x279,4mm"); anything else is no paper.
 std::optional<QSize> paperSizeFromText(const QString& text);
 // The paper's name when it has one, else "WIDTHxHEIGHTmm".
 QString paperSizeText(const QSize& paper);
@@ -39,8 +39,8 @@ QString paperSizeText(const QSize& paper);
 std::optional<PageOrientation> pageOrientationFromText(const QString& text);
 QString pageOrientationText(PageOrientation orientation);
 
-// A number of millimetres from 0 to 1000, decimals allowed ("12.5"), in hundredths of a
-// millimetre.
+// A number of millimetres from 0 to 1000, decimals allowed ("12.5" or "12,5"), in hundredths
+// of a millimetre.
 std::optional<int> marginFromText(const QString& text);
 QString marginText(int margin);
 

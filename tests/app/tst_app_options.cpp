@@ -125,6 +125,21 @@ private slots:
         QTest::newRow("unknown words: every default")
             << QByteArray("[Lumigrove]\nCaption=title\nPicturesPerPage=four\nFitToPage=maybe\n")
             << AlbumLayout();
+        QTest::newRow("page setup as typed, decimal comma")
+            << QByteArray("[Lumigrove]\nPaperSize= A5 \nOrientation=Landscape\nPageMargin=12,5\n"
+                          "Template=/home/u/Vorlagen/brief.ott\n")
+            << AlbumLayout{.page = {QSize(14800, 21000), PageOrientation::Landscape, 1250,
+                                    "/home/u/Vorlagen/brief.ott"}};
+        QTest::newRow("paper of its own, auto")
+            << QByteArray("[Lumigrove]\nPaperSize=215.9x100mm\nOrientation=auto\nPageMargin=0\n")
+            << AlbumLayout{.page = {QSize(21590, 10000), PageOrientation::Auto, 0, ""}};
+        QTest::newRow("unknown page words: every default")
+            << QByteArray("[Lumigrove]\nPaperSize=b9\nOrientation=up\nPageMargin=wide\n")
+            << AlbumLayout();
+        QTest::newRow("no room, auto with 2 a page: defaults")
+            << QByteArray("[Lumigrove]\nPicturesPerPage=2\nPaperSize=a5\nOrientation=auto\n"
+                          "PageMargin=70\n")
+            << AlbumLayout{.picturesPerPage = 2, .page = {QSize(14800, 21000), {}, {}, ""}};
         QTest::newRow("only the program's own section counts")
             << QByteArray("[Other]\nCaption=stem\nFitToPage=true\n[Lumigrove]\nPicturesPerPage=2\n")
             << layoutOf(CaptionKind::None, 2, false);

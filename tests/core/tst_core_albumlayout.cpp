@@ -88,34 +88,6 @@ private slots:
         QVERIFY(albumLayoutFromSettings() == stored);
         QCOMPARE(GetSetting(Setting::FitToPage), QStringLiteral("true"));
     }
-
-    void pageSettings_readAsAPersonWritesThem_data() {
-        QTest::addColumn<QStringList>("written"); // PaperSize, Orientation, PageMargin, per page
-        QTest::addColumn<QString>("read");        // the same, as read back
-        QTest::newRow("as typed") << QStringList{" A5 ", "Landscape", "12.5", "1"}
-                                  << "a5 landscape 12.5";
-        QTest::newRow("paper of its own")
-            << QStringList{"215.9x100mm", "auto", "0", "1"} << "215.9x100mm auto 0";
-        QTest::newRow("unreadable words") << QStringList{"b9", "up", "12,5", "1"} << "  ";
-        QTest::newRow("margins leave no room") << QStringList{"a5", "", "70", "1"} << "a5  ";
-        QTest::newRow("auto with 2 per page") << QStringList{"", "auto", "", "2"} << "  ";
-    }
-
-    void pageSettings_readAsAPersonWritesThem() {
-        QFETCH(QStringList, written);
-        QFETCH(QString, read);
-        SaveSetting(Setting::PaperSize, written.at(0));
-        SaveSetting(Setting::Orientation, written.at(1));
-        SaveSetting(Setting::PageMargin, written.at(2));
-        SaveSetting(Setting::PicturesPerPage, written.at(3));
-        const AlbumLayout layout = albumLayoutFromSettings();
-        saveAlbumLayout(layout);
-        QCOMPARE(QStringList({GetSetting(Setting::PaperSize), GetSetting(Setting::Orientation),
-                              GetSetting(Setting::PageMargin)})
-                     .join(' '),
-                 read);
-        QVERIFY(albumLayoutFromSettings() == layout);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAlbumLayout)

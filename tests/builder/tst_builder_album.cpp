@@ -260,6 +260,29 @@ private slots:
         }
         QCOMPARE(album.host.messages, QStringList{"Done."});
     }
+
+    void pageSetup_aStepThatFailsStopsBeforeAnyPicture_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("line");
+        QTest::newRow("the template's end") << "controller.startParagraphAtEnd" << 186;
+        QTest::newRow("the page styles") << "controller.changePageStyle" << 188;
+        QTest::newRow("the picture anchor") << "controller.anchorPicturesAsCharacters" << 192;
+    }
+
+    void pageSetup_aStepThatFailsStopsBeforeAnyPicture() {
+        QFETCH(QString, failing);
+        QFETCH(int, line);
+        RecordedRun album(pictures(2));
+        album.office.failingMember = failing;
+        AlbumLayout layout;
+        layout.page = {QSize(14800, 21000), PageOrientation::Auto, 1500, "/t/letterhead.ott"};
+        album.run(0, layout);
+        QCOMPARE(album.host.reporter.reports.size(), 1);
+        QCOMPARE(album.host.reporter.reports.first().line, line);
+        QCOMPARE(album.callsOf(QStringLiteral(".uno:InsertGraphic")), 0);
+        QVERIFY(!album.completed);
+        QVERIFY(!album.host.messages.contains(QStringLiteral("Done.")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAlbum)

@@ -338,6 +338,9 @@ void TestOfficeE2E::link_callInsideACall_outerLimitHoldsAfterIt() {
             link->callWithin(60000, [] {});
             // The office stops after the inner call: the outer call's limit must still hold.
             ::kill(office, SIGSTOP);
+            // The call goes out only once the office is seen stopped: on a loaded machine the
+            // stop may take effect after the office has read its next request.
+            waitUntilStopped(office, 2000);
             elapsed.start();
             css::frame::Desktop::create(link->context())->getComponents();
         });

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QSize>
+#include <QThread>
 #include <QtDebug>
 
 #include <fcntl.h>
@@ -79,6 +80,18 @@ inline bool writePicture(const QString& path, int shade, QSize pixels = {}) {
     const QByteArray bytes = pictureBytes(shade, pixels, QFileInfo(path).suffix().toLatin1());
     return !bytes.isEmpty() && QDir().mkpath(QFileInfo(path).absolutePath()) &&
            writeBytes(path, bytes);
+}
+
+// Waits up to `ms` until the process shows as stopped (state T in /proc) after a SIGSTOP.
+inline bool waitUntilStopped(pid_t pid, int ms) {
+    for (int waited = 0; waited < ms; ++waited) {
+        const QByteArray stat = fileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.mid(stat.lastIndexOf(')') + 2, 1) == "T") {
+            return true;
+        }
+        QThread::msleep(1);
+    }
+    return false;
 }
 
 // Writes a text template (.ott) as a person's letterhead would be: `bodyText` in its body,

@@ -4,14 +4,6 @@
 #include "builder/OfficeDocument.h"
 #include "core/AppError.h"
 
-namespace {
-
-bool officeLost(const AppError& e) {
-    return e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut;
-}
-
-} // namespace
-
 ControllerLock::ControllerLock(OfficeDocument& document, bool allowed, const bool& officeGone)
     : m_document(document), m_officeGone(officeGone), m_allowed(allowed) {}
 
@@ -32,7 +24,7 @@ void ControllerLock::take() {
         m_wasHeld = true;
     } catch (const AppError& e) {
         m_allowed = false;
-        if (officeLost(e)) {
+        if (OfficeError::endsSession(e.number())) {
             throw;
         }
     } catch (...) {
@@ -51,7 +43,7 @@ void ControllerLock::release(int timeLimitMs) {
     try {
         m_document.unlockControllers(timeLimitMs);
     } catch (const AppError& e) {
-        if (officeLost(e)) {
+        if (OfficeError::endsSession(e.number())) {
             throw;
         }
     } catch (...) {

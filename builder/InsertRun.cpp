@@ -130,7 +130,7 @@ std::unique_ptr<OfficeDocument> InsertRun::newDocument() {
         return m_desktop->loadComponentFromURL(PictureFileUrl(templatePath),
                                                QStringLiteral("_blank"), 0, args);
     } catch (const AppError& e) {
-        if (e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut) {
+        if (OfficeError::endsSession(e.number())) {
             throw;
         }
         throw AppError(QStringLiteral("The template %1 cannot be opened: %2")
@@ -372,7 +372,7 @@ void InsertRun::officeCall(const std::function<void()>& call) {
     try {
         call();
     } catch (const AppError& e) {
-        if (e.number() == OfficeError::Disconnected || e.number() == OfficeError::TimedOut) {
+        if (OfficeError::endsSession(e.number())) {
             m_officeGone = true;
         }
         throw;

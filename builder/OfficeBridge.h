@@ -20,6 +20,10 @@ inline constexpr int TimedOut = 463;
 inline constexpr int NotListening = 464;
 // The office program was found but did not start; the description says why.
 inline constexpr int StartFailed = 465;
+// True for the numbers after which the session is lost: every later call fails too.
+inline constexpr bool endsSession(int number) {
+    return number == Disconnected || number == TimedOut;
+}
 } // namespace OfficeError
 
 // The entry point to the office suite: creates "the service manager", a session with a

@@ -18,7 +18,7 @@ if wished). The window leaves the document open in Writer for editing;
 lumigrove-batch builds the same document from the command line and stores it
 as ODT, DOCX or PDF.]=])
 
-set(LUMIGROVE_PACKAGE_MAINTAINER "Lumigrove maintainers <maintainers@lumigrove.invalid>"
+set(LUMIGROVE_PACKAGE_MAINTAINER "Lumigrove developers <lumigrove@example.org>"
     CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${LUMIGROVE_PACKAGE_MAINTAINER})

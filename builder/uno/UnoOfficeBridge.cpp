@@ -19,6 +19,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 
@@ -195,6 +196,7 @@ void UnoOfficeBridge::startOffice() {
     }
     if (!m_profileFolder.isEmpty()) {
         arguments << QStringLiteral("-env:UserInstallation=") + PictureFileUrl(m_profileFolder);
+        markExtensionsSynced(m_profileFolder, QFileInfo(program).path());
     }
     // The office runs in a session of its own: it outlives this program (the document it
     // builds stays open for the user), a Ctrl+C in the terminal does not reach it, and its

@@ -7,6 +7,7 @@
 #include <rtl/bootstrap.hxx>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -65,4 +66,32 @@ QString findOfficeProgram() {
     // usually holds a link to it.
     const QString resolved = QFileInfo(onPath).canonicalFilePath();
     return resolved.isEmpty() ? onPath : resolved;
+}
+
+// A new profile makes the office sync its bundled extensions on its first start and then
+// start itself a second time. A private profile of ours takes no extensions, so it is told
+// that the sync of this installation's build has been done; the office then starts once.
+// Where the build cannot be read, nothing is written and the office restarts as before.
+void markExtensionsSynced(const QString& profileFolder, const QString& programFolder) {
+    const QString marker = profileFolder + QStringLiteral("/user/extensions/buildid");
+    if (QFile::exists(marker)) {
+        return;
+    }
+    QFile version(programFolder + QStringLiteral("/versionrc"));
+    if (!version.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    QByteArray build;
+    while (!version.atEnd()) {
+        const QByteArray line = version.readLine().trimmed();
+        if (line.startsWith("buildid=")) {
+            build = line.mid(8);
+        }
+    }
+    QFile out(marker);
+    if (build.isEmpty() || !QDir().mkpath(QFileInfo(marker).path()) ||
+        !out.open(QIODevice::WriteOnly)) {
+        return;
+    }
+    out.write(build);
 }

@@ -11,3 +11,7 @@ css::uno::Reference<css::uno::XComponentContext> localUnoContext();
 // The office's "soffice" as the runtime finds it: in the folder named by UNO_PATH, or else
 // on PATH with its links resolved. Empty when there is none.
 QString findOfficeProgram();
+
+// Marks a new private profile's bundled extensions as synced with the installation in
+// `programFolder`, so that the office starts once on it instead of twice.
+void markExtensionsSynced(const QString& profileFolder, const QString& programFolder);

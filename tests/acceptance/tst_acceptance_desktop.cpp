@@ -4,6 +4,7 @@
 // progress in view during the run, the document in a Writer window of usable size in front
 // at the end, one sample per page in list order, no child left a zombie, and a person's own
 // office and unsaved work untouched.
+#include "builder/uno/UnoRuntime.h"
 #include "tests/acceptance/UserDocuments.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,20 +51,51 @@ template <typename Ready> bool waitFor(int ms, Ready ready) {
     return true;
 }
 
+// A display number from 100 up, drawn at random, that no lock file, socket file or abstract
+// socket on this machine uses.
+int freeDisplayNumber() {
+    QFile sockets(QStringLiteral("/proc/net/unix"));
+    const QByteArray listening =
+        sockets.open(QIODevice::ReadOnly) ? sockets.readAll() : QByteArray();
+    for (;;) {
+        const int number = 100 + static_cast<int>(QRandomGenerator::global()->bounded(800));
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
+        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)) &&
+            !QFile::exists(socket) && !listening.contains(socket.toLatin1() + '\n')) {
+            return number;
+        }
+    }
+}
+
 // An X display of its own with a window manager, and the environment of a person on it:
 // a home with no office profile yet, as on a first start.
 class Desktop {
 public:
     bool start() {
-        // The server picks a free display itself and names it once it accepts clients.
-        m_xvfb.start(QStringLiteral("Xvfb"),
-                     {"-displayfd", "1", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
-        QByteArray number;
-        waitFor(20000, [&] { return (number += m_xvfb.readAllStandardOutput()).contains('\n'); });
-        if (number.trimmed().isEmpty()) {
+        // A display of our own: one whose lock file and sockets nobody holds. An X server of
+        // another mount namespace (another /tmp) leaves no lock file here but holds the
+        // abstract socket of its display, which clients try first: such a number is passed
+        // over too. The server names the display once it accepts clients.
+        for (int tries = 0; tries < 20 && m_display.isEmpty(); ++tries) {
+            const int number = freeDisplayNumber();
+            m_xvfb.start(QStringLiteral("Xvfb"),
+                         {QStringLiteral(":%1").arg(number), "-displayfd", "1", "-screen", "0",
+                          "1600x1000x24", "-nolisten", "tcp"});
+            QByteArray said;
+            waitFor(20000, [&] {
+                said += m_xvfb.readAllStandardOutput();
+                return said.contains('\n') || m_xvfb.state() == QProcess::NotRunning;
+            });
+            if (said.trimmed() == QByteArray::number(number)) {
+                m_display = QStringLiteral(":%1").arg(number);
+            } else {
+                m_xvfb.kill();
+                m_xvfb.waitForFinished();
+            }
+        }
+        if (m_display.isEmpty()) {
             return false;
         }
-        m_display = ":" + QString::fromLatin1(number.trimmed());
         env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", m_display);
         env.insert("HOME", m_home.path());
@@ -281,8 +314,12 @@ private slots:
         QFETCH(int, signal);
         Desktop desktop;
         QVERIFY(desktop.start());
+        // Not a first start: the office's profile in this home has been set up before.
+        markExtensionsSynced(desktop.home() + "/.config/libreoffice/4",
+                             LUMIGROVE_OFFICE_PROGRAM_DIR);
         QProcess lumigrove;
         lumigrove.setProcessEnvironment(desktop.env);
+        lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
         lumigrove.start(kProgram, {});
         // The start-up check has started the office, which leads a session of its own.
         QVERIFY(waitFor(90000, [&] { return !desktop.windows("^Lumigrove$").isEmpty(); }));

@@ -106,31 +106,6 @@ private slots:
                  QStringList{name});
     }
 
-    void officeKilledMidRun_status1AndNoOutput() {
-        QStringList pictures;
-        for (int i = 0; i < 12; ++i) {
-            pictures << m_expected.at(i % m_expected.size());
-        }
-        const QString out = m_dir.filePath(QStringLiteral("killed.odt"));
-        // An earlier good file under the same name must survive a failed run.
-        {
-            QFile earlier(out);
-            QVERIFY(earlier.open(QIODevice::WriteOnly));
-            earlier.write("earlier document");
-        }
-        QTimer::singleShot(1200, [this] { m_office.kill(); });
-        const BatchOutcome outcome = runInProcess(
-            QStringList{"--pause", "0.3", "--office", m_office.connection(), "-o", out} + pictures);
-        QCOMPARE(outcome.status, 1);
-        QVERIFY2(outcome.err.contains(QStringLiteral("not written")), qPrintable(outcome.err));
-        QVERIFY(outcome.err.contains(QStringLiteral("Not inserted:")));
-        QCOMPARE(fileBytes(out), QByteArray("earlier document"));
-        QCOMPARE(QDir(m_dir.path()).entryList({"*killed*"}, QDir::Files | QDir::Hidden),
-                 QStringList{"killed.odt"});
-        QString error;
-        QVERIFY2(m_office.start(&error), qPrintable(error));
-    }
-
     void unreachableOffice_status1WithMessage() {
         const QString out = m_dir.filePath(QStringLiteral("nowhere.odt"));
         const BatchOutcome outcome = runInProcess(
@@ -187,6 +162,30 @@ private slots:
         QCOMPARE(stored.pictureBytes,
                  (QList<QByteArray>{rawFileBytes(scanned), rawFileBytes(named)}));
         QVERIFY(!rawFileBytes(scanned).isEmpty());
+    }
+
+    // Kills the suite's office: runs last.
+    void officeKilledMidRun_status1AndNoOutput() {
+        QStringList pictures;
+        for (int i = 0; i < 12; ++i) {
+            pictures << m_expected.at(i % m_expected.size());
+        }
+        const QString out = m_dir.filePath(QStringLiteral("killed.odt"));
+        // An earlier good file under the same name must survive a failed run.
+        {
+            QFile earlier(out);
+            QVERIFY(earlier.open(QIODevice::WriteOnly));
+            earlier.write("earlier document");
+        }
+        QTimer::singleShot(1200, [this] { m_office.kill(); });
+        const BatchOutcome outcome = runInProcess(
+            QStringList{"--pause", "0.3", "--office", m_office.connection(), "-o", out} + pictures);
+        QCOMPARE(outcome.status, 1);
+        QVERIFY2(outcome.err.contains(QStringLiteral("not written")), qPrintable(outcome.err));
+        QVERIFY(outcome.err.contains(QStringLiteral("Not inserted:")));
+        QCOMPARE(fileBytes(out), QByteArray("earlier document"));
+        QCOMPARE(QDir(m_dir.path()).entryList({"*killed*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"killed.odt"});
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "tests/builder/OfficeProcess.h"
 
 #include "builder/uno/UnoOfficeBridge.h"
+#include "builder/uno/UnoRuntime.h"
 #include "core/AppError.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,8 @@
 namespace {
 
 const QString kOfficeBinary = QStringLiteral(LUMIGROVE_OFFICE_PROGRAM_DIR "/soffice.bin");
-// A new profile makes the suite ask for a restart once it has set the profile up.
+// A new profile on which the extensions are not marked synced makes the suite ask for a
+// restart once it has set the profile up.
 constexpr int kRestartRequested = 81;
 constexpr int kStartTimeoutMs = 60000;
 
@@ -53,9 +55,14 @@ bool OfficeProcess::launch(QString* error) {
                           QStringLiteral("--accept=%1;").arg(connection())};
     if (m_windowedEnvironment) {
         m_process->setProcessEnvironment(*m_windowedEnvironment);
+        // A person's office has been started before: its profile is set up.
+        markExtensionsSynced(m_windowedEnvironment->value(QStringLiteral("HOME")) +
+                                 QStringLiteral("/.config/libreoffice/4"),
+                             QStringLiteral(LUMIGROVE_OFFICE_PROGRAM_DIR));
     } else {
         arguments << QStringLiteral("--headless") << QStringLiteral("--invisible")
                   << QStringLiteral("-env:UserInstallation=") + profileUrl();
+        markExtensionsSynced(m_profile.path(), QStringLiteral(LUMIGROVE_OFFICE_PROGRAM_DIR));
     }
     m_process->setArguments(arguments);
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -82,6 +82,11 @@ inline bool writePicture(const QString& path, int shade, QSize pixels = {}) {
            writeBytes(path, bytes);
 }
 
+// What a time bound in a test allows past the limit under test: on a loaded machine (suites
+// side by side, a sanitizer build beside them) an answer may come this much later without
+// anything being wrong.
+constexpr int kBusyMachineSlackMs = 8000;
+
 // Waits up to `ms` until the process shows as stopped (state T in /proc) after a SIGSTOP.
 inline bool waitUntilStopped(pid_t pid, int ms) {
     for (int waited = 0; waited < ms; ++waited) {

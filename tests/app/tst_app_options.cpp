@@ -133,6 +133,9 @@ private slots:
         QTest::newRow("paper of its own, auto")
             << QByteArray("[Lumigrove]\nPaperSize=215.9x100mm\nOrientation=auto\nPageMargin=0\n")
             << AlbumLayout{.page = {QSize(21590, 10000), PageOrientation::Auto, 0, ""}};
+        QTest::newRow("paper with decimal commas, in capitals")
+            << QByteArray("[Lumigrove]\nPaperSize = 215,9X279,4MM \nOrientation= AUTO\n")
+            << AlbumLayout{.page = {QSize(21590, 27940), PageOrientation::Auto, {}, ""}};
         QTest::newRow("unknown page words: every default")
             << QByteArray("[Lumigrove]\nPaperSize=b9\nOrientation=up\nPageMargin=wide\n")
             << AlbumLayout();

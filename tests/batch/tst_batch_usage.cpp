@@ -4,6 +4,7 @@
 #include "batch/BatchCommand.h"
 #include "batch/BatchOptions.h"
 #include "builder/fake/RecordingOfficeBridge.h"
+#include "core/AppError.h"
 #include "core/Settings.h"
 #include "tests/support/ExifPictures.h"
 #include "tests/support/RecordingOffice.h"
@@ -25,14 +26,19 @@ struct Outcome {
     QString err;
 };
 
-// Runs the command with `bridge` as its office, whichever office the options ask for.
-Outcome runWith(const QStringList& args, OfficeBridge* bridge = nullptr) {
+// Runs the command with `bridge` as its office, whichever office the options ask for; the
+// office asked for goes to `chosen`.
+Outcome runWith(const QStringList& args, OfficeBridge* bridge = nullptr,
+                OfficeChoice* chosen = nullptr) {
     Outcome outcome;
     QTextStream out(&outcome.out);
     QTextStream err(&outcome.err);
     outcome.status =
         runBatch(QStringList{QStringLiteral("lumigrove-batch")} + args, out, err,
-                 [bridge](const OfficeChoice&) {
+                 [bridge, chosen](const OfficeChoice& choice) {
+                     if (chosen != nullptr) {
+                         *chosen = choice;
+                     }
                      return std::shared_ptr<OfficeBridge>(bridge, [](OfficeBridge*) {});
                  });
     out.flush();
@@ -73,6 +79,12 @@ private slots:
             << QStringList{"--pause", "soon", "-o", out, "x"} << "--pause needs a number";
         QTest::newRow("pause negative")
             << QStringList{"--pause=-1", "-o", out, "x"} << "--pause needs a number";
+        QTest::newRow("pause just below 0")
+            << QStringList{"--pause=-0.01", "-o", out, "x"} << "from 0 to 3600, not \"-0.01\"";
+        // OUT in no folder: taken wrongly, the pause ends the row at once instead of in an hour.
+        QTest::newRow("pause just past an hour")
+            << QStringList{"--pause", "3600.01", "-o", "/nonexistent/out.odt", "x"}
+            << "from 0 to 3600, not";
         QTest::newRow("empty extension")
             << QStringList{"--ext", "", "-o", out, "x"} << "--ext needs an extension";
         QTest::newRow("OUT is one of the pictures")
@@ -92,6 +104,20 @@ private slots:
             << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";
         QTest::newRow("timeout not positive")
             << QStringList{"--timeout", "0", "-o", out, "x"} << "--timeout needs a number";
+        QTest::newRow("timeout just past a day")
+            << QStringList{"--timeout", "86400.01", "-o", out, "x"} << "--timeout needs a number";
+        QTest::newRow("paper just under 10 mm")
+            << QStringList{"--paper", "9.99x100mm", "-o", out, "x"} << "--paper needs a4, a5,";
+        QTest::newRow("paper just past 3000 mm")
+            << QStringList{"--paper", "100x3000.01mm", "-o", out, "x"} << "--paper needs a4, a5,";
+        QTest::newRow("margin just past 1000 mm")
+            << QStringList{"--paper", "3000x3000mm", "--margin", "1000.01", "-o", out, "x"}
+            << "--margin needs a number of millimetres from 0 to 1000";
+        QTest::newRow("margin leaves just under 10 mm")
+            << QStringList{"--paper", "a5", "--margin", "69.01", "-o", out, "x"}
+            << "margins of 69.01 mm leave less than 10 mm of the a5 paper";
+        QTest::newRow("margin leaves just under 10 mm of the default paper")
+            << QStringList{"--margin", "100.01", "-o", out, "x"} << "of the default (A4 or Letter)";
         QTest::newRow("unknown paper")
             << QStringList{"--paper", "b9", "-o", out, "x"} << "--paper needs a4, a5,";
         QTest::newRow("negative margin")
@@ -125,6 +151,28 @@ private slots:
         QVERIFY(outcome.err.startsWith(QLatin1String("lumigrove-batch: ")));
         // Refused before anything started: the office was never asked.
         QCOMPARE(office.sessionsCreated, 0);
+    }
+
+    void limits_acceptedAtTheirEdge_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no pause") << QStringList{"--pause", "0"};
+        QTest::newRow("an hour's pause") << QStringList{"--pause=3600"};
+        QTest::newRow("a day's timeout") << QStringList{"--timeout", "86400"};
+        QTest::newRow("one per page") << QStringList{"--per-page", "1"};
+        QTest::newRow("four per page") << QStringList{"--per-page=4"};
+        QTest::newRow("paper 10 by 3000 mm") << QStringList{"--paper", "10x3000mm"};
+        QTest::newRow("paper 3000 by 10 mm") << QStringList{"--paper", "3000x10mm"};
+        QTest::newRow("margins leave 10 mm of a5")
+            << QStringList{"--paper", "a5", "--margin", "69"};
+        QTest::newRow("margins leave 10 mm of the default paper") << QStringList{"--margin", "100"};
+        QTest::newRow("1000 mm margins") << QStringList{"--paper=2010x2010mm", "--margin=1000"};
+    }
+
+    void limits_acceptedAtTheirEdge() {
+        QFETCH(QStringList, args);
+        const ParsedCommandLine parsed = parseBatchCommandLine(
+            QStringList{"lumigrove-batch"} + args + QStringList{"-o", "a.odt", "x"});
+        QVERIFY2(parsed.action == ParsedCommandLine::Action::Run, qPrintable(parsed.message));
     }
 
     void help_documentsEveryOption() {
@@ -219,6 +267,12 @@ private slots:
             << users + QStringList{"%d/good.odt", "%p"} << "."
             << "" << true << QByteArray("the good document") << 1 << QStringList{} << "x"
             << "" << true;
+        // The office wrote part of the file when its store failed: only the earlier OUT is left.
+        QTest::newRow("store fails: nothing new left beside an earlier OUT")
+            << users + QStringList{"%d/kept.odt", "%p"} << none << "document.storeToFile" << true
+            << QByteArray("the kept document") << 1
+            << QStringList{"%d/kept.odt not written: ", "Inserted 1 of 1 pictures in"} << "P" << odt
+            << true;
         QTest::newRow("a PDF keeps its pictures whole")
             << QStringList{"--office", "p,name=u;urp", "-o", "%d/a.pdf", "%p"} << none << "" << true
             << QByteArray() << 0 << QStringList{"Inserted 1 of 1 pictures"} << "P" << pdf << true;
@@ -245,11 +299,19 @@ private slots:
         if (!earlier.isEmpty()) {
             QVERIFY(writeBytes(out, earlier));
         }
+        const QStringList before = folderEntries();
         RecordingOfficeBridge office;
         office.answer = refusePictures(refused);
-        office.failingMember = failing;
+        // A store that fails has written part of its file by then.
+        const bool storeFails = failing == QLatin1String("document.storeToFile");
+        office.failingMember = storeFails ? QString() : failing;
         if (writes) {
-            office.onStore = [](const QString& path) { touch(path); };
+            office.onStore = [storeFails](const QString& path) {
+                touch(path);
+                if (storeFails) {
+                    throw AppError(QStringLiteral("no answer in time"), OfficeError::TimedOut);
+                }
+            };
         }
         const Outcome outcome = runWith(args, &office);
 
@@ -279,9 +341,13 @@ private slots:
         if (!earlier.isEmpty()) {
             QCOMPARE(fileBytes(out), earlier);
         }
-        // Nothing but OUT, if anything, is left under its name.
-        QCOMPARE(QDir(m_dir.path()).entryList({"*" + outName + "*"}, QDir::Files | QDir::Hidden),
-                 outExists ? QStringList{outName} : QStringList());
+        // Nothing is left in OUT's folder but what was there and OUT: no temporary file.
+        QStringList after = before;
+        if (outExists && !after.contains(outName)) {
+            after.append(outName);
+            after.sort();
+        }
+        QCOMPARE(folderEntries(), after);
     }
 
     void relativePaths_resolvedAgainstCallersFolder() {
@@ -355,6 +421,34 @@ private slots:
         QVERIFY2(inserted == expected, qPrintable(inserted.join(' ') + "\n" + outcome.err));
     }
 
+    void recordingOffice_autoTurnsThePageToThePictureAsShown_data() {
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<int>("orientation"); // the EXIF Orientation
+        QTest::addColumn<bool>("landscape");
+        QTest::newRow("wide, upside down (3)") << QSize(32, 16) << 3 << true;
+        QTest::newRow("wide, turned a quarter (6): upright") << QSize(32, 16) << 6 << false;
+        QTest::newRow("upright, turned a quarter (6): wide") << QSize(16, 32) << 6 << true;
+    }
+
+    // The office shows a JPEG turned as its EXIF says; the page turned to it must follow.
+    void recordingOffice_autoTurnsThePageToThePictureAsShown() {
+        QFETCH(QSize, stored);
+        QFETCH(int, orientation);
+        QFETCH(bool, landscape);
+        using namespace ExifPictures;
+        const QString picture = m_dir.filePath(QStringLiteral("turned.jpg"));
+        QVERIFY(writeFile(picture,
+                          jpegWithTiffBlock(tiffBlock({}, ByteOrder::Big, orientation), stored)));
+        RecordingOfficeBridge office;
+        office.onStore = [](const QString& path) { touch(path); };
+        const Outcome outcome = runWith({"--orientation", "auto", "--office", "p,name=u;urp", "-o",
+                                         m_dir.filePath(QStringLiteral("turned.odt")), picture},
+                                        &office);
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QCOMPARE(office.calls.contains(QStringLiteral("controller.setPageDescName Landscape")),
+                 landscape);
+    }
+
     void recordingOffice_layoutOptionsReachTheDocument() {
         const QString second = m_dir.filePath(QStringLiteral("b.jpeg"));
         touch(second);
@@ -395,17 +489,28 @@ private slots:
         RecordingOfficeBridge office;
         office.onStore = [](const QString& path) { touch(path); };
         office.answer = refusePictures(QStringLiteral("missing"), DispatchState::DontKnow);
+        OfficeChoice chosen;
         const Outcome outcome = runWith(
             QStringList{"--timeout", "2.5", "-o", m_dir.filePath(QStringLiteral("long.odt"))} +
                 files,
-            &office);
+            &office, &chosen);
         QCOMPARE(outcome.status, 1);
+        // Every other call gets the limit given.
+        QCOMPARE(chosen.callTimeoutMs, 2500);
         // The limit of a call, and 20 ms for each of the three pictures that went in.
         QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
         QCOMPARE(storeTimeLimitMs(60, 10000), 260000);
     }
 
 private:
+    // Everything in the test's folder, hidden files too, by name.
+    QStringList folderEntries() const {
+        QStringList names =
+            QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    }
+
     QTemporaryDir m_dir;
     QString m_picture;
 };

@@ -107,15 +107,36 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(QString, key);
         QFETCH(QString, expected);
-        QFile file(storeFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\n" + key.toUtf8() + "=other,section\n\n[Lumigrove]\n" + line + "\n");
-        file.close();
+        QVERIFY(writeStore(key, line));
         QCOMPARE(GetSetting(key, QStringLiteral("default")), expected);
+    }
+
+    void handWritten_secondsAsMeant_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("decimal comma") << QByteArray("InsertPause=0,5") << 0.5;
+        QTest::newRow("blanks around a point") << QByteArray("InsertPause = 1.25 ") << 1.25;
+        QTest::newRow("no number: the default") << QByteArray("InsertPause=soon") << 2.0;
+        QTest::newRow("not finite: the default") << QByteArray("InsertPause=inf") << 2.0;
+    }
+
+    // The pause a person wrote is the pause the run makes.
+    void handWritten_secondsAsMeant() {
+        QFETCH(QByteArray, line);
+        QFETCH(double, seconds);
+        QVERIFY(writeStore(QStringLiteral("InsertPause"), line));
+        QCOMPARE(GetSecondsSetting(Setting::InsertPause), seconds);
     }
 
 private:
     QString storeFile() const { return m_config.path() + "/Vantrell.conf"; }
+    // The store as a person writes it, with the same key in another section before ours.
+    bool writeStore(const QString& key, const QByteArray& line) const {
+        QFile file(storeFile());
+        const QByteArray text =
+            "[General]\n" + key.toUtf8() + "=other,section\n\n[Lumigrove]\n" + line + "\n";
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    }
     QTemporaryDir m_config;
 };
 

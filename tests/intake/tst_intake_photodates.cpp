@@ -43,6 +43,9 @@ private slots:
         // A TIFF file holds its tags in the same structure as an EXIF block.
         QVERIFY(writeFile(file("b.tif"), tiffBlock("2001:02:03 04:05:06")));
         QCOMPARE(shown(exifDateTaken(file("b.tif"))), local(2001, 2, 3, 4, 5, 6));
+        // In either byte order: the date the sort goes by is the one taken, not the file's.
+        QVERIFY(writeFile(file("m.tif"), tiffBlock("2002:03:04 05:06:07", ByteOrder::Big)));
+        QCOMPARE(shown(photoDate(file("m.tif"))), local(2002, 3, 4, 5, 6, 7));
 
         // The extension does not matter; the content does.
         QVERIFY(writeFile(file("c.png"), jpegWithExif("2010:10:10 10:10:10")));

@@ -23,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -168,8 +169,10 @@ void BatchJob::collectPictures(FileSystem& disk) {
 // afterwards.
 void BatchJob::chooseOffice(const OfficeBridgeFactory& makeOffice) {
     m_ownOffice = m_options.officeConnection.isEmpty();
+    // A limit under a millisecond is one millisecond: 0 would make the office read the
+    // window's OfficeTimeout setting, which the batch never reads.
     OfficeChoice choice{m_options.officeConnection, QString(),
-                        static_cast<int>(m_options.timeoutSeconds * 1000)};
+                        std::max(1, static_cast<int>(m_options.timeoutSeconds * 1000))};
     if (m_ownOffice) {
         m_profile = std::make_unique<QTemporaryDir>(
             QDir::tempPath() + QStringLiteral("/lumigrove-batch-office-XXXXXX"));

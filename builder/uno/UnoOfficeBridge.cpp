@@ -47,7 +47,8 @@ int callTimeoutSettingMs() {
     if (!(seconds > 0)) {
         seconds = kDefaultCallTimeoutSeconds;
     }
-    return static_cast<int>(std::min(seconds, 86400.0) * 1000);
+    // A limit under a millisecond is one millisecond: 0 would mean no limit of its own.
+    return std::max(1, static_cast<int>(std::min(seconds, 86400.0) * 1000));
 }
 
 QString pipeConnection(const QString& pipe) {

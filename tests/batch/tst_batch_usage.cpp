@@ -495,8 +495,12 @@ private slots:
                 files,
             &office, &chosen);
         QCOMPARE(outcome.status, 1);
-        // Every other call gets the limit given.
+        // Every other call gets the limit given; one under a millisecond is still a limit.
         QCOMPARE(chosen.callTimeoutMs, 2500);
+        RecordingOfficeBridge quick;
+        runWith({"--timeout", "0.0004", "-o", m_dir.filePath(QStringLiteral("quick.odt")), "x"},
+                &quick, &chosen);
+        QCOMPARE(chosen.callTimeoutMs, 1);
         // The limit of a call, and 20 ms for each of the three pictures that went in.
         QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
         QCOMPARE(storeTimeLimitMs(60, 10000), 260000);

@@ -65,6 +65,7 @@ void TestBuilderUno::callTimeout_fromTheSettingInMilliseconds_data() {
     QTest::newRow("a day") << "86400" << 86400000;
     QTest::newRow("past a day: a day") << "86400.5" << 86400000;
     QTest::newRow("half a second, decimal comma") << "0,5" << 500;
+    QTest::newRow("under a millisecond: one, never none") << "0.0004" << 1;
     QTest::newRow("zero: the default minute") << "0" << 60000;
     QTest::newRow("none: the default minute") << "" << 60000;
 }

@@ -75,6 +75,13 @@ QList<ProcessInfo> allProcesses() {
     return found;
 }
 
+// The processor time a process has used, in clock ticks (user and system).
+qint64 processorTicks(qint64 pid) {
+    const QByteArray stat = fileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? fields.at(11).toLongLong() + fields.at(12).toLongLong() : 0;
+}
+
 QByteArray commandLineOf(qint64 pid) {
     QByteArray line = fileBytes(QStringLiteral("/proc/%1/cmdline").arg(pid));
     line.replace('\0', ' ');
@@ -484,19 +491,26 @@ private slots:
         QVERIFY2(run->waitForLines(QStringLiteral("["), duringPdfStore ? pictures : 2, 120000),
                  qPrintable(run->err()));
         if (duringPdfStore) {
-            // The store has begun once the document's temporary file lies beside OUT.
+            // The export is under way once the document's temporary file lies beside OUT and
+            // the office has worked on it for a moment (50 ms of processor time).
             const QSet<QString> before(files.begin(), files.end());
-            QElapsedTimer storing;
-            storing.start();
-            auto temporaryFiles = [&] {
+            auto storing = [&] {
                 const QStringList now =
                     QDir(work).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-                return static_cast<int>(
-                    std::count_if(now.begin(), now.end(), [&](const QString& f) {
-                        return !before.contains(f) && f != outName;
-                    }));
+                return std::any_of(now.begin(), now.end(), [&](const QString& name) {
+                    return !before.contains(name) && name != outName;
+                });
             };
-            while (temporaryFiles() == 0 && run->running() && storing.elapsed() < 60000) {
+            QElapsedTimer waited;
+            waited.start();
+            qint64 startTicks = -1;
+            while (run->running() && waited.elapsed() < 120000) {
+                if (startTicks < 0 && storing()) {
+                    startTicks = processorTicks(m_office.processId());
+                } else if (startTicks >= 0 &&
+                           processorTicks(m_office.processId()) >= startTicks + 5) {
+                    break;
+                }
                 run->waitForLines(QStringLiteral("Inserted "), 1, 5);
             }
         }

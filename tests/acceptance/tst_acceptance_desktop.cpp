@@ -80,7 +80,7 @@ public:
             const int number = freeDisplayNumber();
             m_xvfb.start(QStringLiteral("Xvfb"),
                          {QStringLiteral(":%1").arg(number), "-displayfd", "1", "-screen", "0",
-                          "1600x1000x24", "-nolisten", "tcp"});
+                          "1600x1000x24", "-nolisten", "tcp", "-noreset"});
             QByteArray said;
             waitFor(20000, [&] {
                 said += m_xvfb.readAllStandardOutput();
@@ -122,6 +122,18 @@ public:
         m_xvfb.waitForFinished();
     }
     QString home() const { return m_home.path(); }
+    // Starts a Qt program on this display. Now and then, on a loaded machine, a program here
+    // could not connect to a display that other clients were using at that moment (Qt's
+    // exit status 6, "could not connect to display"); the cause was not found in the
+    // server. Such a start is said and made once more; a second failure is the test's.
+    void startOnDisplay(QProcess& program, const QString& path) const {
+        program.start(path, {});
+        if (program.waitForFinished(3000) && program.exitCode() == 6) {
+            qWarning("%s could not connect to %s; started once more", qPrintable(path),
+                     qPrintable(m_display));
+            program.start(path, {});
+        }
+    }
     QString xprop(const QString& property) const { return run("xprop", {"-root", property}, env); }
     // The mapped windows whose title matches, bottom to top.
     QStringList windows(const QString& titlePattern) const {
@@ -193,7 +205,7 @@ private slots:
         lumigrove.setProcessEnvironment(desktop.env);
         lumigrove.setWorkingDirectory(desktop.home());
         lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
-        lumigrove.start(QDir(desktop.home()).relativeFilePath(kProgram), {});
+        startOnDisplay(lumigrove, QDir(desktop.home()).relativeFilePath(kProgram));
         QString main;
         QVERIFY2(waitFor(90000,
                          [&] {
@@ -320,7 +332,7 @@ private slots:
         QProcess lumigrove;
         lumigrove.setProcessEnvironment(desktop.env);
         lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
-        lumigrove.start(kProgram, {});
+        startOnDisplay(lumigrove, kProgram);
         // The start-up check has started the office, which leads a session of its own.
         QVERIFY(waitFor(90000, [&] { return !desktop.windows("^Lumigrove$").isEmpty(); }));
         const QString office =

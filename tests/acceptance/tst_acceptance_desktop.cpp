@@ -205,7 +205,7 @@ private slots:
         lumigrove.setProcessEnvironment(desktop.env);
         lumigrove.setWorkingDirectory(desktop.home());
         lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
-        startOnDisplay(lumigrove, QDir(desktop.home()).relativeFilePath(kProgram));
+        desktop.startOnDisplay(lumigrove, QDir(desktop.home()).relativeFilePath(kProgram));
         QString main;
         QVERIFY2(waitFor(90000,
                          [&] {
@@ -332,7 +332,7 @@ private slots:
         QProcess lumigrove;
         lumigrove.setProcessEnvironment(desktop.env);
         lumigrove.setProcessChannelMode(QProcess::ForwardedChannels);
-        startOnDisplay(lumigrove, kProgram);
+        desktop.startOnDisplay(lumigrove, kProgram);
         // The start-up check has started the office, which leads a session of its own.
         QVERIFY(waitFor(90000, [&] { return !desktop.windows("^Lumigrove$").isEmpty(); }));
         const QString office =

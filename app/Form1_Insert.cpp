@@ -45,6 +45,11 @@ public:
         // is to stay in view while the pictures go in.
         m_form.raise();
         m_form.activateWindow();
+        // The document is the user's from now on, also when the run or the program is cut
+        // short: the office that holds it stays.
+        if (OfficeBridge* office = m_form.services().office) {
+            office->keepStartedOffice();
+        }
     }
     bool showsDocument() const override { return true; }
 

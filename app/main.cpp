@@ -23,7 +23,10 @@ int main(int argc, char* argv[]) {
     if (!form.Form_Load()) {
         return 0;
     }
-    const QuitSignals quit([&form](int signal) { form.endOnSignal(signal); });
+    // Until here a signal ends the program at once: the office it may have started has a guard
+    // that ends it too.
+    const QuitSignals quit([&form](int signal) { form.endOnSignal(signal); },
+                           [&office] { office.cutConnections(); });
     form.show();
     return app.exec();
 }

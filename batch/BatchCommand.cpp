@@ -257,8 +257,12 @@ void BatchJob::letGo(OfficeDocument* document) {
         } catch (const AppError&) {
         }
     }
-    if (m_ownOffice && !keep) {
-        m_office->endStartedOffice(false);
+    if (m_ownOffice) {
+        if (keep) {
+            m_office->keepStartedOffice();
+        } else {
+            m_office->endStartedOffice(false);
+        }
     }
     if (m_interrupt != nullptr) {
         m_interrupt->disarm();

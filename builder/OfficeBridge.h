@@ -42,6 +42,9 @@ public:
     // `onlyIfIdle`, an office that holds a document, or whose state cannot be told, stays.
     // An office the bridge only connected to is never ended.
     virtual void endStartedOffice(bool onlyIfIdle) { Q_UNUSED(onlyIfIdle); }
+    // The office this bridge started holds a document left for the user: it outlives this
+    // program, however the program ends. Until then, an office started here ends with it.
+    virtual void keepStartedOffice() {}
     // Cuts every connection this bridge made, from any thread: calls waiting on the office
     // fail at once. For a program that is being interrupted.
     virtual void cutConnections() {}

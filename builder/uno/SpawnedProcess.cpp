@@ -56,7 +56,11 @@ pid_t SpawnedProcess::start(const QString& what, int errorNumber) const {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (m_input >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, m_input, 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const QByteArray folder = encodeFileName(m_workingFolder);

@@ -11,7 +11,8 @@
 
 // A program started in a session of its own: it outlives the program that started it, a
 // Ctrl+C in the terminal does not reach it, and its whole process group can be ended
-// together. Its standard streams are /dev/null, its signal mask is empty, and every other
+// together. Its standard streams are /dev/null (its input may be given), its signal mask is
+// empty, and every other
 // file descriptor is passed on as it is (only those marked close-on-exec are not).
 class SpawnedProcess {
 public:
@@ -24,6 +25,8 @@ public:
     // Gives the variable this value in place of the one inherited, if any; it comes after
     // the inherited ones.
     void setEnvironmentVariable(const QByteArray& name, const QByteArray& value);
+    // Its standard input is this descriptor (a copy of it) instead of /dev/null.
+    void setInput(int fd) { m_input = fd; }
 
     // Starts it and returns its process id. Throws AppError numbered `errorNumber`, "`what`
     // could not be started: PROGRAM: REASON", when it cannot be started.
@@ -32,5 +35,6 @@ public:
 private:
     QStringList m_command;
     QString m_workingFolder;
+    int m_input = -1;
     std::vector<std::pair<QByteArray, QByteArray>> m_environment;
 };

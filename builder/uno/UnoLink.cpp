@@ -58,7 +58,9 @@ UnoLink::~UnoLink() {
     }
 }
 
-std::shared_ptr<UnoLink> UnoLink::connect(const QString& connection, int timeoutMs) {
+std::shared_ptr<UnoLink>
+UnoLink::connect(const QString& connection, int timeoutMs,
+                 const std::function<void(const std::shared_ptr<LinkSocket>&)>& opened) {
     const UnoUrlParts parts = partsOf(connection);
     const auto local = localUnoContext();
     std::shared_ptr<UnoLink> link(new UnoLink(timeoutMs));
@@ -67,6 +69,13 @@ std::shared_ptr<UnoLink> UnoLink::connect(const QString& connection, int timeout
         {
             const std::lock_guard lock(link->m_mutex);
             link->m_socket = socket;
+        }
+        if (opened) {
+            opened(socket);
+        }
+        if (socket->isShutDown()) {
+            throw AppError(QStringLiteral("The connection to the office suite was cut"),
+                           OfficeError::Disconnected);
         }
         const auto opened = socket->connection();
         const auto factory = css::bridge::BridgeFactory::create(local);

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -29,7 +30,11 @@ public:
     // or a whole "uno:...;StarOffice.ComponentContext" URL). Throws AppError:
     // OfficeError::NotListening when nothing listens there, TimedOut when the office does not
     // answer within the limit, Automation for a malformed connection.
-    static std::shared_ptr<UnoLink> connect(const QString& connection, int timeoutMs);
+    // `opened`, when given, is handed the connection's socket as soon as it is made, before
+    // the office is first asked anything: an interrupt can cut a connect that waits on it.
+    static std::shared_ptr<UnoLink>
+    connect(const QString& connection, int timeoutMs,
+            const std::function<void(const std::shared_ptr<LinkSocket>&)>& opened = {});
     ~UnoLink();
     UnoLink(const UnoLink&) = delete;
     UnoLink& operator=(const UnoLink&) = delete;

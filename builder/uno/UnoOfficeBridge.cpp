@@ -1,6 +1,7 @@
 #include "builder/uno/UnoOfficeBridge.h"
 
 #include "builder/InsertRoutines.h"
+#include "builder/uno/OfficeGuard.h"
 #include "builder/uno/SpawnedProcess.h"
 #include "builder/uno/UnoLink.h"
 #include "builder/uno/UnoRuntime.h"
@@ -71,6 +72,10 @@ UnoOfficeBridge::UnoOfficeBridge(int startTimeoutMs) : m_startTimeoutMs(startTim
 
 UnoOfficeBridge::~UnoOfficeBridge() {
     stopWatchingStartedOffice();
+    // An office started here that was neither ended nor kept for the user ends with the bridge.
+    if (m_guard) {
+        killStartedOffice();
+    }
 }
 
 int UnoOfficeBridge::callTimeoutMs() const {
@@ -95,16 +100,35 @@ std::unique_ptr<OfficeSession> UnoOfficeBridge::createServiceManager() {
     if (connection.isEmpty() && !m_ownOfficeOnly) {
         connection = GetSetting(Setting::OfficeConnection).trimmed();
     }
-    const auto link =
-        connection.isEmpty() ? startedOfficeLink() : UnoLink::connect(connection, callTimeoutMs());
-    keep(link);
+    const auto link = connection.isEmpty()
+                          ? startedOfficeLink()
+                          : UnoLink::connect(connection, callTimeoutMs(),
+                                             [this](const auto& socket) { keep(socket); });
     return std::make_unique<UnoSession>(link);
 }
 
-void UnoOfficeBridge::keep(const std::shared_ptr<UnoLink>& link) {
+void UnoOfficeBridge::keep(const std::shared_ptr<LinkSocket>& socket) {
     const std::lock_guard lock(m_linksMutex);
     std::erase_if(m_links, [](const std::weak_ptr<LinkSocket>& kept) { return kept.expired(); });
-    m_links.push_back(link->socket());
+    m_links.push_back(socket);
+    // Made after the cut: cut at once, so that the connect fails instead of waiting.
+    if (m_connectionsCut) {
+        socket->shutDown();
+    }
+}
+
+void UnoOfficeBridge::keepStartedOffice() {
+    if (m_guard) {
+        m_guard->letGo();
+        m_guard.reset();
+    }
+}
+
+void UnoOfficeBridge::throwIfCut() const {
+    if (m_connectionsCut) {
+        throw AppError(QStringLiteral("The connection to the office suite was cut"),
+                       OfficeError::Disconnected);
+    }
 }
 
 void UnoOfficeBridge::cutConnections() {
@@ -121,6 +145,7 @@ void UnoOfficeBridge::cutConnections() {
 
 std::shared_ptr<UnoLink> UnoOfficeBridge::startedOfficeLink() {
     // The office started for the start-up check serves every later run, as long as it runs.
+    throwIfCut();
     if (!startedOfficeRuns()) {
         forgetStartedOffice();
         startOffice();
@@ -215,6 +240,7 @@ void UnoOfficeBridge::startOffice() {
     const pid_t pid = office.start(QStringLiteral("The office suite"), OfficeError::StartFailed);
     m_startedPid = pid;
     m_startedPipe = pipe;
+    m_guard = std::make_unique<OfficeGuard>(pid, officePipeFile(pipe), m_profileFolder);
 }
 
 std::shared_ptr<UnoLink> UnoOfficeBridge::waitUntilListening(int timeoutMs) {
@@ -224,9 +250,11 @@ std::shared_ptr<UnoLink> UnoOfficeBridge::waitUntilListening(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         try {
-            return UnoLink::connect(pipeConnection(m_startedPipe), callTimeoutMs());
+            throwIfCut();
+            return UnoLink::connect(pipeConnection(m_startedPipe), callTimeoutMs(),
+                                    [this](const auto& socket) { keep(socket); });
         } catch (const AppError& e) {
-            if (e.number() == OfficeError::TimedOut) {
+            if (e.number() == OfficeError::TimedOut || e.number() == OfficeError::Disconnected) {
                 killStartedOffice();
                 throw;
             }
@@ -291,6 +319,7 @@ void UnoOfficeBridge::removeStartedPipeFile() {
 
 void UnoOfficeBridge::forgetStartedOffice() {
     stopWatchingStartedOffice();
+    keepStartedOffice();
     m_startedPid = 0;
     m_startedPipe.clear();
 }
@@ -302,6 +331,12 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
     if (!startedOfficeRuns()) {
         removeStartedPipeFile();
         forgetStartedOffice();
+        return;
+    }
+    if (m_connectionsCut && !onlyIfIdle) {
+        // Its calls were cut because it did not answer in time: asking it to end would only
+        // wait again.
+        killStartedOffice();
         return;
     }
     try {
@@ -321,12 +356,14 @@ void UnoOfficeBridge::endStartedOffice(bool onlyIfIdle) {
             return true;
         });
         if (!idle) {
-            // It holds a document the user is to see: it stays.
+            // It holds a document the user is to see: it stays, after this program too.
+            keepStartedOffice();
             return;
         }
     } catch (const AppError&) {
         if (onlyIfIdle) {
             // Whether it holds a document cannot be told: leave it be.
+            keepStartedOffice();
             return;
         }
         // It does not answer: asking it again would only wait again.

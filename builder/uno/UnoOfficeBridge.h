@@ -12,6 +12,7 @@
 
 class QSocketNotifier;
 class LinkSocket;
+class OfficeGuard;
 class UnoLink;
 
 // The office bridge over the office's UNO C++ runtime. "The service manager" is the
@@ -31,6 +32,7 @@ public:
     std::unique_ptr<OfficeSession> createServiceManager() override;
     void endStartedOffice(bool onlyIfIdle) override;
     void cutConnections() override;
+    void keepStartedOffice() override;
     qint64 startedProcessId() const override;
 
     // Uses the office at this connection, never the `OfficeConnection` setting.
@@ -64,7 +66,9 @@ private:
     void forgetStartedOffice();
     // The office removes its pipe's socket file when it ends by itself, not when killed.
     void removeStartedPipeFile();
-    void keep(const std::shared_ptr<UnoLink>& link);
+    void keep(const std::shared_ptr<LinkSocket>& socket);
+    // Throws OfficeError::Disconnected once the connections were cut.
+    void throwIfCut() const;
     // Collects the started process as soon as it ends, instead of at the next run.
     void watchStartedOffice();
     void stopWatchingStartedOffice();
@@ -82,6 +86,8 @@ private:
     QString m_startedPipe;
     // Tells the event loop when that process ends (a pidfd); none where the kernel has none.
     std::unique_ptr<QSocketNotifier> m_endWatch;
+    // Ends that office when this program ends without letting it go (killed, say).
+    std::unique_ptr<OfficeGuard> m_guard;
 
     // The socket of every link made, so that an interrupt can cut them from another thread.
     std::mutex m_linksMutex;

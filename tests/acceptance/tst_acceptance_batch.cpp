@@ -577,21 +577,28 @@ private slots:
         // Stopped first: the interrupt finds the run blocked in a call to the office.
         QTest::addColumn<bool>("frozen");
         QTest::addColumn<QString>("pause");
-        QTest::newRow("SIGTERM, the user's office") << int(SIGTERM) << false << "0.2";
-        QTest::newRow("SIGHUP, the user's office") << int(SIGHUP) << false << "0.2";
-        QTest::newRow("SIGINT, the user's office") << int(SIGINT) << false << "0.2";
-        QTest::newRow("SIGINT, the user's office frozen") << int(SIGINT) << true << "0";
+        // Frozen before the batch starts: the interrupt finds it connecting.
+        QTest::addColumn<bool>("beforeStart");
+        QTest::newRow("SIGTERM, the user's office") << int(SIGTERM) << false << "0.2" << false;
+        QTest::newRow("SIGHUP, the user's office") << int(SIGHUP) << false << "0.2" << false;
+        QTest::newRow("SIGINT, the user's office") << int(SIGINT) << false << "0.2" << false;
+        QTest::newRow("SIGINT, the user's office frozen") << int(SIGINT) << true << "0" << false;
         QTest::newRow("SIGHUP, the user's office frozen in a 1 s pause")
-            << int(SIGHUP) << true << "1";
+            << int(SIGHUP) << true << "1" << false;
         // The batch's own office, frozen or not, meets these signals in the fault soak.
         QTest::newRow("SIGTERM, the user's office frozen in a 2 s pause")
-            << int(SIGTERM) << true << "2";
+            << int(SIGTERM) << true << "2" << false;
+        QTest::newRow("SIGINT, the user's office frozen before the run")
+            << int(SIGINT) << true << "0" << true;
+        QTest::newRow("SIGTERM, the user's office frozen before the run")
+            << int(SIGTERM) << true << "0" << true;
     }
 
     void interrupted_leavesEverythingAsItWas() {
         QFETCH(int, signal);
         QFETCH(bool, frozen);
         QFETCH(QString, pause);
+        QFETCH(bool, beforeStart);
         ensureUserOffice();
         const QString work = folder(QStringLiteral("interrupted-%1").arg(QTest::currentDataTag()));
         QVERIFY(writePicture(work + QStringLiteral("/p.png"), 22));
@@ -603,12 +610,24 @@ private slots:
         const QString out = work + QStringLiteral("/interrupted.odt");
         QVERIFY(writeBytes(out, "earlier document"));
         const QStringList tmpBefore = tmpEntries();
-        auto run = start(args, work);
-        QVERIFY2(run->waitForLines(QStringLiteral("["), 2, 120000), qPrintable(run->err()));
         const QList<qint64> office{m_office.processId()};
-        for (const qint64 pid : frozen ? office : QList<qint64>()) {
-            stopProcess(pid);
-            QVERIFY(waitUntilStopped(static_cast<pid_t>(pid), 5000));
+        const auto freeze = [&] {
+            for (const qint64 pid : frozen ? office : QList<qint64>()) {
+                stopProcess(pid);
+                QVERIFY(waitUntilStopped(static_cast<pid_t>(pid), 5000));
+            }
+        };
+        if (beforeStart) {
+            freeze();
+        }
+        auto run = start(args, work);
+        if (beforeStart) {
+            QVERIFY2(run->waitForLines(QStringLiteral("Inserting "), 1, 30000),
+                     qPrintable(run->err()));
+            QTest::qWait(1000);
+        } else {
+            QVERIFY2(run->waitForLines(QStringLiteral("["), 2, 120000), qPrintable(run->err()));
+            freeze();
         }
         QElapsedTimer sinceSignal;
         sinceSignal.start();
@@ -634,6 +653,34 @@ private slots:
         const int closed = closeOtherDocuments(m_office.connection(), kUserText, &error);
         QCOMPARE(closed, frozen ? std::max(closed, 0) : 0);
         QVERIFY2(userOfficeProblem().isEmpty(), qPrintable(userOfficeProblem()));
+    }
+
+    void killedBatch_ownOfficeEndsWithIt() {
+        // SIGKILL cannot be caught: the office the batch started ends with it all the same, and
+        // its private profile and its pipe go too.
+        const QString work = folder(QStringLiteral("killed"));
+        QVERIFY(writePicture(work + QStringLiteral("/p.png"), 22));
+        auto run = start({"--pause", "2", "-o", "killed.odt", "p.png", "p.png", "p.png"}, work);
+        QVERIFY2(run->waitForLines(QStringLiteral("["), 1, 120000), qPrintable(run->err()));
+        QVERIFY(!run->officeSessions().isEmpty());
+        const auto pid = static_cast<pid_t>(run->pid());
+        const QDir tmp(QStringLiteral("/tmp"));
+        const QStringList pipe{QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(pid)};
+        QCOMPARE(tmp.entryList(pipe, QDir::System).size(), 1);
+        QElapsedTimer sinceKill;
+        sinceKill.start();
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        QVERIFY(run->finish(5000));
+        while ((!processesInSessions(run->officeSessions()).isEmpty() ||
+                !ownProfilesLeft().isEmpty() || !tmp.entryList(pipe, QDir::System).isEmpty()) &&
+               sinceKill.elapsed() < 5000 + kBusyMachineSlackMs) {
+            QThread::msleep(50);
+        }
+        qInfo("the office, its profile and its pipe gone %.1f s after the kill",
+              sinceKill.elapsed() / 1000.0);
+        QVERIFY2(ownOfficeLeftovers(*run).isEmpty(), qPrintable(ownOfficeLeftovers(*run)));
+        QCOMPARE(tmp.entryList(pipe, QDir::System), QStringList());
+        QCOMPARE(QDir(work).entryList(QDir::Files | QDir::Hidden), QStringList{"p.png"});
     }
 
     void cameraPhotos_keptWholeInPdfOdtDocx() {

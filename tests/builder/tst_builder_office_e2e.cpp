@@ -434,6 +434,11 @@ void TestOfficeE2E::window_closed_keepsItsOwnOfficeWithADocument() {
         QCOMPARE(static_cast<pid_t>(w.office.startedProcessId()), pid);
         w.form.close();
         QVERIFY2(::kill(pid, 0) == 0, "the office holding the built document was ended");
+        // Nor will it be when this program ends: its guard has let it go and is gone.
+        QTRY_VERIFY(!QString::fromLocal8Bit(
+                         commandOutput(QStringLiteral("ps"),
+                                       {"-o", "args=", "--ppid", QString::number(::getpid())}))
+                         .contains(QLatin1String("lumigrove-guard")));
         // It still holds the document, reachable on the pipe it was started with.
         const QStringList pipes = QDir(QStringLiteral("/tmp"))
                                       .entryList({QStringLiteral("OSL_PIPE_%1_lumigrove%2*")

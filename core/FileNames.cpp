@@ -117,8 +117,17 @@ QByteArray encodeFileName(QStringView name) {
 
 QString displayFileName(const QString& name) {
     const QStringView view(name);
+    // A control character would break the line the name is shown on (a newline), or move
+    // what follows (a tab, an escape): it is shown by its code, as an escaped byte is.
+    const auto code = [&](qsizetype i) -> int {
+        if (isEscapedByteAt(view, i)) {
+            return view[i].unicode() - 0xDC00;
+        }
+        const char16_t unit = view[i].unicode();
+        return unit < 0x20 || unit == 0x7F ? unit : -1;
+    };
     qsizetype i = 0;
-    while (i < view.size() && !isEscapedByteAt(view, i)) {
+    while (i < view.size() && code(i) < 0) {
         ++i;
     }
     if (i == view.size()) {
@@ -128,11 +137,11 @@ QString displayFileName(const QString& name) {
     QString shown = name.first(i);
     shown.reserve(name.size() + 8);
     for (; i < view.size(); ++i) {
-        if (!isEscapedByteAt(view, i)) {
+        const int byte = code(i);
+        if (byte < 0) {
             shown += view[i];
             continue;
         }
-        const int byte = view[i].unicode() - 0xDC00;
         shown += QLatin1String("\\x");
         shown += QLatin1Char(kHex[byte >> 4]);
         shown += QLatin1Char(kHex[byte & 0xF]);

@@ -163,9 +163,12 @@ private slots:
                  QByteArray("\xf0\x90\x82\x80"));
     }
 
-    void display_spellsOutEscapedBytesOnly() {
+    void display_spellsOutEscapedBytesAndControlCharacters() {
         QCOMPARE(displayFileName(decodeFileName("/d\x80/a\xff\xfe.png")),
                  QString("/d\\x80/a\\xFF\\xFE.png"));
+        // A newline would break the line the name is shown on.
+        QCOMPARE(displayFileName(QString("o\nu\tt\x7f\x1b.odt")),
+                 QString("o\\x0Au\\x09t\\x7F\\x1B.odt"));
         QCOMPARE(displayFileName(decodeFileName("\xed\xa0\x80")), QString("\\xED\\xA0\\x80"));
         const QString plain = QString::fromUtf8("/tmp/é\xef\xbf\xbd\xf0\x90\x82\x80.png");
         QCOMPARE(displayFileName(plain), plain);

@@ -118,7 +118,9 @@ public:
         return std::make_unique<RecordingController>(m_office);
     }
     void storeToFile(const QString& path, const QString& filterName,
-                     const OfficeArguments& filterData, int timeLimitMs) override {
+                     const OfficeArguments& filterData, int timeLimitMs,
+                     const QString& replacing) override {
+        Q_UNUSED(replacing);
         m_office.storeTimeLimitsMs.append(timeLimitMs);
         QString argument = path + QLatin1Char(' ') + filterName;
         for (const OfficeArgument& setting : filterData) {

@@ -2,8 +2,10 @@
 // stored documents: captions under their pictures in the "Caption" style, two and four
 // pictures to a page (ODT layout, PDF pages), fitted pictures within the text area, and the
 // default options giving the document they always gave.
+#include "core/FileNames.h"
 #include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
+#include "tests/support/RemoveTreeByBytes.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -20,6 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -502,6 +506,34 @@ private slots:
                  qPrintable(refused.err));
         QVERIFY(!refused.err.contains("Processing"));
         QVERIFY(!QFileInfo::exists(none));
+        // That one report only: the office was reached.
+        QVERIFY2(!refused.err.contains("no office suite"), qPrintable(refused.err));
+        // An empty one is refused before anything starts.
+        const QString empty = m_dir.filePath(QStringLiteral("empty.ott"));
+        QVERIFY(writeBytes(empty, {}));
+        const BatchOutcome emptyRefused = runInProcess(args({"--template", empty}, none));
+        QCOMPARE(emptyRefused.status, 2);
+        QVERIFY2(emptyRefused.err.contains(empty + ": the template is empty"),
+                 qPrintable(emptyRefused.err));
+
+        // A good one under a name that is not UTF-8 (folder and file), and the very bytes of
+        // the broken one under such a name, which still fail; no link of ours is left.
+        const QByteArray odd = QFile::encodeName(m_dir.path()) + "/d\xff";
+        QVERIFY(::mkdir(odd.constData(), 0700) == 0);
+        const RemoveTreeByBytes removal{odd};
+        QVERIFY(writeRawBytes(odd + "/t\xfe.ott", fileBytes(letterhead)));
+        QVERIFY(writeRawBytes(odd + "/b\xfe.ott", fileBytes(broken)));
+        const QString oddOut = m_dir.filePath(QStringLiteral("odd.odt"));
+        const BatchOutcome oddRun =
+            runInProcess(args({"--template", decodeFileName(odd + "/t\xfe.ott")}, oddOut));
+        QVERIFY2(oddRun.status == 0, qPrintable(oddRun.err));
+        QCOMPARE(Album::read(oddOut).pageStyles.value("Standard").header,
+                 QStringLiteral("Grove Letterhead"));
+        const BatchOutcome oddBroken =
+            runInProcess(args({"--template", decodeFileName(odd + "/b\xfe.ott")}, none));
+        QCOMPARE(oddBroken.status, 1);
+        QVERIFY2(oddBroken.err.contains("b\\xFE.ott cannot be opened"), qPrintable(oddBroken.err));
+        QVERIFY(QDir::temp().entryList({"lumigrove-template-*"}, QDir::AllEntries).isEmpty());
     }
 
 private:

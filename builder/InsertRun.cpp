@@ -343,9 +343,9 @@ void InsertRun::sizePicture(HandlerTrap& trap) {
                     m_layout.caption == CaptionKind::None ? 0 : m_controller->captionLineHeight();
             }
             if (!m_pictureBoxes.contains(m_pageStyle)) {
-                m_pictureBoxes.insert(m_pageStyle,
-                                      pictureBox(m_controller->pageTextArea(m_pageStyle), m_layout,
-                                                 *m_captionHeight));
+                m_pictureBoxes.insert(
+                    m_pageStyle, pictureBox(m_controller->pageTextArea(m_pageStyle), m_layout,
+                                            *m_captionHeight, m_controller->pictureLineExtra()));
             }
             size = m_controller->selectedPictureSize();
             wanted = fittedPictureSize(size, m_pictureBoxes.value(m_pageStyle), m_layout.fitToPage);

@@ -73,6 +73,10 @@ public:
         m_office.enter(QStringLiteral("controller.captionLineHeight"));
         return m_office.captionHeight;
     }
+    int pictureLineExtra() override {
+        m_office.enter(QStringLiteral("controller.pictureLineExtra"));
+        return m_office.pictureLineExtra;
+    }
     QSize pageTextArea(const QString& styleName) override {
         m_office.enter(QStringLiteral("controller.pageTextArea"), styleName);
         if (styleName.isEmpty() || !m_office.pageStyles.contains(styleName)) {

@@ -382,6 +382,33 @@ private slots:
         QCOMPARE(pdfPages(pdf), pages);
     }
 
+    void fit_smallPaper_asLargeAsThePageHolds() {
+        // The line of a picture is as tall as the picture: on a 10 mm square page the camera's
+        // 4:3 photo fills the width, and two of them a page twice as high, on one page.
+        for (const auto& [paper, perPage] : {std::pair{"10x10mm", "1"}, {"10x20mm", "2"}}) {
+            const QString out = m_dir.filePath(QStringLiteral("small-%1").arg(perPage));
+            const QStringList options{"--paper", paper,        "--margin", "0",
+                                      "--fit",   "--per-page", perPage};
+            const QStringList photos(QString(perPage).toInt(), m_pictures.at(3));
+            QCOMPARE(
+                runInProcess(options +
+                             QStringList{"--office", m_office.connection(), "-o", out + ".odt"} +
+                             photos)
+                    .status,
+                0);
+            const QSizeF size = Album::read(out + ".odt").pictures.value(0).size * 25.4;
+            QVERIFY2(size.width() > 9.0 && size.width() <= 10.01 && size.height() <= 7.51,
+                     qPrintable(QStringLiteral("%1 x %2 mm").arg(size.width()).arg(size.height())));
+            QCOMPARE(
+                runInProcess(options +
+                             QStringList{"--office", m_office.connection(), "-o", out + ".pdf"} +
+                             photos)
+                    .status,
+                0);
+            QCOMPARE(pdfPages(out + ".pdf"), 1);
+        }
+    }
+
     void pageSetup_eachPictureOnAPageOfItsStyle_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("paper"); // upright, with the margin, in millimetres

@@ -383,29 +383,29 @@ private slots:
     }
 
     void fit_smallPaper_asLargeAsThePageHolds() {
-        // The line of a picture is as tall as the picture: on a 10 mm square page the camera's
-        // 4:3 photo fills the width, and two of them a page twice as high, on one page.
-        for (const auto& [paper, perPage] : {std::pair{"10x10mm", "1"}, {"10x20mm", "2"}}) {
-            const QString out = m_dir.filePath(QStringLiteral("small-%1").arg(perPage));
-            const QStringList options{"--paper", paper,        "--margin", "0",
-                                      "--fit",   "--per-page", perPage};
-            const QStringList photos(QString(perPage).toInt(), m_pictures.at(3));
-            QCOMPARE(
-                runInProcess(options +
-                             QStringList{"--office", m_office.connection(), "-o", out + ".odt"} +
-                             photos)
-                    .status,
-                0);
-            const QSizeF size = Album::read(out + ".odt").pictures.value(0).size * 25.4;
-            QVERIFY2(size.width() > 9.0 && size.width() <= 10.01 && size.height() <= 7.51,
-                     qPrintable(QStringLiteral("%1 x %2 mm").arg(size.width()).arg(size.height())));
-            QCOMPARE(
-                runInProcess(options +
-                             QStringList{"--office", m_office.connection(), "-o", out + ".pdf"} +
-                             photos)
-                    .status,
-                0);
-            QCOMPARE(pdfPages(out + ".pdf"), 1);
+        // A picture's line is as tall as the picture: the camera's 4:3 photo fills the width of
+        // a 10 mm square page, and two of them a page twice as high, on one page.
+        for (const auto& [paper, perPage] : {std::pair{"10x10mm", 1}, {"10x20mm", 2}}) {
+            const QString out = m_dir.filePath(QStringLiteral("small-%1.").arg(perPage));
+            const QStringList options{"--paper",
+                                      paper,
+                                      "--margin",
+                                      "0",
+                                      "--fit",
+                                      "--per-page",
+                                      QString::number(perPage),
+                                      "--office",
+                                      m_office.connection()};
+            for (const char* format : {"odt", "pdf"}) {
+                QCOMPARE(runInProcess(options + QStringList{"-o", out + format} +
+                                      QStringList(perPage, m_pictures.at(3)))
+                             .status,
+                         0);
+            }
+            const QSizeF mm = Album::read(out + "odt").pictures.value(0).size * 25.4;
+            QVERIFY2(mm.width() > 9.0 && mm.width() <= 10.01 && mm.height() <= 7.51,
+                     qPrintable(QStringLiteral("%1 x %2 mm").arg(mm.width()).arg(mm.height())));
+            QCOMPARE(pdfPages(out + "pdf"), 1);
         }
     }
 
@@ -543,23 +543,16 @@ private slots:
         QVERIFY2(emptyRefused.err.contains(empty + ": the template is empty"),
                  qPrintable(emptyRefused.err));
 
-        // A good one under a name that is not UTF-8 (folder and file), and the very bytes of
-        // the broken one under such a name, which still fail; no link of ours is left.
+        // A good one under a name that is not UTF-8 (folder and file); no link of ours is left.
         const QByteArray odd = QFile::encodeName(m_dir.path()) + "/d\xff";
         QVERIFY(::mkdir(odd.constData(), 0700) == 0);
         const RemoveTreeByBytes removal{odd};
         QVERIFY(writeRawBytes(odd + "/t\xfe.ott", fileBytes(letterhead)));
-        QVERIFY(writeRawBytes(odd + "/b\xfe.ott", fileBytes(broken)));
-        const QString oddOut = m_dir.filePath(QStringLiteral("odd.odt"));
         const BatchOutcome oddRun =
-            runInProcess(args({"--template", decodeFileName(odd + "/t\xfe.ott")}, oddOut));
+            runInProcess(args({"--template", decodeFileName(odd + "/t\xfe.ott")}, none));
         QVERIFY2(oddRun.status == 0, qPrintable(oddRun.err));
-        QCOMPARE(Album::read(oddOut).pageStyles.value("Standard").header,
+        QCOMPARE(Album::read(none).pageStyles.value("Standard").header,
                  QStringLiteral("Grove Letterhead"));
-        const BatchOutcome oddBroken =
-            runInProcess(args({"--template", decodeFileName(odd + "/b\xfe.ott")}, none));
-        QCOMPARE(oddBroken.status, 1);
-        QVERIFY2(oddBroken.err.contains("b\\xFE.ott cannot be opened"), qPrintable(oddBroken.err));
         QVERIFY(QDir::temp().entryList({"lumigrove-template-*"}, QDir::AllEntries).isEmpty());
     }
 

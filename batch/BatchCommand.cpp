@@ -108,7 +108,8 @@ private:
     void chooseOffice(const OfficeBridgeFactory& makeOffice);
     int insertPictures(InsertRun& run);
     bool storeDocument(InsertRun& run, int inserted);
-    void storeInto(OfficeDocument& document, const QString& temporary, int inserted);
+    void storeInto(OfficeDocument& document, const QString& temporary, const QString& target,
+                   int inserted);
     void letGo(OfficeDocument* document);
     int summarise(int inserted, bool written);
     void printSkipped();
@@ -203,6 +204,9 @@ bool BatchJob::storeDocument(InsertRun& run, int inserted) {
     OfficeDocument* document = run.document();
     if (interrupted()) {
         m_err << kProgram << ": interrupted; " << shownOut << " not written" << Qt::endl;
+    } else if (m_host.documentFailed() && !m_host.officeFailed()) {
+        // The office was there and said why it opened no document (a template it cannot
+        // open): the run's report is the one.
     } else if (m_host.documentFailed() || document == nullptr) {
         m_err << kProgram << ": no office suite could be reached"
               << (m_options.officeConnection.isEmpty()
@@ -215,10 +219,18 @@ bool BatchJob::storeDocument(InsertRun& run, int inserted) {
     } else if (inserted == 0) {
         m_err << kProgram << ": no picture went in; " << shownOut << " not written" << Qt::endl;
     } else {
-        const QString temporary = temporaryNameBeside(QFileInfo(m_options.outPath));
+        // Written through a link, as file tools write: the temporary file goes beside the
+        // file at the link's end and replaces that one; the link stays.
+        const QString target = outputTarget(m_options.outPath);
+        if (target.isEmpty()) {
+            m_err << kProgram << ": " << shownOut
+                  << " not written: a symbolic link there cannot be followed" << Qt::endl;
+            return false;
+        }
+        const QString temporary = temporaryNameBeside(QFileInfo(target));
         bool written = false;
         try {
-            storeInto(*document, temporary, inserted);
+            storeInto(*document, temporary, target, inserted);
             written = true;
         } catch (const AppError& e) {
             m_err << kProgram << ": " << shownOut << " not written: " << e.description()
@@ -230,17 +242,17 @@ bool BatchJob::storeDocument(InsertRun& run, int inserted) {
     return false;
 }
 
-// Writes the document at `temporary` and renames it to OUT; throws AppError when either fails
-// or an interrupt came meanwhile.
-void BatchJob::storeInto(OfficeDocument& document, const QString& temporary, int inserted) {
-    const QFileInfo target(m_options.outPath);
+// Writes the document at `temporary` and renames it to `target`, the file OUT names; throws
+// AppError when either fails or an interrupt came meanwhile.
+void BatchJob::storeInto(OfficeDocument& document, const QString& temporary, const QString& target,
+                         int inserted) {
     document.storeToFile(temporary, m_options.format.filterName, filterDataFor(m_options.format),
-                         storeTimeLimitMs(m_options.timeoutSeconds, inserted));
+                         storeTimeLimitMs(m_options.timeoutSeconds, inserted), target);
     if (interrupted()) {
         throw AppError(QStringLiteral("interrupted"));
     }
-    if (std::rename(encodeFileName(temporary).constData(),
-                    encodeFileName(target.absoluteFilePath()).constData()) != 0) {
+    if (std::rename(encodeFileName(temporary).constData(), encodeFileName(target).constData()) !=
+        0) {
         throw AppError(QStringLiteral("cannot rename %1 to %2: %3")
                            .arg(displayFileName(temporary), displayFileName(m_options.outPath),
                                 QString::fromLocal8Bit(std::strerror(errno))));

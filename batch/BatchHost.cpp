@@ -31,9 +31,10 @@ void BatchHost::doEvents() {
     QCoreApplication::processEvents();
 }
 
-void BatchHost::documentNotOpened(const QString& message) {
+void BatchHost::documentNotOpened(const QString& message, bool officeFailed) {
     Q_UNUSED(message);
     m_documentFailed = true;
+    m_officeFailed = officeFailed;
 }
 
 void BatchHost::pictureInserted(int index, const QString& path) {

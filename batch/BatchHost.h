@@ -29,7 +29,7 @@ public:
     void doEvents() override;
 
     bool stopRequested() override { return m_stop && m_stop(); }
-    void documentNotOpened(const QString& message) override;
+    void documentNotOpened(const QString& message, bool officeFailed) override;
     void pictureInserted(int index, const QString& path) override;
 
     void ShowErrorReport(const QString& location, int line, const QString& description) override;
@@ -38,6 +38,9 @@ public:
     const std::set<int>& insertedPictures() const { return m_inserted; }
     // True when the run could not open a document at all.
     bool documentFailed() const { return m_documentFailed; }
+    // True when that was for want of the office, not for the document's own sake (the run's
+    // report then says why).
+    bool officeFailed() const { return m_officeFailed; }
     // Asked before every picture whether the run should end early.
     void setStopRequest(std::function<bool()> stop) { m_stop = std::move(stop); }
 
@@ -47,6 +50,7 @@ private:
     bool m_insertBusy = false;
     int m_percent = 0;
     bool m_documentFailed = false;
+    bool m_officeFailed = false;
     std::set<int> m_inserted;
     std::function<bool()> m_stop;
 };

@@ -87,6 +87,8 @@ std::vector<BatchOption> batchOptionTable() {
             "OUT is written under a temporary name beside it and renamed\n"
             "into place only when complete, and only when at least\n"
             "one picture went in; OUT may not be one of the PATHs.\n"
+            "A link as OUT is written through, and a file replaced\n"
+            "keeps its mode, owner and group.\n"
             "A PDF keeps every picture at its full resolution and\n"
             "JPEGs byte for byte.",
             [](BatchOptions& options, const QString& value, const QString&) {
@@ -507,6 +509,30 @@ QString callerWorkingFolder() {
     return physical;
 }
 
+QString outputTarget(const QString& outPath) {
+    // As many links as the kernel follows in one path.
+    constexpr int kMostLinks = 40;
+    QString path = outPath;
+    for (int links = 0; links <= kMostLinks; ++links) {
+        const QByteArray bytes = encodeFileName(path);
+        struct stat info {};
+        if (::lstat(bytes.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        QByteArray target(std::max<qsizetype>(info.st_size, 255) + 1, Qt::Uninitialized);
+        const ssize_t length = ::readlink(bytes.constData(), target.data(), target.size());
+        if (length <= 0 || length == target.size()) {
+            return {};
+        }
+        target.truncate(length);
+        const QString next = decodeFileName(target);
+        path = next.startsWith(QLatin1Char('/'))
+                   ? next
+                   : path.left(path.lastIndexOf(QLatin1Char('/')) + 1) + next;
+    }
+    return {};
+}
+
 bool sameFile(const QString& a, const QString& b) {
     struct stat first {};
     struct stat second {};
@@ -536,8 +562,19 @@ QString checkBatchInputs(const BatchOptions& options, FileSystem& disk) {
         if (::access(encodeFileName(templatePath).constData(), R_OK) != 0) {
             return QStringLiteral("%1: the template cannot be read").arg(templatePath);
         }
+        // The office takes an empty file for a new document: the template would be lost
+        // without a word.
+        if (info.st_size == 0) {
+            return QStringLiteral("%1: the template is empty").arg(templatePath);
+        }
     }
-    const QString folder = options.outPath.left(options.outPath.lastIndexOf(QLatin1Char('/')));
+    // A link as OUT is written through: the file at its end is replaced, in its own folder.
+    const QString target = outputTarget(options.outPath);
+    if (target.isEmpty()) {
+        return QStringLiteral("%1: the output is a symbolic link that cannot be followed")
+            .arg(options.outPath);
+    }
+    const QString folder = target.left(target.lastIndexOf(QLatin1Char('/')));
     const QString shownFolder = folder.isEmpty() ? QStringLiteral("/") : folder;
     if (!statOf(shownFolder, info) || !S_ISDIR(info.st_mode)) {
         return QStringLiteral("%1: the output folder %2 does not exist")

@@ -70,6 +70,11 @@ QString callerWorkingFolder();
 // problem, or "".
 QString checkBatchInputs(const BatchOptions& options, FileSystem& disk);
 
+// The file that writing OUT writes: OUT itself, or, when OUT is a symbolic link, the file at
+// the end of its chain of links (each relative target taken from its link's folder), which
+// need not exist yet. Returns "" when the chain has no end (ELOOP) or a link cannot be read.
+QString outputTarget(const QString& outPath);
+
 // True when the two paths name the same file on the disk (the same device and inode), or,
 // when either does not exist, are the same text.
 bool sameFile(const QString& a, const QString& b);

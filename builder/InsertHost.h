@@ -40,10 +40,15 @@ public:
     // interrupted); the window never asks that.
     virtual bool stopRequested() { return false; }
 
-    // What became of the run, besides the error reports: no document could be opened; the
-    // picture at list position `index` went in, or did not (with the first failure's
-    // description). The window shows the reports only; a host that sums up a run listens.
-    virtual void documentNotOpened(const QString& message) { Q_UNUSED(message); }
+    // What became of the run, besides the error reports: no document could be opened (for
+    // want of the office, `officeFailed`, or for the document's own sake, such as a template
+    // the office cannot open); the picture at list position `index` went in, or did not (with
+    // the first failure's description). The window shows the reports only; a host that sums
+    // up a run listens.
+    virtual void documentNotOpened(const QString& message, bool officeFailed) {
+        Q_UNUSED(message);
+        Q_UNUSED(officeFailed);
+    }
     virtual void pictureInserted(int index, const QString& path) {
         Q_UNUSED(index);
         Q_UNUSED(path);

@@ -24,15 +24,18 @@ double secondsBetween(double start, double now) {
 }
 
 // Room on the page besides the pictures themselves, in hundredths of a millimetre. The line
-// that holds a picture placed as a character is a little taller than the picture (the
-// text's descent below the base line); a table cell has padding on both sides. Each leaves
-// some room to spare, so that a fitted picture never spills onto the next page.
-constexpr int kPictureLineAllowance = 600;
+// that holds a picture placed as a character is as tall as the picture, but the layout
+// rounds to twips; the empty paragraph after a table is a line of text; a table cell has
+// padding on both sides. Each leaves some room to spare, so that a fitted picture never
+// spills onto the next page.
+constexpr int kLayoutRounding = 50;
+constexpr int kTextLineAllowance = 600;
 constexpr int kCellAllowance = 500;
 
 } // namespace
 
-QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight) {
+QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight,
+                 int lineExtra) {
     const int perPage = layout.picturesPerPage;
     const int columns = perPage == 4 ? 2 : 1;
     const int rows = perPage == 1 ? 1 : 2;
@@ -40,10 +43,10 @@ QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHe
     int height = textArea.height();
     if (perPage == 4) {
         // The empty paragraph that follows each page's table.
-        height -= kPictureLineAllowance;
+        height -= kTextLineAllowance;
         width -= kCellAllowance;
     }
-    height = height / rows - kPictureLineAllowance;
+    height = height / rows - lineExtra - kLayoutRounding;
     if (perPage == 4) {
         height -= kCellAllowance;
     }

@@ -39,8 +39,10 @@ QString PictureFileUrl(const QString& path, PathStyle style = kNativePathStyle);
 // millimetre) under `layout`: its share of the text area (a column of the page for 1 and 2
 // pictures, a quarter for 4) less the room that the line around it, its caption (a line of
 // `captionHeight`, when the layout has captions) and, for 4 per page, the table's cells and
-// the paragraph after the table take.
-QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight);
+// the paragraph after the table take. The line of a picture is as tall as the picture and
+// `lineExtra` (the spacing of its paragraph), and a little for the rounding of the layout.
+QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight,
+                 int lineExtra);
 
 // The size for a picture of `size` in `box`, aspect kept: the largest that fits when `grow`,
 // otherwise the size itself unless it is larger than the box. Never smaller than 1 x 1.

@@ -18,6 +18,12 @@
 #include "core/Settings.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -88,7 +94,7 @@ void InsertRun::run() {
 }
 
 bool InsertRun::openDocument(HandlerTrap& trap) {
-    const bool opened =
+    const bool reached =
         trap(108,
              [&] {
                  if (m_bridge == nullptr) {
@@ -97,14 +103,22 @@ bool InsertRun::openDocument(HandlerTrap& trap) {
                  }
                  m_serviceManager = m_bridge->createServiceManager();
              }) &&
-        trap(110, [&] { m_desktop = m_serviceManager->createDesktop(); }) &&
-        trap(112, [&] { m_document = newDocument(); }) &&
-        trap(114, [&] { m_dispatcher = m_serviceManager->createDispatchHelper(); }) &&
-        trap(116, [&] { m_controller = m_document->getCurrentController(); }) &&
-        trap(118, [&] { m_frame = m_document->getCurrentController()->getFrame(); }) &&
+        trap(110, [&] { m_desktop = m_serviceManager->createDesktop(); });
+    const bool opened =
+        reached && trap(112, [&] { officeCall([&] { m_document = newDocument(); }); }) &&
+        trap(114,
+             [&] {
+                 officeCall([&] { m_dispatcher = m_serviceManager->createDispatchHelper(); });
+             }) &&
+        trap(116,
+             [&] { officeCall([&] { m_controller = m_document->getCurrentController(); }); }) &&
+        trap(118,
+             [&] {
+                 officeCall([&] { m_frame = m_document->getCurrentController()->getFrame(); });
+             }) &&
         preparePages(trap);
     if (!opened) {
-        m_host.documentNotOpened(trap.lastFailure());
+        m_host.documentNotOpened(trap.lastFailure(), !reached || m_officeGone);
         return false;
     }
     m_host.documentOpened();
@@ -125,16 +139,43 @@ std::unique_ptr<OfficeDocument> InsertRun::newDocument() {
         {QStringLiteral("AsTemplate"), true},
         {QStringLiteral("FilterName"),
          isTemplate ? QStringLiteral("writer8_template") : QStringLiteral("writer8")}};
+    // A name that is not UTF-8 reaches the office as "%FF", which its template filter (7.4)
+    // finds no file under, though it reads the very URL without a named filter. Such a
+    // template is given to it under a plain name instead: a link in a folder of our own that no
+    // one else may enter, gone once the document is open.
+    std::optional<QTemporaryDir> plainName;
+    QString location = templatePath;
     try {
         checkNotSpecialFile(templatePath);
-        return m_desktop->loadComponentFromURL(PictureFileUrl(templatePath),
-                                               QStringLiteral("_blank"), 0, args);
+        // The office opens an empty file as a new document, and the template would be lost
+        // without a word.
+        if (struct stat info{};
+            ::stat(encodeFileName(templatePath).constData(), &info) == 0 && info.st_size == 0) {
+            throw AppError(QStringLiteral("the file is empty"), ErrorNumber::PathFileAccessError);
+        }
+        if (encodeFileName(templatePath) != templatePath.toUtf8()) {
+            plainName.emplace(QDir::tempPath() + QStringLiteral("/lumigrove-template-XXXXXX"));
+            location = plainName->filePath(isTemplate ? QStringLiteral("template.ott")
+                                                      : QStringLiteral("template.odt"));
+            if (!plainName->isValid() ||
+                ::symlink(encodeFileName(QFileInfo(templatePath).absoluteFilePath()).constData(),
+                          encodeFileName(location).constData()) != 0) {
+                throw AppError(
+                    QStringLiteral("no link to it can be made in %1").arg(QDir::tempPath()),
+                    ErrorNumber::PathFileAccessError);
+            }
+        }
+        return m_desktop->loadComponentFromURL(PictureFileUrl(location), QStringLiteral("_blank"),
+                                               0, args);
     } catch (const AppError& e) {
         if (OfficeError::endsSession(e.number())) {
             throw;
         }
+        // The office names the file it was given; the user knows it under its own name.
+        QString why = e.description();
+        why.replace(PictureFileUrl(location), PictureFileUrl(templatePath));
         throw AppError(QStringLiteral("The template %1 cannot be opened: %2")
-                           .arg(displayFileName(templatePath), e.description()),
+                           .arg(displayFileName(templatePath), why),
                        e.number());
     }
 }
@@ -302,9 +343,9 @@ void InsertRun::sizePicture(HandlerTrap& trap) {
                     m_layout.caption == CaptionKind::None ? 0 : m_controller->captionLineHeight();
             }
             if (!m_pictureBoxes.contains(m_pageStyle)) {
-                m_pictureBoxes.insert(m_pageStyle,
-                                      pictureBox(m_controller->pageTextArea(m_pageStyle), m_layout,
-                                                 *m_captionHeight));
+                m_pictureBoxes.insert(
+                    m_pageStyle, pictureBox(m_controller->pageTextArea(m_pageStyle), m_layout,
+                                            *m_captionHeight, m_controller->pictureLineExtra()));
             }
             size = m_controller->selectedPictureSize();
             wanted = fittedPictureSize(size, m_pictureBoxes.value(m_pageStyle), m_layout.fitToPage);

@@ -67,6 +67,10 @@ public:
     // The height that one line in the document's "Caption" paragraph style takes, with the
     // style's spacing above and below, in hundredths of a millimetre.
     virtual int captionLineHeight() = 0;
+    // What the paragraph at the view's cursor adds to the height of a picture it holds as a
+    // character, in hundredths of a millimetre: its spacing above and below, and the room its
+    // line spacing adds beyond single spacing. The line itself is as tall as its picture.
+    virtual int pictureLineExtra() = 0;
     // Puts the window that shows the document in front of the user's other windows and
     // gives it the focus; nothing happens for a view without a window (headless).
     virtual void bringWindowToFront() = 0;

@@ -17,10 +17,12 @@ public:
     // filter for the format ("writer8", "MS Word 2007 XML", "writer_pdf_Export") and the
     // filter's own settings, if any; the document stays open. Storing takes longer the longer
     // the document is: `timeLimitMs` bounds this call instead of the usual limit of a call,
-    // when above 0. Throws AppError when the file cannot be written; the caller removes what
-    // was written then.
+    // when above 0. The new file is made to replace `replacing` (when that exists): it has
+    // that file's mode, owner and group (see DocumentFile). Throws AppError when the file
+    // cannot be written; the caller removes what was written then.
     virtual void storeToFile(const QString& path, const QString& filterName,
-                             const OfficeArguments& filterData, int timeLimitMs) = 0;
+                             const OfficeArguments& filterData, int timeLimitMs,
+                             const QString& replacing) = 0;
     // Closes the document without saving it.
     virtual void close() = 0;
     // While the document's controllers are locked the suite neither lays the document out

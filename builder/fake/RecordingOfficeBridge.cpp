@@ -73,6 +73,10 @@ public:
         m_office.enter(QStringLiteral("controller.captionLineHeight"));
         return m_office.captionHeight;
     }
+    int pictureLineExtra() override {
+        m_office.enter(QStringLiteral("controller.pictureLineExtra"));
+        return m_office.pictureLineExtra;
+    }
     QSize pageTextArea(const QString& styleName) override {
         m_office.enter(QStringLiteral("controller.pageTextArea"), styleName);
         if (styleName.isEmpty() || !m_office.pageStyles.contains(styleName)) {
@@ -118,7 +122,9 @@ public:
         return std::make_unique<RecordingController>(m_office);
     }
     void storeToFile(const QString& path, const QString& filterName,
-                     const OfficeArguments& filterData, int timeLimitMs) override {
+                     const OfficeArguments& filterData, int timeLimitMs,
+                     const QString& replacing) override {
+        Q_UNUSED(replacing);
         m_office.storeTimeLimitsMs.append(timeLimitMs);
         QString argument = path + QLatin1Char(' ') + filterName;
         for (const OfficeArgument& setting : filterData) {

@@ -89,6 +89,8 @@ public:
     QHash<QString, QSize> pageStyles;
     // The height of a caption line in the document's Caption style.
     int captionHeight = 1200;
+    // What the picture's paragraph adds to its line (spacing of 2.75 mm above and below).
+    int pictureLineExtra = 550;
     // The time limit each store was given (0 for the usual one).
     QList<int> storeTimeLimitsMs;
     // The sizes the pictures were given, in order.

@@ -12,8 +12,11 @@
 // a name that is not UTF-8 reaches the disk as its very bytes.
 class DocumentFile {
 public:
-    // Creates the file, which must not exist. Throws AppError when it cannot be made.
-    explicit DocumentFile(QString path);
+    // Creates the file, which must not exist. Made to replace the file `replacing`, when that
+    // exists, it takes that file's mode bits, and its owner and group as far as the process
+    // may give them, before any byte is in it; otherwise its mode is 0666 less the umask.
+    // Throws AppError when it cannot be made.
+    explicit DocumentFile(QString path, const QString& replacing = {});
     ~DocumentFile();
     DocumentFile(const DocumentFile&) = delete;
     DocumentFile& operator=(const DocumentFile&) = delete;

@@ -28,6 +28,7 @@
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 UnoController::UnoController(std::shared_ptr<UnoLink> link,
@@ -149,6 +150,31 @@ int UnoController::captionLineHeight() {
         // suite's own fonts need.
         const double line = points * 2540.0 / 72.0 * 1.25 * lines;
         return static_cast<int>(std::ceil(line)) + above + below;
+    });
+}
+
+int UnoController::pictureLineExtra() {
+    return m_link->call([&] {
+        const css::uno::Reference<css::beans::XPropertySet> paragraph = viewCursor();
+        float points = 12.0f;
+        paragraph->getPropertyValue("CharHeight") >>= points;
+        sal_Int32 above = 0;
+        sal_Int32 below = 0;
+        paragraph->getPropertyValue("ParaTopMargin") >>= above;
+        paragraph->getPropertyValue("ParaBottomMargin") >>= below;
+        // Single spacing adds nothing to a line that a picture fills; proportional spacing
+        // adds its share above 100 % of a line of the paragraph's font (taken as 1.25 times
+        // the font size, as for the caption), leading spacing its own height.
+        double extra = 0.0;
+        css::style::LineSpacing spacing;
+        if (paragraph->getPropertyValue("ParaLineSpacing") >>= spacing) {
+            if (spacing.Mode == css::style::LineSpacingMode::PROP && spacing.Height > 100) {
+                extra = points * 2540.0 / 72.0 * 1.25 * (spacing.Height - 100) / 100.0;
+            } else if (spacing.Mode == css::style::LineSpacingMode::LEADING) {
+                extra = std::max<double>(0, spacing.Height);
+            }
+        }
+        return static_cast<int>(std::ceil(extra)) + above + below;
     });
 }
 

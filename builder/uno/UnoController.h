@@ -32,6 +32,7 @@ public:
     void startParagraphAtEnd() override;
     void anchorPicturesAsCharacters() override;
     int captionLineHeight() override;
+    int pictureLineExtra() override;
     void bringWindowToFront() override;
 
 private:

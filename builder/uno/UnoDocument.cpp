@@ -29,8 +29,9 @@ std::unique_ptr<OfficeController> UnoDocument::getCurrentController() {
 }
 
 void UnoDocument::storeToFile(const QString& path, const QString& filterName,
-                              const OfficeArguments& filterData, int timeLimitMs) {
-    DocumentFile file(path);
+                              const OfficeArguments& filterData, int timeLimitMs,
+                              const QString& replacing) {
+    DocumentFile file(path, replacing);
     // The office stores into a pipe in its own process, not into a stream of ours: an office
     // that resumes after the connection was cut must not find its output gone in the middle
     // of an export, which some exports do not survive.

@@ -16,7 +16,8 @@ public:
 
     std::unique_ptr<OfficeController> getCurrentController() override;
     void storeToFile(const QString& path, const QString& filterName,
-                     const OfficeArguments& filterData, int timeLimitMs) override;
+                     const OfficeArguments& filterData, int timeLimitMs,
+                     const QString& replacing) override;
     void close() override;
     void lockControllers() override;
     void unlockControllers(int timeLimitMs) override;

@@ -2,8 +2,10 @@
 // stored documents: captions under their pictures in the "Caption" style, two and four
 // pictures to a page (ODT layout, PDF pages), fitted pictures within the text area, and the
 // default options giving the document they always gave.
+#include "core/FileNames.h"
 #include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
+#include "tests/support/RemoveTreeByBytes.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -20,6 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -378,6 +382,33 @@ private slots:
         QCOMPARE(pdfPages(pdf), pages);
     }
 
+    void fit_smallPaper_asLargeAsThePageHolds() {
+        // A picture's line is as tall as the picture: the camera's 4:3 photo fills the width of
+        // a 10 mm square page, and two of them a page twice as high, on one page.
+        for (const auto& [paper, perPage] : {std::pair{"10x10mm", 1}, {"10x20mm", 2}}) {
+            const QString out = m_dir.filePath(QStringLiteral("small-%1.").arg(perPage));
+            const QStringList options{"--paper",
+                                      paper,
+                                      "--margin",
+                                      "0",
+                                      "--fit",
+                                      "--per-page",
+                                      QString::number(perPage),
+                                      "--office",
+                                      m_office.connection()};
+            for (const char* format : {"odt", "pdf"}) {
+                QCOMPARE(runInProcess(options + QStringList{"-o", out + format} +
+                                      QStringList(perPage, m_pictures.at(3)))
+                             .status,
+                         0);
+            }
+            const QSizeF mm = Album::read(out + "odt").pictures.value(0).size * 25.4;
+            QVERIFY2(mm.width() > 9.0 && mm.width() <= 10.01 && mm.height() <= 7.51,
+                     qPrintable(QStringLiteral("%1 x %2 mm").arg(mm.width()).arg(mm.height())));
+            QCOMPARE(pdfPages(out + "pdf"), 1);
+        }
+    }
+
     void pageSetup_eachPictureOnAPageOfItsStyle_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("paper"); // upright, with the margin, in millimetres
@@ -502,6 +533,27 @@ private slots:
                  qPrintable(refused.err));
         QVERIFY(!refused.err.contains("Processing"));
         QVERIFY(!QFileInfo::exists(none));
+        // That one report only: the office was reached.
+        QVERIFY2(!refused.err.contains("no office suite"), qPrintable(refused.err));
+        // An empty one is refused before anything starts.
+        const QString empty = m_dir.filePath(QStringLiteral("empty.ott"));
+        QVERIFY(writeBytes(empty, {}));
+        const BatchOutcome emptyRefused = runInProcess(args({"--template", empty}, none));
+        QCOMPARE(emptyRefused.status, 2);
+        QVERIFY2(emptyRefused.err.contains(empty + ": the template is empty"),
+                 qPrintable(emptyRefused.err));
+
+        // A good one under a name that is not UTF-8 (folder and file); no link of ours is left.
+        const QByteArray odd = QFile::encodeName(m_dir.path()) + "/d\xff";
+        QVERIFY(::mkdir(odd.constData(), 0700) == 0);
+        const RemoveTreeByBytes removal{odd};
+        QVERIFY(writeRawBytes(odd + "/t\xfe.ott", fileBytes(letterhead)));
+        const BatchOutcome oddRun =
+            runInProcess(args({"--template", decodeFileName(odd + "/t\xfe.ott")}, none));
+        QVERIFY2(oddRun.status == 0, qPrintable(oddRun.err));
+        QCOMPARE(Album::read(none).pageStyles.value("Standard").header,
+                 QStringLiteral("Grove Letterhead"));
+        QVERIFY(QDir::temp().entryList({"lumigrove-template-*"}, QDir::AllEntries).isEmpty());
     }
 
 private:

@@ -164,6 +164,31 @@ private slots:
         QVERIFY(!rawFileBytes(scanned).isEmpty());
     }
 
+    void outALink_writtenThroughItModeKept() {
+        // OUT a relative link to a file of mode 600, and a chain of two links that ends nowhere
+        // yet: the file at each end is written (the first keeps its mode), the links stay.
+        const QString work = m_dir.filePath(QStringLiteral("links"));
+        const QString target = work + "/elsewhere/target.odt";
+        QVERIFY(QDir().mkpath(work + "/elsewhere") && writeBytes(target, "old bytes"));
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link("elsewhere/target.odt", work + "/link.odt"));
+        QVERIFY(QFile::link("elsewhere/hop", work + "/chain.odt"));
+        QVERIFY(QFile::link("new.odt", work + "/elsewhere/hop"));
+        for (const char* out : {"/link.odt", "/chain.odt"}) {
+            const BatchOutcome outcome = runInProcess(
+                {"--office", m_office.connection(), "-o", work + out, m_expected.first()});
+            QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        }
+        QCOMPARE(StoredDocument::readOdt(target).layout, QStringLiteral("P"));
+        QCOMPARE(StoredDocument::readOdt(work + "/elsewhere/new.odt").layout, QStringLiteral("P"));
+        QCOMPARE(QFile::permissions(target) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFile::symLinkTarget(work + "/link.odt"), target);
+        // Nothing else is left beside the files.
+        QCOMPARE(QDir(work + "/elsewhere").entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 (QStringList{"hop", "new.odt", "target.odt"}));
+    }
+
     // Kills the suite's office: runs last.
     void officeKilledMidRun_status1AndNoOutput() {
         QStringList pictures;

@@ -5,15 +5,12 @@
 #include "builder/uno/Writer1.h"
 #include "core/AppError.h"
 
-#include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
-#include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
-#include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -84,15 +81,14 @@ bool openUnsavedUserDocument(const QString& connection, const QString& text, QSt
     return withDesktop(
         connection, 60000, error, [&](const css::uno::Reference<css::frame::XDesktop2>& desktop) {
             css::uno::Sequence<css::beans::PropertyValue> arguments(1);
-            // Shown only once loaded, as the program opens its documents.
+            // Shown once loaded: a window opened by the call sets its menus up on the call's
+            // thread, where the office's GTK integration can hang for good on the clipboard.
             arguments.getArray()[0] = NewPropertyValue(QStringLiteral("Hidden"), true);
             const auto component =
                 desktop->loadComponentFromURL("private:factory/swriter", "_blank", 0, arguments);
-            css::uno::Reference<css::frame::XModel>(component, css::uno::UNO_QUERY_THROW)
-                ->getCurrentController()
-                ->getFrame()
-                ->getContainerWindow()
-                ->setVisible(!hidden);
+            const css::uno::Reference<css::frame::XModel> model(component,
+                                                                css::uno::UNO_QUERY_THROW);
+            model->getCurrentController()->getFrame()->getContainerWindow()->setVisible(!hidden);
             css::uno::Reference<css::text::XTextDocument> document(component,
                                                                    css::uno::UNO_QUERY_THROW);
             const auto body = document->getText();

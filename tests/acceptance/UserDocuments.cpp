@@ -81,14 +81,9 @@ bool openUnsavedUserDocument(const QString& connection, const QString& text, QSt
     return withDesktop(
         connection, 60000, error, [&](const css::uno::Reference<css::frame::XDesktop2>& desktop) {
             css::uno::Sequence<css::beans::PropertyValue> arguments(1);
-            // Shown once loaded: a window opened by the call sets its menus up on the call's
-            // thread, where the office's GTK integration can hang for good on the clipboard.
-            arguments.getArray()[0] = NewPropertyValue(QStringLiteral("Hidden"), true);
+            arguments.getArray()[0] = NewPropertyValue(QStringLiteral("Hidden"), hidden);
             const auto component =
                 desktop->loadComponentFromURL("private:factory/swriter", "_blank", 0, arguments);
-            const css::uno::Reference<css::frame::XModel> model(component,
-                                                                css::uno::UNO_QUERY_THROW);
-            model->getCurrentController()->getFrame()->getContainerWindow()->setVisible(!hidden);
             css::uno::Reference<css::text::XTextDocument> document(component,
                                                                    css::uno::UNO_QUERY_THROW);
             const auto body = document->getText();

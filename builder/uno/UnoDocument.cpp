@@ -62,6 +62,7 @@ void UnoDocument::storeToFile(const QString& path, const QString& filterName,
 }
 
 void UnoDocument::close() {
+    waitForViewToSettle();
     m_link->call([&] {
         css::uno::Reference<css::util::XCloseable> closeable(m_model, css::uno::UNO_QUERY_THROW);
         closeable->close(true);

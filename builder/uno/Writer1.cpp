@@ -1,6 +1,12 @@
 #include "builder/uno/Writer1.h"
 
+#include "core/EventLoopWait.h"
+
 namespace {
+
+// The office updates the clipboard state a few tenths of a second after a change or a store
+// (seen at 0.06 to 0.4 s); a second leaves room for a busy machine.
+constexpr int kViewSettleMs = 1000;
 
 css::uno::Any anyOf(const OfficeValue& value) {
     struct ToAny {
@@ -41,4 +47,8 @@ rtl::OUString toOUString(const QString& text) {
 
 QString fromOUString(const rtl::OUString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
+}
+
+void waitForViewToSettle() {
+    sleepInEventLoop(kViewSettleMs);
 }

@@ -23,3 +23,10 @@ PropertyList toPropertyList(const OfficeArguments& arguments);
 // Text between Qt and the suite; both hold UTF-16, so nothing is lost either way.
 rtl::OUString toOUString(const QString& text);
 QString fromOUString(const rtl::OUString& text);
+
+// Waits, in the event loop, until the office has brought a document's view up to date after
+// the last change or store. A moment after those the office updates its clipboard state, and
+// with its GTK integration it waits for the system clipboard in the middle of that update and
+// lets other calls in meanwhile: a document closed then is destroyed under the update, and the
+// whole office crashes with it. Closing a document after this wait keeps clear of that.
+void waitForViewToSettle();

@@ -67,6 +67,7 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
         format.getArray()[0] =
             NewPropertyValue(QStringLiteral("FilterName"), QStringLiteral("writer8"));
         text->storeToURL(toOUString(url), format);
+        waitForViewToSettle();
         css::uno::Reference<css::util::XCloseable>(text, css::uno::UNO_QUERY_THROW)->close(true);
 
         // The suite's own package reader lists and reads the stored file.

@@ -16,6 +16,7 @@
 #include "piclist/PictureListModel.h"
 #include "piclist/PictureListView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -29,11 +30,14 @@
 #include <QScreen>
 #include <QStringDecoder>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
 // The longest a closing window waits for the office to let go of the document's view.
 constexpr int kClosingCallLimitMs = 2000;
+// How long after the document opened the window takes the front back from another program.
+constexpr int kKeepInFrontMs = 5000;
 
 const QString kFormLoad = QStringLiteral("in Sheafwork2021/08/31.Form1.Form_Load ");
 
@@ -315,6 +319,27 @@ void Form1::endProgram(int exitCode) {
         }
     }
     m_services.ui.endProgram(exitCode);
+}
+
+void Form1::keepInFrontOfTheDocument() {
+    m_keepInFront = QDeadlineTimer(kKeepInFrontMs);
+    raise();
+    activateWindow();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    // The front taken by another program's window (the document's, mapped after the office
+    // said it was open), not by a box of this program: taken back, once the change is done.
+    if (event->type() == QEvent::ActivationChange && InsertBusy && !m_keepInFront.hasExpired()) {
+        QTimer::singleShot(0, this, [this] {
+            if (InsertBusy && !m_keepInFront.hasExpired() &&
+                QApplication::activeWindow() == nullptr) {
+                raise();
+                activateWindow();
+            }
+        });
+    }
+    QWidget::changeEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -4,6 +4,7 @@
 #include "core/MousePointer.h"
 
 #include <QCursor>
+#include <QDeadlineTimer>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QString>
@@ -90,8 +91,12 @@ public:
 
     // Ends the program as closing the window does, with the exit status 128 + `signal`.
     void endOnSignal(int signal) { endProgram(128 + signal); }
+    // Brings the window in front of the document the office has just opened, and keeps it
+    // there for a few seconds of the run: the office's window may come up a moment later.
+    void keepInFrontOfTheDocument();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,6 +117,8 @@ private:
     int m_mousePointer = MousePointer::Default;
     std::optional<QCursor> m_handCursor;
     bool m_ended = false;
+    // Until when a window of another program that takes the front is given it back.
+    QDeadlineTimer m_keepInFront;
     // The insert run in progress, if any: ending the program lets go of its document's view.
     InsertRun* m_activeRun = nullptr;
 

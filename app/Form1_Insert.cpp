@@ -43,8 +43,7 @@ public:
     void documentOpened() override {
         // The office opens the new document in a window of its own, in front: the progress
         // is to stay in view while the pictures go in.
-        m_form.raise();
-        m_form.activateWindow();
+        m_form.keepInFrontOfTheDocument();
         // The document is the user's from now on, also when the run or the program is cut
         // short: the office that holds it stays.
         if (OfficeBridge* office = m_form.services().office) {

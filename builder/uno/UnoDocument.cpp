@@ -62,7 +62,10 @@ void UnoDocument::storeToFile(const QString& path, const QString& filterName,
 }
 
 void UnoDocument::close() {
-    waitForViewToSettle();
+    // A connection already cut cannot close anything: no reason to wait for it.
+    if (const auto socket = m_link->socket(); socket && !socket->isShutDown()) {
+        waitForViewToSettle();
+    }
     m_link->call([&] {
         css::uno::Reference<css::util::XCloseable> closeable(m_model, css::uno::UNO_QUERY_THROW);
         closeable->close(true);

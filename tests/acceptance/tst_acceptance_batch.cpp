@@ -611,23 +611,21 @@ private slots:
         QVERIFY(writeBytes(out, "earlier document"));
         const QStringList tmpBefore = tmpEntries();
         const QList<qint64> office{m_office.processId()};
-        const auto freeze = [&] {
-            for (const qint64 pid : frozen ? office : QList<qint64>()) {
+        std::unique_ptr<BatchRun> run;
+        for (const bool starting : {true, false}) {
+            for (const qint64 pid :
+                 (frozen && starting == beforeStart) ? office : QList<qint64>()) {
                 stopProcess(pid);
                 QVERIFY(waitUntilStopped(static_cast<pid_t>(pid), 5000));
             }
-        };
-        if (beforeStart) {
-            freeze();
-        }
-        auto run = start(args, work);
-        if (beforeStart) {
-            QVERIFY2(run->waitForLines(QStringLiteral("Inserting "), 1, 30000),
-                     qPrintable(run->err()));
-            QTest::qWait(1000);
-        } else {
-            QVERIFY2(run->waitForLines(QStringLiteral("["), 2, 120000), qPrintable(run->err()));
-            freeze();
+            if (starting) {
+                // Frozen before, the run is held connecting once it said what it will do.
+                run = start(args, work);
+                QVERIFY2(run->waitForLines(beforeStart ? "Inserting " : "[", beforeStart ? 1 : 2,
+                                           120000),
+                         qPrintable(run->err()));
+                QTest::qWait(beforeStart ? 1000 : 0);
+            }
         }
         QElapsedTimer sinceSignal;
         sinceSignal.start();

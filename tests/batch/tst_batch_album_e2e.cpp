@@ -387,15 +387,12 @@ private slots:
         // a 10 mm square page, and two of them a page twice as high, on one page.
         for (const auto& [paper, perPage] : {std::pair{"10x10mm", 1}, {"10x20mm", 2}}) {
             const QString out = m_dir.filePath(QStringLiteral("small-%1.").arg(perPage));
-            const QStringList options{"--paper",
-                                      paper,
-                                      "--margin",
-                                      "0",
-                                      "--fit",
-                                      "--per-page",
-                                      QString::number(perPage),
-                                      "--office",
-                                      m_office.connection()};
+            const QStringList options =
+                QStringLiteral("--paper %1 --margin 0 --fit --per-page %2 --office %3")
+                    .arg(paper)
+                    .arg(perPage)
+                    .arg(m_office.connection())
+                    .split(QLatin1Char(' '));
             for (const char* format : {"odt", "pdf"}) {
                 QCOMPARE(runInProcess(options + QStringList{"-o", out + format} +
                                       QStringList(perPage, m_pictures.at(3)))

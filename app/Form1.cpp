@@ -38,6 +38,7 @@ namespace {
 constexpr int kClosingCallLimitMs = 2000;
 // How long after the document opened the window takes the front back from another program.
 constexpr int kKeepInFrontMs = 5000;
+constexpr int kRaiseAgainMs = 250;
 
 const QString kFormLoad = QStringLiteral("in Sheafwork2021/08/31.Form1.Form_Load ");
 
@@ -325,6 +326,21 @@ void Form1::keepInFrontOfTheDocument() {
     m_keepInFront = QDeadlineTimer(kKeepInFrontMs);
     raise();
     activateWindow();
+    // A document window raised later without taking the focus leaves this one active but
+    // below it: the window is raised again now and then while it may be (a raise takes no
+    // focus from anyone).
+    if (m_raiseAgain == nullptr) {
+        m_raiseAgain = new QTimer(this);
+        m_raiseAgain->setInterval(kRaiseAgainMs);
+        connect(m_raiseAgain, &QTimer::timeout, this, [this] {
+            if (InsertBusy && !m_keepInFront.hasExpired()) {
+                raise();
+            } else {
+                m_raiseAgain->stop();
+            }
+        });
+    }
+    m_raiseAgain->start();
 }
 
 void Form1::changeEvent(QEvent* event) {

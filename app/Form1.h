@@ -19,6 +19,7 @@ class PictureListModel;
 class PictureListView;
 class QMimeData;
 class QPushButton;
+class QTimer;
 
 // The main window: the picture list, the seven buttons and the progress bar, and every
 // user operation as a handler named after its control and event. The handlers read as
@@ -119,6 +120,7 @@ private:
     bool m_ended = false;
     // Until when a window of another program that takes the front is given it back.
     QDeadlineTimer m_keepInFront;
+    QTimer* m_raiseAgain = nullptr;
     // The insert run in progress, if any: ending the program lets go of its document's view.
     InsertRun* m_activeRun = nullptr;
 

@@ -42,6 +42,7 @@ QString decodeFileName(QByteArrayView bytes);
 QByteArray encodeFileName(QStringView name);
 
 // The name as a person reads it: each escaped byte, and each control character (U+0000 to
-// U+001F, U+007F), is shown as "\xHH" (upper-case hex), everything else as it is. Two names that differ only in such bytes stay distinguishable,
-// and a name that really holds U+FFFD is never mistaken for one that could not be decoded.
+// U+001F, U+007F), is shown as "\xHH" (upper-case hex), everything else as it is. Two names that
+// differ only in such bytes stay distinguishable, and a name that really holds U+FFFD is never
+// mistaken for one that could not be decoded.
 QString displayFileName(const QString& name);

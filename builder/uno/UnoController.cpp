@@ -130,51 +130,58 @@ UnoController::documentStyle(const rtl::OUString& family, const rtl::OUString& n
                                                          css::uno::UNO_QUERY_THROW);
 }
 
+namespace {
+
+// What a paragraph's properties say of its height, in hundredths of a millimetre.
+struct ParagraphMetrics {
+    // A line of its text, taken as 1.25 times the font size, a little more than the suite's
+    // own fonts need.
+    double line = 0.0;
+    sal_Int32 above = 0;
+    sal_Int32 below = 0;
+    css::style::LineSpacing spacing{css::style::LineSpacingMode::PROP, 100};
+};
+
+ParagraphMetrics paragraphMetrics(const css::uno::Reference<css::beans::XPropertySet>& paragraph) {
+    ParagraphMetrics metrics;
+    float points = 12.0f;
+    paragraph->getPropertyValue("CharHeight") >>= points;
+    metrics.line = points * 2540.0 / 72.0 * 1.25;
+    paragraph->getPropertyValue("ParaTopMargin") >>= metrics.above;
+    paragraph->getPropertyValue("ParaBottomMargin") >>= metrics.below;
+    paragraph->getPropertyValue("ParaLineSpacing") >>= metrics.spacing;
+    return metrics;
+}
+
+} // namespace
+
 int UnoController::captionLineHeight() {
     return m_link->call([&] {
-        const css::uno::Reference<css::beans::XPropertySet> style =
-            documentStyle("ParagraphStyles", "Caption");
-        float points = 12.0f;
-        style->getPropertyValue("CharHeight") >>= points;
-        sal_Int32 above = 0;
-        sal_Int32 below = 0;
-        style->getPropertyValue("ParaTopMargin") >>= above;
-        style->getPropertyValue("ParaBottomMargin") >>= below;
-        css::style::LineSpacing spacing;
+        const ParagraphMetrics caption =
+            paragraphMetrics(documentStyle("ParagraphStyles", "Caption"));
         double lines = 1.0;
-        if ((style->getPropertyValue("ParaLineSpacing") >>= spacing) &&
-            spacing.Mode == css::style::LineSpacingMode::PROP && spacing.Height > 100) {
-            lines = spacing.Height / 100.0;
+        if (caption.spacing.Mode == css::style::LineSpacingMode::PROP &&
+            caption.spacing.Height > 100) {
+            lines = caption.spacing.Height / 100.0;
         }
-        // A line of text is taken as 1.25 times its font size, a little more than the
-        // suite's own fonts need.
-        const double line = points * 2540.0 / 72.0 * 1.25 * lines;
-        return static_cast<int>(std::ceil(line)) + above + below;
+        return static_cast<int>(std::ceil(caption.line * lines)) + caption.above + caption.below;
     });
 }
 
 int UnoController::pictureLineExtra() {
     return m_link->call([&] {
-        const css::uno::Reference<css::beans::XPropertySet> paragraph = viewCursor();
-        float points = 12.0f;
-        paragraph->getPropertyValue("CharHeight") >>= points;
-        sal_Int32 above = 0;
-        sal_Int32 below = 0;
-        paragraph->getPropertyValue("ParaTopMargin") >>= above;
-        paragraph->getPropertyValue("ParaBottomMargin") >>= below;
+        const ParagraphMetrics paragraph = paragraphMetrics(viewCursor());
         // Single spacing adds nothing to a line that a picture fills; proportional spacing
-        // adds its share above 100 % of a line of the paragraph's font (taken as 1.25 times
-        // the font size, as for the caption), leading spacing its own height.
+        // adds its share above 100 % of a line of the paragraph's font, leading spacing its
+        // own height.
         double extra = 0.0;
-        css::style::LineSpacing spacing;
-        if (paragraph->getPropertyValue("ParaLineSpacing") >>= spacing) {
-            if (spacing.Mode == css::style::LineSpacingMode::PROP && spacing.Height > 100) {
-                extra = points * 2540.0 / 72.0 * 1.25 * (spacing.Height - 100) / 100.0;
-            } else if (spacing.Mode == css::style::LineSpacingMode::LEADING) {
-                extra = std::max<double>(0, spacing.Height);
-            }
+        const css::style::LineSpacing& spacing = paragraph.spacing;
+        if (spacing.Mode == css::style::LineSpacingMode::PROP && spacing.Height > 100) {
+            extra = paragraph.line * (spacing.Height - 100) / 100.0;
+        } else if (spacing.Mode == css::style::LineSpacingMode::LEADING) {
+            extra = std::max<double>(0, spacing.Height);
         }
-        return static_cast<int>(std::ceil(extra)) + above + below;
+        return static_cast<int>(std::ceil(extra)) + paragraph.above + paragraph.below;
     });
 }
 

@@ -37,4 +37,11 @@ inline constexpr SettingKey Orientation{"Orientation", ""};
 inline constexpr SettingKey PageMargin{"PageMargin", ""};
 // A .ott or .odt file the new document is made from; empty makes a plain one.
 inline constexpr SettingKey Template{"Template", ""};
+// How many pixels an inch of the page keeps: "original" (every pixel), "print" (220 ppi),
+// "screen" (150), "email" (96) or "NNNppi".
+inline constexpr SettingKey PictureSize{"PictureSize", "original"};
+// The quality (1 to 100) of the JPEGs written for pictures that are made smaller or converted.
+inline constexpr SettingKey JpegQuality{"JpegQuality", "85"};
+// "true" removes location, camera serial numbers, maker notes, thumbnails, XMP and comments.
+inline constexpr SettingKey StripMetadata{"StripMetadata", "false"};
 } // namespace Setting

@@ -15,6 +15,7 @@
 #include "intake/FileSystem.h"
 #include "piclist/PictureListModel.h"
 #include "piclist/PictureListView.h"
+#include "prepare/PreparedPictures.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -310,6 +311,9 @@ void Form1::endProgram(int exitCode) {
             m_activeRun->releaseControllerLock(kClosingCallLimitMs);
         } catch (...) {
         }
+    }
+    if (m_activeStage != nullptr) {
+        m_activeStage->discard();
     }
     // An office that the program started itself and that holds no document would stay
     // behind, invisible, after the program; one holding a built document stays with it.

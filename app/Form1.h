@@ -17,6 +17,7 @@ class FileSystem;
 class InsertRun;
 class PictureListModel;
 class PictureListView;
+class PreparedPictures;
 class QMimeData;
 class QPushButton;
 class QTimer;
@@ -123,6 +124,8 @@ private:
     QTimer* m_raiseAgain = nullptr;
     // The insert run in progress, if any: ending the program lets go of its document's view.
     InsertRun* m_activeRun = nullptr;
+    // Its pictures' stage: ending the program ends the stage's work and removes its copies.
+    PreparedPictures* m_activeStage = nullptr;
 
     // Drag reordering within the list.
     bool m_buttonDown = false;

@@ -12,8 +12,10 @@
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
 #include "core/HandlerTrap.h"
+#include "core/PicturePolicy.h"
 #include "core/UiServices.h"
 #include "piclist/PictureListModel.h"
+#include "prepare/PreparedPictures.h"
 
 #include <QUrl>
 
@@ -75,9 +77,15 @@ void Form1::PushButton2_Click() {
     InsertRun run(host, m_services.office, m_services.clock);
     // Read once, as the settings stand now: changing them during the run changes the next one.
     run.setLayout(albumLayoutFromSettings());
+    PreparedPictures stage(picturePolicyFromSettings());
+    stage.setLocationRemedy(
+        QStringLiteral("\"Remove location and camera data\" in Document Options removes it."));
+    run.setStage(&stage);
     m_activeRun = &run;
+    m_activeStage = &stage;
     run.run();
     m_activeRun = nullptr;
+    m_activeStage = nullptr;
 }
 
 void Form1::DocumentOptions_Click() {

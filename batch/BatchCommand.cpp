@@ -15,6 +15,7 @@
 #include "intake/DroppedPaths.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
+#include "prepare/PreparedPictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -49,7 +50,8 @@ QString temporaryNameBeside(const QFileInfo& out) {
 }
 
 // The PDF filter downsamples pictures to 300 dpi and re-encodes JPEGs by default; a PDF
-// of photos is made to keep them: the original JPEG bytes and every pixel, PNGs lossless.
+// of photos is made to keep them as they went in: the JPEG bytes and every pixel, PNGs
+// lossless. Pictures made smaller went in at the size wanted already.
 OfficeArguments filterDataFor(const OutputFormat& format) {
     if (format.extension != QLatin1String("pdf")) {
         return {};
@@ -57,6 +59,8 @@ OfficeArguments filterDataFor(const OutputFormat& format) {
     return {{QStringLiteral("ReduceImageResolution"), false},
             {QStringLiteral("UseLosslessCompression"), true}};
 }
+
+constexpr char kLocationRemedy[] = "--strip-metadata removes it";
 
 // Why the folder search passed over a file, as the disk tells it now.
 QString skipReason(const QString& path, const QString& why) {
@@ -94,8 +98,9 @@ public:
     BatchJob(const BatchOptions& options, const QString& outAsGiven, QTextStream& err,
              BatchInterrupt* interrupt)
         : m_options(options), m_outAsGiven(outAsGiven), m_err(err), m_interrupt(interrupt),
-          m_host(m_list, err) {
+          m_host(m_list, err), m_stage(options.pictures) {
         m_timer.start();
+        m_stage.setLocationRemedy(QString::fromLatin1(kLocationRemedy));
     }
 
     // Collects the pictures, inserts them, stores the document and sums up; returns the exit
@@ -126,6 +131,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_profile;
     bool m_ownOffice = false;
     std::shared_ptr<OfficeBridge> m_office;
+    PreparedPictures m_stage;
 };
 
 int BatchJob::run(FileSystem& disk, const OfficeBridgeFactory& makeOffice) {
@@ -191,6 +197,7 @@ void BatchJob::chooseOffice(const OfficeBridgeFactory& makeOffice) {
 int BatchJob::insertPictures(InsertRun& run) {
     run.setPauseSeconds(m_options.pauseSeconds);
     run.setLayout(m_options.layout);
+    run.setStage(&m_stage);
     run.setKeepDocument(true);
     if (!interrupted()) {
         run.run();
@@ -204,6 +211,9 @@ bool BatchJob::storeDocument(InsertRun& run, int inserted) {
     OfficeDocument* document = run.document();
     if (interrupted()) {
         m_err << kProgram << ": interrupted; " << shownOut << " not written" << Qt::endl;
+    } else if (run.stageFailed()) {
+        m_err << kProgram << ": the pictures cannot be prepared; " << shownOut << " not written"
+              << Qt::endl;
     } else if (m_host.documentFailed() && !m_host.officeFailed()) {
         // The office was there and said why it opened no document (a template it cannot
         // open): the run's report is the one.
@@ -296,6 +306,15 @@ int BatchJob::summarise(int inserted, bool written) {
         m_err << " into " << displayFileName(m_outAsGiven);
     }
     m_err << " in " << QString::number(m_timer.elapsed() / 1000.0, 'f', 1) << " s" << Qt::endl;
+    if (const QString location = m_stage.doneNote(); !location.isEmpty()) {
+        m_err << location << Qt::endl;
+    }
+    if (const QStringList notes = m_stage.notes(); !notes.isEmpty()) {
+        m_err << "Prepared for the office:" << Qt::endl;
+        for (const QString& note : notes) {
+            m_err << "  " << note << Qt::endl;
+        }
+    }
     if (!failed.isEmpty()) {
         m_err << "Not inserted:" << Qt::endl;
         for (const QString& path : std::as_const(failed)) {

@@ -89,8 +89,8 @@ std::vector<BatchOption> batchOptionTable() {
             "one picture went in; OUT may not be one of the PATHs.\n"
             "A link as OUT is written through, and a file replaced\n"
             "keeps its mode, owner and group.\n"
-            "A PDF keeps every picture at its full resolution and\n"
-            "JPEGs byte for byte.",
+            "A PDF keeps the pictures as they go in: JPEGs byte for\n"
+            "byte, the others without loss (see --picture-size).",
             [](BatchOptions& options, const QString& value, const QString&) {
                 if (value.isEmpty()) {
                     return QStringLiteral("the output path is empty");
@@ -187,6 +187,34 @@ std::vector<BatchOption> batchOptionTable() {
                            .arg(shown, value);
                    }
                    options.layout.page.templatePath = value;
+                   return QString();
+               }),
+        option({"picture-size"}, "SIZE",
+               "pixels kept an inch of the page: \"original\" (default: every\n"
+               "picture as it is), \"print\" (220 ppi), \"screen\" (150),\n"
+               "\"email\" (96) or NNNppi. A picture with more pixels than\n"
+               "that at the size it takes on its page is made smaller (a\n"
+               "JPEG; a PNG where it has transparency), never larger, and\n"
+               "keeps its size on the page.",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(pictureSizeFromText(value), value == value.trimmed().toLower(),
+                                 options.pictures.pixelsPerInch, shown,
+                                 "original, print, screen, email or NNNppi (1 to 2400)", value);
+               }),
+        option({"jpeg-quality"}, "N",
+               "the quality of the JPEGs written for pictures made smaller\n"
+               "or converted, from 1 to 100 (default 85).",
+               [](BatchOptions& options, const QString& value, const QString& shown) {
+                   return chosen(jpegQualityFromText(value), value == value.trimmed(),
+                                 options.pictures.jpegQuality, shown, "a number from 1 to 100",
+                                 value);
+               }),
+        option({"strip-metadata"}, {},
+               "remove from every picture its GPS position, camera and lens\n"
+               "serial numbers, maker notes, embedded thumbnail, XMP and\n"
+               "comments; a JPEG keeps its image data byte for byte.",
+               [](BatchOptions& options, const QString&, const QString&) {
+                   options.pictures.stripMetadata = true;
                    return QString();
                }),
         option({"pause"}, seconds, "pause after each picture, in seconds (default 0).",

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AlbumLayout.h"
+#include "core/PicturePolicy.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,7 @@ struct BatchOptions {
     QString extension = QStringLiteral("*");
     PictureSort sort = PictureSort::None;
     AlbumLayout layout;
+    PicturePolicy pictures;
     double pauseSeconds = 0.0;
     // The time limit of each call to the office.
     double timeoutSeconds = 60.0;

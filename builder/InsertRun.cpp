@@ -10,6 +10,7 @@
 #include "builder/OfficeFrame.h"
 #include "builder/OfficeSession.h"
 #include "builder/PageArrangement.h"
+#include "builder/PictureStage.h"
 #include "core/AppError.h"
 #include "core/EventLoopWait.h"
 #include "core/FileNames.h"
@@ -69,14 +70,18 @@ void InsertRun::run() {
     bool completed = false;
     if (openDocument(trap)) {
         insertPictures(trap);
-        completed = !m_officeGone && !m_stopped;
+        completed = !m_officeGone && !m_stopped && !m_stageBroken;
     }
 
     trap(158, [&] { m_host.setMousePointer(MousePointer::Default); });
     trap(160, [&] { m_host.setProgressValue(0); });
     trap(162, [&] { m_host.setProgressText(QStringLiteral("Progress Bar")); });
     if (completed) {
-        trap(164, [&] { m_host.showMessage(QStringLiteral("Done.")); });
+        trap(164, [&] {
+            const QString note = m_stage != nullptr ? m_stage->doneNote() : QString();
+            m_host.showMessage(note.isEmpty() ? QStringLiteral("Done.")
+                                              : QStringLiteral("Done.\r\n\r\n") + note);
+        });
     }
     if (completed && m_host.showsDocument()) {
         // The document is ready to be seen; a window that cannot be raised is no failure of
@@ -219,13 +224,23 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     // The album layouts read the selected picture (its size, the text that holds it), and
     // the suite can abort when the selection is read while the controllers are locked: only
     // the default layout runs locked.
+    startStage(trap);
     m_lock.emplace(*m_document, m_layout.isDefault(), m_officeGone);
-    for (int i = 1; i <= m_pictures.size() && !m_officeGone; ++i) {
+    for (int i = 1; i <= m_pictures.size() && !m_officeGone && !m_stopped && !m_stageBroken; ++i) {
         if (m_host.stopRequested()) {
             m_stopped = true;
             break;
         }
-        insertPicture(trap, i);
+        m_stagedFiles.clear();
+        m_stageFailure.clear();
+        // An entry may give several pictures (the pages of a multi-page file); the stage says
+        // how many while the first goes in.
+        for (int part = 0; part == 0 || part < m_stagedFiles.size(); ++part) {
+            insertPicture(trap, i, part);
+            if (m_officeGone || m_stopped || m_stageBroken) {
+                break;
+            }
+        }
     }
     // The take-back below runs with the document laid out, as it did without the lock. An
     // office that does not answer the release is reported here, once.
@@ -239,10 +254,50 @@ void InsertRun::insertPictures(HandlerTrap& trap) {
     m_arrangement.reset();
 }
 
-void InsertRun::insertPicture(HandlerTrap& trap, int i) {
+void InsertRun::startStage(HandlerTrap& trap) {
+    if (m_stage == nullptr || m_pictures.isEmpty()) {
+        return;
+    }
+    PictureRoom room;
+    room.grow = m_layout.fitToPage;
+    if (m_stage->needsRoom()) {
+        // The same boxes the pictures are fitted into; a page that cannot be measured leaves
+        // the pictures as they are.
+        trap(194, [&] {
+            officeCall([&] {
+                const int captionHeight =
+                    m_layout.caption == CaptionKind::None ? 0 : m_controller->captionLineHeight();
+                const int lineExtra = m_controller->pictureLineExtra();
+                room.upright = pictureBox(m_controller->pageTextArea(QString()), m_layout,
+                                          captionHeight, lineExtra);
+                if (m_pageStyles && m_layout.page.orientation == PageOrientation::Auto) {
+                    room.turned = pictureBox(m_controller->pageTextArea(
+                                                 QString::fromLatin1(PageStyles::kLandscapeStyle)),
+                                             m_layout, captionHeight, lineExtra);
+                }
+            });
+        });
+    }
+    m_stage->start(m_pictures, room);
+}
+
+QString InsertRun::stagedFile(int part, const QString& path) {
+    if (m_stage == nullptr) {
+        return path;
+    }
+    if (!m_stageFailure.isEmpty()) {
+        throw AppError(m_stageFailure, ErrorNumber::PathFileAccessError);
+    }
+    return m_stagedFiles.value(part, path);
+}
+
+void InsertRun::insertPicture(HandlerTrap& trap, int i, int part) {
     m_pictureFailed = false;
     m_pictureFailure.clear();
-    const QString path = pictureArguments(trap, i);
+    const QString path = pictureArguments(trap, i, part);
+    if (m_stopped) {
+        return;
+    }
     const bool reachedOffice = !m_pictureFailed && placeAndInsert(trap, path);
     if (reachedOffice && !m_pictureFailed && !m_layout.isDefault()) {
         sizePicture(trap);
@@ -265,7 +320,7 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     } else {
         m_host.pictureFailed(i, path, m_pictureFailure);
     }
-    if (m_officeGone) {
+    if (m_officeGone || m_stageBroken) {
         return;
     }
     trap(144, [&] { pauseAfterPicture(); });
@@ -275,14 +330,15 @@ void InsertRun::insertPicture(HandlerTrap& trap, int i) {
     // A picture that did not go in gets no page of its own: the break that follows the
     // last picture that did go in serves the next one.
     bool more = false;
-    trap(146, [&] { more = i < m_pictures.size(); });
+    trap(146, [&] { more = i < m_pictures.size() || part + 1 < m_stagedFiles.size(); });
     if (more && inserted && !m_stopped) {
         advance(trap, pageFull);
     }
 }
 
-QString InsertRun::pictureArguments(HandlerTrap& trap, int i) {
+QString InsertRun::pictureArguments(HandlerTrap& trap, int i, int part) {
     QString path;
+    m_file.clear();
     const bool known = pictureStep(trap, 122, [&] { path = m_pictures.at(i - 1); });
     // What the window shows fails no picture: those steps are reported and the run goes on.
     trap(124, [&] { m_host.setProgressValue(progressPercent(i, m_pictures.size())); });
@@ -292,12 +348,26 @@ QString InsertRun::pictureArguments(HandlerTrap& trap, int i) {
     });
     trap(128, [&] { m_host.doEvents(); });
     trap(130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
+    if (known && m_stage != nullptr && part == 0) {
+        // Waited for here, with the picture named in the progress; a stop request ends the
+        // wait and the run, with nothing reported.
+        const StagedPicture staged =
+            m_stage->take(i - 1, [this] { return m_host.stopRequested(); });
+        if (staged.stopped) {
+            m_stopped = true;
+            return path;
+        }
+        m_stagedFiles = staged.files;
+        m_stageFailure = staged.failure;
+        m_stageBroken = staged.fatal;
+    }
     if (known) {
         pictureStep(trap, 132, [&] {
             // The office would wait for ever on a fifo or a device: only regular files (or
             // names that do not exist, which the office reports itself) are handed over.
             checkNotSpecialFile(path);
-            m_pictureArgs[0] = {QStringLiteral("FileName"), PictureFileUrl(path)};
+            m_file = stagedFile(part, path);
+            m_pictureArgs[0] = {QStringLiteral("FileName"), PictureFileUrl(m_file)};
         });
     }
     pictureStep(trap, 134, [&] {
@@ -312,7 +382,7 @@ QString InsertRun::pictureArguments(HandlerTrap& trap, int i) {
 
 bool InsertRun::placeAndInsert(HandlerTrap& trap, const QString& path) {
     if (m_pageStyles && m_arrangement->pageEmpty() && !pictureStep(trap, 190, [&] {
-            officeCall([&] { m_pageStyle = m_pageStyles->startPage(path, m_onFirstPage); });
+            officeCall([&] { m_pageStyle = m_pageStyles->startPage(m_file, m_onFirstPage); });
         })) {
         return false;
     }

@@ -25,6 +25,7 @@ class OfficeDispatcher;
 class OfficeDocument;
 class OfficeFrame;
 class OfficeSession;
+class PictureStage;
 
 // The location text of the insert run's error reports.
 inline constexpr char kInsertRunLocation[] = "in Sheafwork2021/08/31.Form1.PushButton2_Click ";
@@ -50,12 +51,17 @@ public:
     void setKeepDocument(bool keep) { m_keepDocument = keep; }
     // How the pictures are laid out: captions, pictures per page, fitted to the page.
     void setLayout(const AlbumLayout& layout) { m_layout = layout; }
+    // The stage that may hand the office prepared copies instead of the pictures; without one
+    // the office gets every picture as it is.
+    void setStage(PictureStage* stage) { m_stage = stage; }
     OfficeDocument* document() const { return m_document.get(); }
     OfficeDesktop* desktop() const { return m_desktop.get(); }
     // True when the run reached its end with the office still there.
     bool completed() const { return m_completed; }
     // True when the host asked the run to stop before its end.
     bool stopped() const { return m_stopped; }
+    // True when the run stopped because the stage could prepare no more pictures.
+    bool stageFailed() const { return m_stageBroken; }
     // The number of pictures the run set out to insert.
     int pictureTotal() const { return static_cast<int>(m_pictures.size()); }
 
@@ -79,11 +85,17 @@ private:
     // Puts the cursor after what a template holds and sets up the page styles.
     bool preparePages(HandlerTrap& trap);
     void insertPictures(HandlerTrap& trap);
+    // Measures the room of the pictures when the stage needs it, and starts the stage.
+    void startStage(HandlerTrap& trap);
     // One picture's sequence: its arguments, its place, the insertion, its size, leaving
-    // it, its caption, the pause and the way to the next picture's place.
-    void insertPicture(HandlerTrap& trap, int i);
-    // Fills the picture's arguments and shows which picture goes in; returns its path.
-    QString pictureArguments(HandlerTrap& trap, int i);
+    // it, its caption, the pause and the way to the next picture's place. `part` counts the
+    // pictures that one entry of the list gives (the pages of a multi-page file).
+    void insertPicture(HandlerTrap& trap, int i, int part);
+    // Fills the picture's arguments and shows which picture goes in; returns the entry's path.
+    QString pictureArguments(HandlerTrap& trap, int i, int part);
+    // The file the office gets for part `part` of the entry at `path`: what the stage gave,
+    // when there is a stage. Throws AppError for an entry the stage found cannot go in.
+    QString stagedFile(int part, const QString& path);
     // Makes the picture's place and inserts it; true when the office was reached.
     bool placeAndInsert(HandlerTrap& trap, const QString& path);
     void sizePicture(HandlerTrap& trap);
@@ -136,6 +148,13 @@ private:
     // No page break was made yet: the pictures go on the page the document started with.
     bool m_onFirstPage = true;
     bool m_stopped = false;
+    PictureStage* m_stage = nullptr;
+    // What the stage gave for the entry that goes in now.
+    QStringList m_stagedFiles;
+    QString m_stageFailure;
+    bool m_stageBroken = false;
+    // The file the office gets for the current picture: the picture itself or its copy.
+    QString m_file;
 
     // The first failure met while inserting the current picture, if any.
     bool m_pictureFailed = false;

@@ -25,11 +25,13 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${LUMIGROVE_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The shared libraries (Qt, libexif, the UNO runtime through Debian's links in the system's
-# library folder) give most of Depends. Besides them: the Writer the programs drive, either
-# build of it, and the Qt platform plugins, which the window loads at run time.
+# The shared libraries (Qt, libexif, exiv2, libheif, libjpeg, the UNO runtime through Debian's
+# links in the system's library folder) give most of Depends. Besides them: the Writer the
+# programs drive, either build of it, and the Qt plugins loaded at run time: the platform
+# plugins of the window and the TIFF and WebP readers of both programs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libreoffice-writer | libreoffice-writer-nogui, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libreoffice-writer | libreoffice-writer-nogui, qt6-qpa-plugins, qt6-image-formats-plugins")
 # The window asks for Arial; its metric twin keeps the captions inside their buttons.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
 

@@ -66,6 +66,9 @@ QSizeF pixelsPerInchOf(const QImage& image) {
 // pixels at `dpi`: fewer pixels get as many fewer pixels per inch.
 QString writeCopy(QImage image, const QString& path, bool png, int quality, const QSize& original,
                   const QSizeF& dpi) {
+    if (!path.contains(QLatin1Char('/'))) {
+        throw FolderFailure{QStringLiteral("there is no folder for copies")};
+    }
     const double scale = double(image.width()) / std::max(1, original.width());
     image.setDotsPerMeterX(std::max(1, int(std::lround(dpi.width() * scale / kMetresPerInch))));
     image.setDotsPerMeterY(std::max(1, int(std::lround(dpi.height() * scale / kMetresPerInch))));
@@ -81,6 +84,9 @@ QString writeCopy(QImage image, const QString& path, bool png, int quality, cons
 }
 
 void copyStripped(const QByteArray& source, const QString& target) {
+    if (!target.contains(QLatin1Char('/'))) {
+        throw FolderFailure{QStringLiteral("there is no folder for copies")};
+    }
     try {
         copyWithoutPrivateData(source, encodeFileName(target));
     } catch (const AppError& e) {
@@ -100,7 +106,9 @@ public:
     Preparation(const QString& source, const QString& folder, const QString& stem,
                 const PicturePolicy& policy, const PictureRoom& room)
         : m_source(source), m_bytes(encodeFileName(source)),
-          m_base(folder + QLatin1Char('/') + stem), m_policy(policy), m_room(room) {}
+          // Without a folder the names hold no folder, and nothing is written.
+          m_base(folder.isEmpty() ? QString() : folder + QLatin1Char('/') + stem), m_policy(policy),
+          m_room(room) {}
 
     PreparedEntry run();
 

@@ -35,6 +35,7 @@ inline constexpr double kUnstatedPixelsPerInch = 96.0;
 QSize pixelTarget(const QSize& pixels, const QSizeF& dpi, const PictureRoom& room, int ppi);
 
 // Prepares the picture at `source` by `policy` for `room`; the copies are written into
-// `folder` under names that start with `stem`.
+// `folder` under names that start with `stem`. With no folder ("") a picture that needs a copy
+// gets none and fails with `folderFailed`.
 PreparedEntry preparePicture(const QString& source, const QString& folder, const QString& stem,
                              const PicturePolicy& policy, const PictureRoom& room);

@@ -13,8 +13,8 @@ constexpr int kTakePollMs = 5;
 
 } // namespace
 
-PreparedPictures::PreparedPictures(const PicturePolicy& policy, int workers)
-    : m_policy(policy),
+PreparedPictures::PreparedPictures(const PicturePolicy& policy, int workers, const QString& parent)
+    : m_policy(policy), m_parent(parent.isEmpty() ? QDir::tempPath() : parent),
       m_workerCount(workers > 0 ? workers : std::max(1, QThread::idealThreadCount())) {}
 
 PreparedPictures::~PreparedPictures() {
@@ -29,8 +29,8 @@ void PreparedPictures::start(const QStringList& pictures, const PictureRoom& roo
     m_next = 0;
     m_wanted = 0;
     m_ending = false;
-    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                               QStringLiteral("/lumigrove-pictures-XXXXXX"));
+    m_folder =
+        std::make_unique<QTemporaryDir>(m_parent + QStringLiteral("/lumigrove-pictures-XXXXXX"));
     m_folderProblem = m_folder->isValid() ? QString() : m_folder->errorString();
     const int workers = std::min<qsizetype>(m_workerCount, pictures.size());
     for (int i = 0; i < workers; ++i) {
@@ -52,20 +52,15 @@ void PreparedPictures::work() {
         const QString source = m_pictures.at(index);
         const QString folder = m_folderProblem.isEmpty() ? m_folder->path() : QString();
         lock.unlock();
-        PreparedEntry entry;
-        if (folder.isEmpty()) {
-            entry.folderFailed = true;
-            entry.failure = m_folderProblem;
-        } else {
-            entry = preparePicture(source, folder,
-                                   QStringLiteral("%1").arg(index + 1, 6, 10, QLatin1Char('0')),
-                                   m_policy, m_room);
-        }
-        // A picture that needed no copy needs no folder: the folder's failure counts only for
-        // those that did.
-        if (entry.folderFailed && !folder.isEmpty()) {
-            entry.failure = QStringLiteral("the pictures cannot be prepared in %1: %2")
-                                .arg(displayFileName(QDir::tempPath()), entry.failure);
+        // A picture that needs no copy needs no folder: a folder that could not be made fails
+        // only those that do.
+        PreparedEntry entry = preparePicture(
+            source, folder, QStringLiteral("%1").arg(index + 1, 6, 10, QLatin1Char('0')), m_policy,
+            m_room);
+        if (entry.folderFailed) {
+            entry.failure = QStringLiteral("no copy can be made in %1: %2")
+                                .arg(displayFileName(m_parent),
+                                     folder.isEmpty() ? m_folderProblem : entry.failure);
         }
         lock.lock();
         m_slots[index].entry = std::move(entry);

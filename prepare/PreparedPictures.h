@@ -20,8 +20,10 @@
 // change, is copied; everything else goes in as it is.
 class PreparedPictures : public PictureStage {
 public:
-    // `workers` 0 takes one a core.
-    explicit PreparedPictures(const PicturePolicy& policy, int workers = 0);
+    // `workers` 0 takes one a core; the folder of the copies is made in `parent`, by default
+    // the temporary folder.
+    explicit PreparedPictures(const PicturePolicy& policy, int workers = 0,
+                              const QString& parent = QString());
     ~PreparedPictures() override;
     PreparedPictures(const PreparedPictures&) = delete;
     PreparedPictures& operator=(const PreparedPictures&) = delete;
@@ -64,6 +66,7 @@ private:
     QString ensureFolder();
 
     const PicturePolicy m_policy;
+    const QString m_parent;
     const int m_workerCount;
     PictureRoom m_room;
     QStringList m_pictures;

@@ -73,8 +73,13 @@ QString writeCopy(QImage image, const QString& path, bool png, int quality, cons
     image.setDotsPerMeterX(std::max(1, int(std::lround(dpi.width() * scale / kMetresPerInch))));
     image.setDotsPerMeterY(std::max(1, int(std::lround(dpi.height() * scale / kMetresPerInch))));
     QImageWriter writer(path, png ? "png" : "jpeg");
+    // For a PNG the quality is the inverse of its compression: 80 is zlib's quickest level.
+    constexpr int kQuickPngQuality = 80;
+    constexpr qint64 kQuickPngPixels = 50'000'000;
     if (!png) {
         writer.setQuality(quality);
+    } else if (qint64(image.width()) * image.height() > kQuickPngPixels) {
+        writer.setQuality(kQuickPngQuality);
     }
     if (!writer.write(image)) {
         ::unlink(encodeFileName(path).constData());
@@ -118,11 +123,15 @@ private:
             QStringLiteral("The picture %1 is damaged: %2").arg(displayFileName(m_source), why);
         return m_entry;
     }
-    // The pixels a picture of `upright` pixels at `dpi` is to have.
-    QSize targetFor(const QSize& upright, const QSizeF& dpi) {
+    // The pixels a picture of `upright` pixels at `dpi` is to have; `smaller` is set when the
+    // policy asks for fewer (rather than the office's limit alone).
+    QSize targetFor(const QSize& upright, const QSizeF& dpi, bool* smaller = nullptr) {
         const QSize wanted = m_policy.pixelsPerInch > 0
                                  ? pixelTarget(upright, dpi, m_room, m_policy.pixelsPerInch)
                                  : upright;
+        if (smaller != nullptr) {
+            *smaller = wanted != upright;
+        }
         const QSize target = underOfficeLimit(wanted);
         if (target != wanted && m_entry.note.isEmpty()) {
             m_entry.note = QStringLiteral("made %1x%2 pixels, the most the office takes")
@@ -282,10 +291,12 @@ PreparedEntry Preparation::raster(QImageReader& reader, const QByteArray& format
     for (qsizetype page = 0; page < images.size(); ++page) {
         QImage image = images.at(page);
         const QSize original = image.size();
-        const QSize target = targetFor(original, pixelsPerInchOf(image));
-        // A smaller copy of a picture without transparency is a photo's JPEG; every other copy
-        // keeps its pixels as they were.
-        const bool png = target == original || image.hasAlphaChannel();
+        bool smaller = false;
+        const QSize target = targetFor(original, pixelsPerInchOf(image), &smaller);
+        // A copy made smaller for the page, of a picture without transparency, is a photo's
+        // JPEG; every other copy keeps its pixels without loss (under the office's limit
+        // too, at a quicker compression, since the office stores the picture again).
+        const bool png = !smaller || image.hasAlphaChannel();
         if (target != original) {
             image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         }

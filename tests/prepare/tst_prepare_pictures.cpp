@@ -134,7 +134,7 @@ private slots:
     void stripped_jpegKeepsItsImageDataAndRotation() {
         const QString source = m_dir.filePath("located.jpg");
         QVERIFY(photo(source, {640, 480}));
-        QVERIFY(addCameraData(source));
+        QVERIFY(addCameraData(source, 6));
         QTemporaryDir folder;
         const PreparedEntry kept = ::preparePicture(source, folder.path(), "1", {}, {});
         QVERIFY(kept.files.isEmpty());

@@ -54,16 +54,18 @@ inline bool heif(const QString& path, const QString& from) {
 }
 
 // Adds what a phone's camera writes about where and with what: a GPS position, the body's and
-// the lens's serial numbers, and a thumbnail (made from the picture itself).
-inline bool addCameraData(const QString& path) {
+// the lens's serial numbers, the date taken, the EXIF orientation and a thumbnail (made from
+// the picture itself).
+inline bool addCameraData(const QString& path, int orientation = 1) {
     const QString thumb = path.left(path.lastIndexOf(QLatin1Char('.'))) + "-thumb.jpg";
     return tool(QStringLiteral("convert"), {path, "-resize", "160x120", thumb}) &&
            tool(QStringLiteral("exiv2"),
                 {"-M", "set Exif.GPSInfo.GPSLatitude 51/1 30/1 0/1", "-M",
                  "set Exif.GPSInfo.GPSLatitudeRef N", "-M",
                  "set Exif.Photo.BodySerialNumber CAM12345", "-M",
-                 "set Exif.Photo.LensSerialNumber LENS678", "-M", "set Exif.Image.Orientation 6",
-                 "-M", "set Exif.Photo.DateTimeOriginal 2026:05:01 10:00:00", path}) &&
+                 "set Exif.Photo.LensSerialNumber LENS678", "-M",
+                 QStringLiteral("set Exif.Image.Orientation %1").arg(orientation), "-M",
+                 "set Exif.Photo.DateTimeOriginal 2026:05:01 10:00:00", path}) &&
            tool(QStringLiteral("exiv2"), {"-it", path}) && QFile::remove(thumb);
 }
 

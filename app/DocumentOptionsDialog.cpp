@@ -20,6 +20,8 @@ namespace {
 
 // The paper entries every dialog has; a custom paper shown is added after them.
 constexpr int kNamedPaperEntries = 5;
+// The same for the picture sizes: a number of pixels per inch that is no preset comes after.
+constexpr int kNamedPictureSizeEntries = 4;
 
 // The margin box's minimum, shown as "Office default": no margin of our own. One step up from
 // it is 0 mm.
@@ -33,7 +35,7 @@ void selectByData(QComboBox* box, const QVariant& value) {
 
 } // namespace
 
-DocumentOptionsDialog::DocumentOptionsDialog(const AlbumLayout& current, QWidget* parent)
+DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("DocumentOptionsDialog"));
     setWindowTitle(QStringLiteral("Document Options"));
@@ -109,6 +111,29 @@ DocumentOptionsDialog::DocumentOptionsDialog(const AlbumLayout& current, QWidget
             QStringLiteral("Templates and documents (*.ott *.odt)"));
     };
 
+    // Each size entry holds its pixels per inch; 0 keeps every pixel.
+    m_pictureSize = new QComboBox(this);
+    m_pictureSize->setObjectName(QStringLiteral("pictureSizeBox"));
+    m_pictureSize->addItem(QStringLiteral("Original"), 0);
+    m_pictureSize->addItem(QStringLiteral("Print (%1 ppi)").arg(kPrintPixelsPerInch),
+                           kPrintPixelsPerInch);
+    m_pictureSize->addItem(QStringLiteral("Screen (%1 ppi)").arg(kScreenPixelsPerInch),
+                           kScreenPixelsPerInch);
+    m_pictureSize->addItem(QStringLiteral("Email (%1 ppi)").arg(kEmailPixelsPerInch),
+                           kEmailPixelsPerInch);
+    m_pictureSize->setAccessibleName(QStringLiteral("Picture size"));
+    m_pictureSize->setToolTip(
+        QStringLiteral("Pictures with more pixels than this many per inch of the size they take "
+                       "on the page are made smaller, never larger. Their size on the page stays "
+                       "the same."));
+
+    m_stripMetadata = new QCheckBox(QStringLiteral("&Remove location and camera data"), this);
+    m_stripMetadata->setObjectName(QStringLiteral("stripMetadataBox"));
+    m_stripMetadata->setAccessibleName(QStringLiteral("Remove location and camera data"));
+    m_stripMetadata->setToolTip(
+        QStringLiteral("Removes the GPS position, the camera and lens serial numbers, maker notes, "
+                       "embedded thumbnails, XMP and comments from every picture."));
+
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("problemLabel"));
     m_problem->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -144,6 +169,8 @@ DocumentOptionsDialog::DocumentOptionsDialog(const AlbumLayout& current, QWidget
     form->addRow(QStringLiteral("&Orientation:"), m_orientation);
     form->addRow(QStringLiteral("&Margins:"), m_margin);
     form->addRow(templateLabel, templateRow);
+    form->addRow(QStringLiteral("Picture si&ze:"), m_pictureSize);
+    form->addRow(QString(), m_stripMetadata);
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
@@ -153,7 +180,11 @@ DocumentOptionsDialog::DocumentOptionsDialog(const AlbumLayout& current, QWidget
     // As large as its contents need and no larger: there is nothing to gain from resizing.
     column->setSizeConstraint(QLayout::SetFixedSize);
 
-    showAlbumLayout(current);
+    showDocumentOptions(current);
+}
+
+DocumentOptions DocumentOptionsDialog::documentOptions() const {
+    return {albumLayout(), picturePolicy()};
 }
 
 AlbumLayout DocumentOptionsDialog::albumLayout() const {
@@ -171,12 +202,21 @@ AlbumLayout DocumentOptionsDialog::albumLayout() const {
     return shown;
 }
 
-void DocumentOptionsDialog::showAlbumLayout(const AlbumLayout& shown) {
-    selectByData(m_caption, static_cast<int>(shown.caption));
-    selectByData(m_picturesPerPage, shown.picturesPerPage);
-    m_fitToPage->setChecked(shown.fitToPage);
+PicturePolicy DocumentOptionsDialog::picturePolicy() const {
+    PicturePolicy shown;
+    shown.pixelsPerInch = m_pictureSize->currentData().toInt();
+    shown.jpegQuality = m_jpegQuality;
+    shown.stripMetadata = m_stripMetadata->isChecked();
+    return shown;
+}
 
-    const PageSetup& page = shown.page;
+void DocumentOptionsDialog::showDocumentOptions(const DocumentOptions& shown) {
+    const AlbumLayout& layout = shown.layout;
+    selectByData(m_caption, static_cast<int>(layout.caption));
+    selectByData(m_picturesPerPage, layout.picturesPerPage);
+    m_fitToPage->setChecked(layout.fitToPage);
+
+    const PageSetup& page = layout.page;
     // A paper of its own size gets an entry of its own, so that OK keeps it as it was.
     while (m_paperSize->count() > kNamedPaperEntries) {
         m_paperSize->removeItem(kNamedPaperEntries);
@@ -190,6 +230,19 @@ void DocumentOptionsDialog::showAlbumLayout(const AlbumLayout& shown) {
     m_margin->setValue(page.margin ? *page.margin / 100.0 : kNoMargin);
     m_template->setText(page.templatePath);
     updateAutoOrientation();
+
+    // Likewise a size that is no preset, so that OK keeps it.
+    const PicturePolicy& pictures = shown.pictures;
+    while (m_pictureSize->count() > kNamedPictureSizeEntries) {
+        m_pictureSize->removeItem(kNamedPictureSizeEntries);
+    }
+    if (m_pictureSize->findData(pictures.pixelsPerInch) < 0) {
+        m_pictureSize->addItem(QStringLiteral("%1 ppi").arg(pictures.pixelsPerInch),
+                               pictures.pixelsPerInch);
+    }
+    selectByData(m_pictureSize, pictures.pixelsPerInch);
+    m_stripMetadata->setChecked(pictures.stripMetadata);
+    m_jpegQuality = pictures.jpegQuality;
     m_problem->hide();
 }
 

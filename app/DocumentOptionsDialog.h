@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AlbumLayout.h"
+#include "core/DocumentOptions.h"
 
 #include <QDialog>
 
@@ -15,19 +15,23 @@ class QLineEdit;
 class QPushButton;
 
 // The small modal dialog behind "Document Options...": the caption under each picture, the
-// pictures per page, fitting each picture to the page, and the page setup (paper, how the
-// pages stand, the margins and a template). It opens showing a layout and hands back the one
-// its controls show; storing it is the caller's business. OK is refused, with the reason shown
-// in the dialog, while the page setup cannot be used with the pictures per page.
+// pictures per page, fitting each picture to the page, the page setup (paper, how the pages
+// stand, the margins and a template), the size the pictures are made and whether their
+// location and camera data go. It opens showing a set of options and hands back the one its
+// controls show; storing it is the caller's business. OK is refused, with the reason shown in
+// the dialog, while the page setup cannot be used with the pictures per page.
 class DocumentOptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit DocumentOptionsDialog(const AlbumLayout& current, QWidget* parent = nullptr);
+    explicit DocumentOptionsDialog(const DocumentOptions& current, QWidget* parent = nullptr);
 
-    // The layout the controls show now.
+    // The options the controls show now; the JPEG quality, which no control shows, is the one
+    // the dialog was last set to show.
+    DocumentOptions documentOptions() const;
     AlbumLayout albumLayout() const;
+    PicturePolicy picturePolicy() const;
     // Sets every control to show `shown`.
-    void showAlbumLayout(const AlbumLayout& shown);
+    void showDocumentOptions(const DocumentOptions& shown);
 
     // What "Choose..." asks for the template: a path, or "" when the user chose none. The
     // default is the desktop's file dialog.
@@ -44,6 +48,8 @@ public:
     QLineEdit* templateEdit() const { return m_template; }
     QPushButton* templateButton() const { return m_templateButton; }
     QPushButton* templateClear() const { return m_templateClear; }
+    QComboBox* pictureSizeBox() const { return m_pictureSize; }
+    QCheckBox* stripMetadataBox() const { return m_stripMetadata; }
     QLabel* problemLabel() const { return m_problem; }
     QDialogButtonBox* buttons() const { return m_buttons; }
 
@@ -67,6 +73,9 @@ private:
     QLineEdit* m_template = nullptr;
     QPushButton* m_templateButton = nullptr;
     QPushButton* m_templateClear = nullptr;
+    QComboBox* m_pictureSize = nullptr;
+    QCheckBox* m_stripMetadata = nullptr;
+    int m_jpegQuality = PicturePolicy().jpegQuality;
     QLabel* m_problem = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
     std::function<QString()> m_chooseTemplate;

@@ -10,6 +10,7 @@
 #include "core/AlbumLayout.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
+#include "core/DocumentOptions.h"
 #include "core/ErrorReport.h"
 #include "core/HandlerTrap.h"
 #include "core/PicturePolicy.h"
@@ -90,16 +91,22 @@ void Form1::PushButton2_Click() {
 
 void Form1::DocumentOptions_Click() {
     HandlerTrap trap(m_services.reporter, kDocumentOptions);
-    AlbumLayout current;
-    trap(100, [&] { current = albumLayoutFromSettings(); });
-    std::optional<AlbumLayout> chosen;
+    DocumentOptions current;
+    trap(100, [&] {
+        current.layout = albumLayoutFromSettings();
+        current.pictures = picturePolicyFromSettings();
+    });
+    std::optional<DocumentOptions> chosen;
     trap(102, [&] { chosen = m_services.ui.documentOptions(current); });
     if (!chosen) {
         return;
     }
-    // OK stores all three, also when nothing changed: a value written by hand that the program
-    // could not read is replaced by the one the dialog showed.
-    trap(104, [&] { saveAlbumLayout(*chosen); });
+    // OK stores every setting the dialog stands for, also when nothing changed: a value written
+    // by hand that the program could not read is replaced by the one the dialog showed.
+    trap(104, [&] {
+        saveAlbumLayout(chosen->layout);
+        savePicturePolicy(chosen->pictures);
+    });
 }
 
 void Form1::CheckOfficeSuite() {

@@ -145,7 +145,7 @@ void Form1::ListView1_ContextMenu(const QPoint& screenPos) {
     });
     // The menu took the button's release: no drag goes on from the press that opened it.
     trap(102, [&] { ListView1_MouseUp(Qt::RightButton); });
-    if (chosen == DocumentOptions) {
+    if (chosen == ListCommand::DocumentOptions) {
         DocumentOptions_Click();
         return;
     }

@@ -88,12 +88,12 @@ int QtUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint& 
     return chosen ? static_cast<int>(actions.indexOf(chosen)) : -1;
 }
 
-std::optional<AlbumLayout> QtUiServices::documentOptions(const AlbumLayout& current) {
+std::optional<DocumentOptions> QtUiServices::documentOptions(const DocumentOptions& current) {
     DocumentOptionsDialog dialog(current, owner());
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return dialog.albumLayout();
+    return dialog.documentOptions();
 }
 
 void QtUiServices::openUrl(const QUrl& url,

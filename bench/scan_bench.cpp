@@ -52,7 +52,9 @@ public:
     OpenFileResult getOpenFileNames(const QString&, const QString&, int) override { return {}; }
     QString browseForFolder(const QString&, const QString&) override { return m_folder; }
     int contextMenu(const QList<MenuCommand>&, const QPoint&) override { return -1; }
-    std::optional<AlbumLayout> documentOptions(const AlbumLayout&) override { return std::nullopt; }
+    std::optional<DocumentOptions> documentOptions(const DocumentOptions&) override {
+        return std::nullopt;
+    }
     void openUrl(const QUrl&, const std::function<void(const QString&)>&) override {}
     void endProgram(int) override {}
     int boxes = 0;

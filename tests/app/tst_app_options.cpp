@@ -1,10 +1,11 @@
-// The document options: the list's context menu opens them on the layout the settings file
-// holds as a person wrote it, OK stores the confirmed layout and Cancel leaves the file as it
+// The document options: the list's context menu opens them on the options the settings file
+// holds as a person wrote them, OK stores the confirmed ones and Cancel leaves the file as it
 // was, a failed write is reported, and the entry stays usable while the list is busy. The Qt
 // dialog itself is checked offscreen: what it shows, what it gives back after the user has
 // changed its controls, and that its controls line up and get the room they need.
 #include "app/DocumentOptionsDialog.h"
 #include "core/AlbumLayout.h"
+#include "core/DocumentOptions.h"
 #include "core/Settings.h"
 #include "tests/support/Form1Harness.h"
 #include "tests/support/RecordingOffice.h"
@@ -157,8 +158,8 @@ private slots:
         }
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 1);
-        QVERIFY2(h().ui.optionsShown.first() == shown,
-                 qPrintable(describe(h().ui.optionsShown.first())));
+        QVERIFY2(h().ui.optionsShown.first().layout == shown,
+                 qPrintable(describe(h().ui.optionsShown.first().layout)));
         if (file.isEmpty()) {
             QVERIFY(!QFile::exists(storeFile()));
         } else {
@@ -172,10 +173,10 @@ private slots:
                            "Caption=stem\nPicturesPerPage=4\nFitToPage=yes\n"));
         const PageSetup page{QSize(20000, 30000), PageOrientation::Landscape, 1250, "/t/a b.ott"};
         const AlbumLayout chosen{CaptionKind::Name, 2, false, page};
-        h().ui.optionsAnswers = {chosen};
+        h().ui.optionsAnswers = {DocumentOptions{chosen, {}}};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 1);
-        QVERIFY(h().ui.optionsShown.first() == layoutOf(CaptionKind::Stem, 4, true));
+        QVERIFY(h().ui.optionsShown.first().layout == layoutOf(CaptionKind::Stem, 4, true));
 
         // Stored in the words a person would write, under the program's section.
         const QStringList lines = storeLines();
@@ -193,17 +194,17 @@ private slots:
         const QByteArray stored = readStore();
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 2);
-        QVERIFY(h().ui.optionsShown.last() == chosen);
+        QVERIFY(h().ui.optionsShown.last().layout == chosen);
         QCOMPARE(readStore(), stored);
     }
 
     void options_okReplacesAValueThatCouldNotBeReadByTheOneShown() {
         QVERIFY(writeStore("[Lumigrove]\nPicturesPerPage=3\n"));
         // The user confirms what the dialog showed, unchanged.
-        h().ui.onOptions = [&](const AlbumLayout& shown) { h().ui.optionsAnswers = {shown}; };
+        h().ui.onOptions = [&](const DocumentOptions& shown) { h().ui.optionsAnswers = {shown}; };
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 1);
-        QVERIFY(h().ui.optionsShown.first() == AlbumLayout());
+        QVERIFY(h().ui.optionsShown.first().layout == AlbumLayout());
         const QStringList lines = storeLines();
         QVERIFY2(lines.contains(QStringLiteral("PicturesPerPage=1")), qPrintable(lines.join('|')));
         QVERIFY2(!lines.contains(QStringLiteral("PicturesPerPage=3")), qPrintable(lines.join('|')));
@@ -211,11 +212,58 @@ private slots:
         QVERIFY2(lines.contains(QStringLiteral("FitToPage=false")), qPrintable(lines.join('|')));
     }
 
+    void options_theDialogsPictureSettingsAreStoredOnOk_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<bool>("strip");
+        // Lines the file holds after OK; none: the row cancels, and the file keeps its bytes.
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("email, data removed")
+            << QByteArray("[Lumigrove]\nCaption=stem\n") << "Email (96 ppi)" << true
+            << QStringList{"PictureSize=email", "StripMetadata=true", "JpegQuality=85"};
+        QTest::newRow("print to original, data kept")
+            << QByteArray("[Lumigrove]\nPictureSize=Print\nStripMetadata=yes\n") << "Original"
+            << false << QStringList{"PictureSize=original", "StripMetadata=false"};
+        QTest::newRow("300ppi and quality 60 left as they were")
+            << QByteArray("[Lumigrove]\nPictureSize=300ppi\nJpegQuality=60\n") << "300 ppi" << false
+            << QStringList{"PictureSize=300ppi", "JpegQuality=60"};
+        QTest::newRow("cancelled") << QByteArray("[Lumigrove]\nPictureSize=300ppi\n")
+                                   << "Screen (150 ppi)" << true << QStringList();
+    }
+
+    // The real dialog opens on what was read, and its controls are set as a user would.
+    void options_theDialogsPictureSettingsAreStoredOnOk() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, size);
+        QFETCH(bool, strip);
+        QFETCH(QStringList, stored);
+        QVERIFY(writeStore(file));
+        QString sizeShown;
+        h().ui.onOptions = [&](const DocumentOptions& shown) {
+            DocumentOptionsDialog dialog(shown);
+            dialog.pictureSizeBox()->setCurrentText(size);
+            dialog.stripMetadataBox()->setChecked(strip);
+            sizeShown = dialog.pictureSizeBox()->currentText();
+            if (!stored.isEmpty()) {
+                h().ui.optionsAnswers = {dialog.documentOptions()};
+            }
+        };
+        chooseOptions();
+        QCOMPARE(sizeShown, size);
+        if (stored.isEmpty()) {
+            QCOMPARE(readStore(), file);
+        }
+        const QStringList lines = storeLines();
+        for (const QString& line : stored) {
+            QVERIFY2(lines.contains(line), qPrintable(lines.join('|')));
+        }
+    }
+
     void options_failedWriteIsReportedAndTheNextOneWorks() {
         // A folder where the settings file belongs: not even a privileged user can write it.
         QVERIFY(QDir().mkpath(storeFile()));
         const AlbumLayout chosen = layoutOf(CaptionKind::Stem, 4, true);
-        h().ui.optionsAnswers = {chosen};
+        h().ui.optionsAnswers = {DocumentOptions{chosen, {}}};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 1);
         const auto reports = h().ui.errorReports();
@@ -229,10 +277,10 @@ private slots:
 
         // Once the file can be written, the same choice is stored without a report.
         QVERIFY(QDir(storeFile()).removeRecursively());
-        h().ui.optionsAnswers = {chosen};
+        h().ui.optionsAnswers = {DocumentOptions{chosen, {}}};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 2);
-        QVERIFY(h().ui.optionsShown.last() == AlbumLayout());
+        QVERIFY(h().ui.optionsShown.last().layout == AlbumLayout());
         QVERIFY(albumLayoutFromSettings() == chosen);
         QCOMPARE(h().ui.boxes.size(), 1);
     }
@@ -240,7 +288,7 @@ private slots:
     void options_availableWhileTheListIsBusyOrEmpty() {
         // An empty list: nothing to sort, but the options open.
         const AlbumLayout first = layoutOf(CaptionKind::Name, 1, false);
-        h().ui.optionsAnswers = {first};
+        h().ui.optionsAnswers = {DocumentOptions{first, {}}};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 1);
         QVERIFY(albumLayoutFromSettings() == first);
@@ -249,10 +297,10 @@ private slots:
         h().fill({QStringLiteral("/p/b.jpg"), QStringLiteral("/p/a.jpg")});
         h().form.setMousePointer(MousePointer::Hourglass);
         const AlbumLayout second = layoutOf(CaptionKind::Stem, 2, true);
-        h().ui.optionsAnswers = {second};
+        h().ui.optionsAnswers = {DocumentOptions{second, {}}};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 2);
-        QVERIFY(h().ui.optionsShown.last() == first);
+        QVERIFY(h().ui.optionsShown.last().layout == first);
         QVERIFY(albumLayoutFromSettings() == second);
         QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
 
@@ -262,7 +310,7 @@ private slots:
             h().form.setMousePointer(MousePointer::Hourglass);
         };
         const AlbumLayout third = layoutOf(CaptionKind::None, 4, false);
-        h().ui.optionsAnswers = {third};
+        h().ui.optionsAnswers = {DocumentOptions{third, {}}};
         chooseOptions();
         QCOMPARE(h().ui.optionsShown.size(), 3);
         QVERIFY(albumLayoutFromSettings() == third);
@@ -281,7 +329,8 @@ private slots:
         h().office.onDispatch = [&](const RecordingOfficeBridge::Dispatch&) {
             if (!changed) {
                 changed = true;
-                h().ui.optionsAnswers = {layoutOf(CaptionKind::None, 1, false)};
+                h().ui.optionsAnswers = {
+                    DocumentOptions{layoutOf(CaptionKind::None, 1, false), {}}};
                 chooseOptions();
             }
         };
@@ -327,7 +376,7 @@ private slots:
         QFETCH(AlbumLayout, layout);
         QFETCH(QString, caption);
         QFETCH(QString, perPage);
-        DocumentOptionsDialog dialog(layout);
+        DocumentOptionsDialog dialog(DocumentOptions{layout, {}});
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Document Options"));
         QCOMPARE(itemTexts(dialog.captionBox()),
                  (QStringList{"None", "File name", "File name without extension"}));
@@ -339,7 +388,8 @@ private slots:
     }
 
     void dialog_pagesTurnedToTheirPictureTakeOnePerPage() {
-        DocumentOptionsDialog dialog(AlbumLayout{.page = {{}, PageOrientation::Auto, {}, ""}});
+        DocumentOptionsDialog dialog(
+            DocumentOptions{{.page = {{}, PageOrientation::Auto, {}, ""}}, {}});
         const QModelIndex autoEntry = dialog.orientationBox()->model()->index(3, 0);
         dialog.picturesPerPageBox()->setCurrentIndex(1);
         QCOMPARE(dialog.orientationBox()->currentText(), QStringLiteral("Office default"));
@@ -359,7 +409,7 @@ private slots:
     void dialog_okIsRefusedWhileTheMarginsLeaveNoRoom() {
         QFETCH(PageSetup, page);
         QFETCH(bool, accepted);
-        DocumentOptionsDialog dialog(AlbumLayout{.page = page});
+        DocumentOptionsDialog dialog(DocumentOptions{{.page = page}, {}});
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
@@ -373,7 +423,7 @@ private slots:
     }
 
     void dialog_templateIsChosenOrCleared() {
-        DocumentOptionsDialog dialog(AlbumLayout{});
+        DocumentOptionsDialog dialog(DocumentOptions{});
         QString answer = QStringLiteral("/t/a b.ott");
         dialog.setTemplateChooser([&] { return std::exchange(answer, QString()); });
         QTest::mouseClick(dialog.templateButton(), Qt::LeftButton);
@@ -385,7 +435,7 @@ private slots:
     }
 
     void dialog_givesBackWhatTheUserSetAndOkOrCancel() {
-        DocumentOptionsDialog dialog(AlbumLayout{});
+        DocumentOptionsDialog dialog(DocumentOptions{});
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         // The keys and the click a user gives each control.
@@ -409,7 +459,7 @@ private slots:
         QVERIFY(!dialog.isVisible());
 
         // Cancel and Escape reject.
-        DocumentOptionsDialog cancelled(AlbumLayout{});
+        DocumentOptionsDialog cancelled(DocumentOptions{});
         cancelled.show();
         QVERIFY(QTest::qWaitForWindowExposed(&cancelled));
         QPushButton* cancel = cancelled.buttons()->button(QDialogButtonBox::Cancel);
@@ -417,7 +467,7 @@ private slots:
         QTest::mouseClick(cancel, Qt::LeftButton);
         QCOMPARE(cancelled.result(), static_cast<int>(QDialog::Rejected));
         QVERIFY(!cancelled.isVisible());
-        DocumentOptionsDialog escaped(AlbumLayout{});
+        DocumentOptionsDialog escaped(DocumentOptions{});
         escaped.show();
         QVERIFY(QTest::qWaitForWindowExposed(&escaped));
         escaped.setResult(QDialog::Accepted);
@@ -426,7 +476,7 @@ private slots:
     }
 
     void dialog_labelsNameTheirControlsAndNothingIsClipped() {
-        DocumentOptionsDialog dialog(layoutOf(CaptionKind::Stem, 4, true));
+        DocumentOptionsDialog dialog(DocumentOptions{layoutOf(CaptionKind::Stem, 4, true), {}});
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* form = dialog.findChild<QFormLayout*>();
@@ -467,6 +517,7 @@ private slots:
         controls +=
             QList<QWidget*>{dialog.paperSizeBox(), dialog.orientationBox(), dialog.marginBox(),
                             dialog.templateEdit(), dialog.templateButton(), dialog.templateClear()};
+        controls += {dialog.pictureSizeBox(), dialog.stripMetadataBox()};
         for (QWidget* control : controls) {
             const QRect inDialog(control->mapTo(&dialog, QPoint(0, 0)), control->size());
             QVERIFY2(dialog.rect().contains(inDialog), qPrintable(control->objectName()));

@@ -39,7 +39,7 @@ int FakeUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint
     return -1;
 }
 
-std::optional<AlbumLayout> FakeUiServices::documentOptions(const AlbumLayout& current) {
+std::optional<DocumentOptions> FakeUiServices::documentOptions(const DocumentOptions& current) {
     optionsShown.append(current);
     if (onOptions) {
         onOptions(current);

@@ -27,7 +27,7 @@ public:
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
-    std::optional<AlbumLayout> documentOptions(const AlbumLayout& current) override;
+    std::optional<DocumentOptions> documentOptions(const DocumentOptions& current) override;
     void openUrl(const QUrl& url,
                  const std::function<void(const QString& reason)>& failed) override;
     void endProgram(int exitCode) override;
@@ -66,13 +66,13 @@ public:
     QList<Menu> menus;
     // Runs while a context menu is "open", to act in the middle of a handler.
     std::function<void(const Menu&)> onMenu;
-    // The layout confirmed in each document options dialog; nothing (or an empty queue)
+    // The options confirmed in each document options dialog; nothing (or an empty queue)
     // cancels it.
-    QList<std::optional<AlbumLayout>> optionsAnswers;
-    // The layout each document options dialog opened on.
-    QList<AlbumLayout> optionsShown;
+    QList<std::optional<DocumentOptions>> optionsAnswers;
+    // The options each document options dialog opened on.
+    QList<DocumentOptions> optionsShown;
     // Runs while the document options dialog is "open", to act in the middle of a handler.
-    std::function<void(const AlbumLayout&)> onOptions;
+    std::function<void(const DocumentOptions&)> onOptions;
     QList<QUrl> openedUrls;
     // When set, the desktop has nothing that opens a URL, for this reason.
     QString openFailure;

@@ -130,6 +130,14 @@ private slots:
         QTest::newRow("auto with 4 per page")
             << QStringList{"--orientation", "auto", "--per-page", "4", "-o", out, "x"}
             << "take one picture a page, not 4";
+        QTest::newRow("no pixels an inch")
+            << QStringList{"--picture-size", "0ppi", "-o", out, "x"} << "not \"0ppi\"";
+        QTest::newRow("unknown picture size")
+            << QStringList{"--picture-size", "big", "-o", out, "x"} << "not \"big\"";
+        QTest::newRow("JPEG quality 0") << QStringList{"--jpeg-quality", "0", "-o", out, "x"}
+                                        << "not \"0\"";
+        QTest::newRow("JPEG quality 101") << QStringList{"--jpeg-quality=101", "-o", out, "x"}
+                                          << "not \"101\"";
         QTest::newRow("template not .ott or .odt")
             << QStringList{"--template", "a.docx", "-o", out, "x"} << "not \"a.docx\"";
         QTest::newRow("template missing")
@@ -166,6 +174,8 @@ private slots:
             << QStringList{"--paper", "a5", "--margin", "69"};
         QTest::newRow("margins leave 10 mm of the default paper") << QStringList{"--margin", "100"};
         QTest::newRow("1000 mm margins") << QStringList{"--paper=2010x2010mm", "--margin=1000"};
+        QTest::newRow("2400 ppi, quality 1 and 100")
+            << QStringList{"--picture-size=2400ppi", "--jpeg-quality", "1", "--jpeg-quality=100"};
     }
 
     void limits_acceptedAtTheirEdge() {

@@ -184,6 +184,7 @@ void BatchJob::chooseOffice(const OfficeBridgeFactory& makeOffice) {
         m_profile = std::make_unique<QTemporaryDir>(
             QDir::tempPath() + QStringLiteral("/lumigrove-batch-office-XXXXXX"));
         choice.profileFolder = m_profile->path();
+        m_stage.setFolderParent(m_profile->path());
     }
     m_office = makeOffice(choice);
     if (m_interrupt != nullptr) {

@@ -31,6 +31,9 @@ public:
     bool needsRoom() const override { return m_policy.pixelsPerInch > 0; }
     void start(const QStringList& pictures, const PictureRoom& room) override;
     StagedPicture take(int index, const std::function<bool()>& stop) override;
+    // Makes the folder of the copies in `parent` from the next start on: in the private
+    // profile of an office of our own, whose guard removes it when the program is killed.
+    void setFolderParent(const QString& parent) { m_parent = parent; }
     // The location summary of the pictures taken, with the remedy set below.
     QString doneNote() const override { return locationSummary(int(m_pictures.size()), m_remedy); }
     // How the user removes the location, as the host's own controls say it.
@@ -66,7 +69,7 @@ private:
     QString ensureFolder();
 
     const PicturePolicy m_policy;
-    const QString m_parent;
+    QString m_parent;
     const int m_workerCount;
     PictureRoom m_room;
     QStringList m_pictures;

@@ -5,7 +5,8 @@
 QString openFileFilter() {
     const QString patterns = QStringLiteral(
         "*.emf;*.wmf;*.jpg;*.jpeg;*.jfif;*.jpe;*.png;*.bmp;*.dib;*.rle;*.bmz;*.gif;*.gfa;"
-        "*.emz;*.wmz;*.pcz;*.tif;*.tiff;*.cgm;*.eps;*.pct;*.pict;*.wpg");
+        "*.emz;*.wmz;*.pcz;*.tif;*.tiff;*.cgm;*.eps;*.pct;*.pict;*.wpg;*.heic;*.heif;*.avif;"
+        "*.webp");
     return QStringLiteral("All Pictures (") + patterns + QStringLiteral(")|") + patterns +
            QLatin1Char('|');
 }

@@ -82,6 +82,11 @@ StagedPicture PreparedPictures::take(int index, const std::function<bool()>& sto
     for (;;) {
         {
             std::lock_guard lock(m_mutex);
+            // A discarded stage's copies are gone: it hands out nothing more.
+            if (m_ending) {
+                staged.stopped = true;
+                return staged;
+            }
             Slot& slot = m_slots[index];
             if (slot.done) {
                 slot.taken = true;
@@ -93,10 +98,6 @@ StagedPicture PreparedPictures::take(int index, const std::function<bool()>& sto
                             .arg(displayFileName(m_pictures.at(index)), slot.entry.failure);
                 }
                 staged.fatal = slot.entry.folderFailed;
-                return staged;
-            }
-            if (m_ending) {
-                staged.stopped = true;
                 return staged;
             }
         }

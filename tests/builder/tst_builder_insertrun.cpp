@@ -16,7 +16,9 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/PhonePictures.h"
 #include "tests/support/RecordingOffice.h"
+#include "tests/support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -536,6 +538,39 @@ private slots:
             QVERIFY2(dispatch.carriedOut, qPrintable(dispatch.command));
         }
         QCOMPARE(w.office.selectionReadingsUnderLock, 0);
+    }
+
+    void closingWindow_midRun_dropsThePicturesCopiesAtOnce() {
+        // Phone pictures go to the office as copies in a folder of the run's own, which the
+        // program ending in the middle of the run takes away with it.
+        QTemporaryDir pictures;
+        QTemporaryDir tmp;
+        QStringList phone;
+        QVERIFY(writePicture(pictures.filePath("base.png"), 1, {64, 48}));
+        for (const char* name : {"a.heic", "b.heic", "c.heic"}) {
+            phone.append(pictures.filePath(name));
+            QVERIFY(PhonePictures::heif(phone.last(), pictures.filePath("base.png")));
+        }
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        Window w(phone);
+        QStringList leftAfterClose{"not closed"};
+        w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
+            if (dispatch.command == kPictureCommand &&
+                w.office.dispatchesOf(kPictureCommand).size() == 2) {
+                w.form.close();
+                leftAfterClose =
+                    QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+            }
+        };
+        w.form.PushButton2_Click();
+        qunsetenv("TMPDIR");
+
+        QVERIFY(w.ui.ended);
+        QCOMPARE(leftAfterClose, QStringList());
+        const QStringList urls = w.insertedUrls();
+        QCOMPARE(urls.size(), 2);
+        QVERIFY2(urls.first().startsWith("file://" + tmp.path() + "/lumigrove-pictures-"),
+                 qPrintable(urls.first()));
     }
 };
 

@@ -540,6 +540,17 @@ private slots:
         QCOMPARE(w.office.selectionReadingsUnderLock, 0);
     }
 
+    void run_locatedPhoto_doneSaysHowToRemoveTheLocation() {
+        QTemporaryDir pictures;
+        const QString photo = pictures.filePath("located.jpg");
+        QVERIFY(PhonePictures::photo(photo, {64, 48}) && PhonePictures::addCameraData(photo));
+        Window w({photo, pictures.filePath("missing.jpg")});
+        w.form.PushButton2_Click();
+        QCOMPARE(w.ui.boxes.last().text,
+                 "Done.\r\n\r\n1 of 2 pictures carries a GPS location; \"Remove location and "
+                 "camera data\" in Document Options removes it.");
+    }
+
     void closingWindow_midRun_dropsThePicturesCopiesAtOnce() {
         // Phone pictures go to the office as copies in a folder of the run's own, which the
         // program ending in the middle of the run takes away with it.

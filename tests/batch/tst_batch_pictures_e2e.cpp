@@ -94,6 +94,16 @@ private slots:
             const StoredDocument stored = StoredDocument::readOdt(out);
             QCOMPARE(stored.layout, QStringLiteral("PBPBPBPBPBPBP"));
             QCOMPARE(sizesOf(stored.pictureBytes), upright);
+            // The CMYK picture's colour as ImageMagick shows that file, within a few levels.
+            const QColor shown(
+                QString(commandOutput("convert", {file("cmyk.jpg"), "-colorspace", "sRGB",
+                                                  "-format", "%[hex:p{32,24}]", "info:"}))
+                    .prepend('#'));
+            const QColor copy = QImage::fromData(stored.pictureBytes.last()).pixelColor(32, 24);
+            QVERIFY2(qAbs(copy.red() - shown.red()) + qAbs(copy.green() - shown.green()) +
+                             qAbs(copy.blue() - shown.blue()) <=
+                         12,
+                     qPrintable(copy.name() + " against " + shown.name()));
         } else if (name.endsWith(".docx")) {
             const QString text = commandOutput("unzip", {"-p", out, "word/document.xml"});
             QCOMPARE(text.count("<w:drawing>"), 7);

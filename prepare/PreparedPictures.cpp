@@ -4,6 +4,7 @@
 #include "core/FileNames.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QThread>
 
 namespace {
@@ -32,6 +33,9 @@ void PreparedPictures::start(const QStringList& pictures, const PictureRoom& roo
     m_folder =
         std::make_unique<QTemporaryDir>(m_parent + QStringLiteral("/lumigrove-pictures-XXXXXX"));
     m_folderProblem = m_folder->isValid() ? QString() : m_folder->errorString();
+    // Qt loads its image format plugins once, for every thread, on first use: here, before
+    // the workers, rather than in whichever worker comes first.
+    QImageReader::supportedImageFormats();
     const int workers = std::min<qsizetype>(m_workerCount, pictures.size());
     for (int i = 0; i < workers; ++i) {
         m_threads.emplace_back([this] { work(); });

@@ -173,6 +173,11 @@ private slots:
 
     // A camera's photo for the screen: the same size on the page from a fraction of the bytes.
     void screenSize_sameSizeOnThePage_fewerBytes() {
+#ifdef LUMIGROVE_TSAN_BUILD
+        // Qt scales a picture this large on the threads of its own pool, which it orders in a
+        // way ThreadSanitizer cannot see; the stage's own threads are watched by the other tests.
+        QSKIP("a camera-sized picture is scaled on Qt's thread pool");
+#endif
         QVERIFY(photo(file("camera.jpg"), {4000, 3000}, {"-quality", "92"}));
         QStringList frames;
         QList<qint64> bytes;
@@ -218,7 +223,9 @@ private slots:
     }
 
 private:
-    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QString file(const QString& name) const {
+        return m_dir.filePath(name);
+    }
 
     QTemporaryDir m_dir;
     OfficeProcess m_office;

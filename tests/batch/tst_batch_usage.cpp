@@ -134,10 +134,10 @@ private slots:
             << QStringList{"--picture-size", "0ppi", "-o", out, "x"} << "not \"0ppi\"";
         QTest::newRow("unknown picture size")
             << QStringList{"--picture-size", "big", "-o", out, "x"} << "not \"big\"";
-        QTest::newRow("JPEG quality 0") << QStringList{"--jpeg-quality", "0", "-o", out, "x"}
-                                        << "not \"0\"";
-        QTest::newRow("JPEG quality 101") << QStringList{"--jpeg-quality=101", "-o", out, "x"}
-                                          << "not \"101\"";
+        QTest::newRow("JPEG quality 0")
+            << QStringList{"--jpeg-quality", "0", "-o", out, "x"} << "not \"0\"";
+        QTest::newRow("JPEG quality 101")
+            << QStringList{"--jpeg-quality=101", "-o", out, "x"} << "not \"101\"";
         QTest::newRow("template not .ott or .odt")
             << QStringList{"--template", "a.docx", "-o", out, "x"} << "not \"a.docx\"";
         QTest::newRow("template missing")

@@ -257,8 +257,9 @@ bool BatchJob::storeDocument(InsertRun& run, int inserted) {
 // AppError when either fails or an interrupt came meanwhile.
 void BatchJob::storeInto(OfficeDocument& document, const QString& temporary, const QString& target,
                          int inserted) {
-    document.storeToFile(temporary, m_options.format.filterName, filterDataFor(m_options.format),
-                         storeTimeLimitMs(m_options.timeoutSeconds, inserted), target);
+    document.storeToFile(
+        temporary, m_options.format.filterName, filterDataFor(m_options.format),
+        storeTimeLimitMs(m_options.timeoutSeconds, inserted, m_stage.bytesHanded()), target);
     if (interrupted()) {
         throw AppError(QStringLiteral("interrupted"));
     }

@@ -334,5 +334,12 @@ QSize pixelTarget(const QSize& pixels, const QSizeF& dpi, const PictureRoom& roo
 
 PreparedEntry preparePicture(const QString& source, const QString& folder, const QString& stem,
                              const PicturePolicy& policy, const PictureRoom& room) {
-    return Preparation(source, folder, stem, policy, room).run();
+    PreparedEntry entry = Preparation(source, folder, stem, policy, room).run();
+    for (const QString& file : entry.files.isEmpty() ? QStringList{source} : entry.files) {
+        struct stat info {};
+        if (::stat(encodeFileName(file).constData(), &info) == 0 && S_ISREG(info.st_mode)) {
+            entry.bytes += info.st_size;
+        }
+    }
+    return entry;
 }

@@ -20,6 +20,8 @@ struct PreparedEntry {
     QString note;
     // The office gets a GPS position with it.
     bool locationKept = false;
+    // The bytes of what the office gets: the copies, or the picture itself.
+    qint64 bytes = 0;
 };
 
 // The most pixels a picture may have for the office to take it: measured with its 7.4, which

@@ -144,6 +144,15 @@ int PreparedPictures::locationCount() const {
     return count;
 }
 
+qint64 PreparedPictures::bytesHanded() const {
+    std::lock_guard lock(m_mutex);
+    qint64 bytes = 0;
+    for (const Slot& slot : m_slots) {
+        bytes += slot.taken && slot.entry.failure.isEmpty() ? slot.entry.bytes : 0;
+    }
+    return bytes;
+}
+
 QStringList PreparedPictures::notes() const {
     std::lock_guard lock(m_mutex);
     QStringList notes;

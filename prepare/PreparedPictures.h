@@ -50,6 +50,8 @@ public:
     // of its own").
     int locationCount() const;
     QStringList notes() const;
+    // The bytes of the files handed to the office for the entries taken.
+    qint64 bytesHanded() const;
     // Said after a run: "3 of 40 pictures carry a GPS location; `remedy`", or "" when none does.
     QString locationSummary(int pictureCount, const QString& remedy) const;
 

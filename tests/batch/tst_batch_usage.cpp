@@ -514,6 +514,8 @@ private slots:
         // The limit of a call, and 20 ms for each of the three pictures that went in.
         QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
         QCOMPARE(storeTimeLimitMs(60, 10000), 260000);
+        // 300 camera photos: 1.2 GB to write again.
+        QCOMPARE(storeTimeLimitMs(60, 300, 1'200'000'000), 306000);
     }
 
 private:

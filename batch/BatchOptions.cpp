@@ -38,7 +38,7 @@ bool outputFormatFor(const QString& outPath, OutputFormat* format) {
 
 int storeTimeLimitMs(double timeoutSeconds, int pictures, qint64 pictureBytes) {
     constexpr double kStoreMsPerPicture = 20.0;
-    constexpr double kStoreMsPerMegabyte = 200.0;
+    constexpr double kStoreMsPerMegabyte = 100.0;
     const double limit = timeoutSeconds * 1000.0 + kStoreMsPerPicture * std::max(pictures, 0) +
                          kStoreMsPerMegabyte * double(std::max<qint64>(pictureBytes, 0)) / 1e6;
     return static_cast<int>(std::min(limit, double(std::numeric_limits<int>::max())));

@@ -54,9 +54,9 @@ QList<qsizetype> pictureOrder(const QStringList& paths, PictureSort sort);
 QString batchHelpText();
 
 // The time limit of storing a document that holds `pictures` pictures of `pictureBytes` bytes
-// in all, in milliseconds: the limit of one call plus 20 ms a picture and 200 ms a megabyte.
+// in all, in milliseconds: the limit of one call plus 20 ms a picture and 100 ms a megabyte.
 // Storing grows with the document (a 10,000-picture document took some 60 s to store here,
-// and 300 camera photos of 1.2 GB more than 66 s), and a frozen office must still be noticed.
+// and 300 camera photos of 1.2 GB some 80 s), and a frozen office must still be noticed.
 int storeTimeLimitMs(double timeoutSeconds, int pictures, qint64 pictureBytes = 0);
 
 // Makes every PATH and OUT absolute against the folder `cwd`, as the caller named them: no

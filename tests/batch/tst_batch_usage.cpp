@@ -515,7 +515,7 @@ private slots:
         QCOMPARE(office.storeTimeLimitsMs, QList<int>{2560});
         QCOMPARE(storeTimeLimitMs(60, 10000), 260000);
         // 300 camera photos: 1.2 GB to write again.
-        QCOMPARE(storeTimeLimitMs(60, 300, 1'200'000'000), 306000);
+        QCOMPARE(storeTimeLimitMs(60, 300, 1'200'000'000), 186000);
     }
 
 private:

@@ -670,7 +670,10 @@ private slots:
         QVERIFY(!run->officeSessions().isEmpty());
         const auto pid = static_cast<pid_t>(run->pid());
         const QDir tmp(QStringLiteral("/tmp"));
-        const QStringList pipe{QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(pid)};
+        // The pid and 16 hex digits exactly: a pipe left by another run whose pid starts with
+        // this one's digits is not this one's.
+        const QStringList pipe{QStringLiteral("OSL_PIPE_%1_lumigrove%2").arg(::getuid()).arg(pid) +
+                               QStringLiteral("[0-9a-f]").repeated(16)};
         QCOMPARE(tmp.entryList(pipe, QDir::System).size(), 1);
         QElapsedTimer sinceKill;
         sinceKill.start();

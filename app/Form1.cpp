@@ -26,6 +26,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
@@ -128,6 +129,7 @@ void Form1::buildLayout() {
         "Drag and drop files here. Double-click item to remove it. Move | line to right and "
         "out of window to reveal full names."));
 
+    // Each caption carries its access key (Alt+letter), underlined where the style shows it.
     auto makeButton = [this](const char* name, const char* caption, QRect geometry) {
         auto* button = new WrapButton(QString::fromUtf8(caption), this);
         button->setObjectName(QString::fromLatin1(name));
@@ -137,16 +139,16 @@ void Form1::buildLayout() {
         button->installEventFilter(this);
         return button;
     };
-    PushButton5 = makeButton("PushButton5", "Move Up", twipsRect(7080, 120, 840, 1200));
-    PushButton6 = makeButton("PushButton6", "Move Down", twipsRect(7080, 1440, 840, 1200));
-    PushButton1 = makeButton("PushButton1", "Add Image File(s)", twipsRect(120, 2760, 3840, 405));
-    PushButton4 = makeButton("PushButton4", "Add All Image Files In Folder",
+    PushButton5 = makeButton("PushButton5", "Move &Up", twipsRect(7080, 120, 840, 1200));
+    PushButton6 = makeButton("PushButton6", "Move &Down", twipsRect(7080, 1440, 840, 1200));
+    PushButton1 = makeButton("PushButton1", "&Add Image File(s)", twipsRect(120, 2760, 3840, 405));
+    PushButton4 = makeButton("PushButton4", "Add All Image Files In &Folder",
                              twipsRect(4080, 2760, 3840, 405));
-    PushButton10 = makeButton("PushButton10", "Clear List", twipsRect(120, 3270, 3840, 405));
+    PushButton10 = makeButton("PushButton10", "&Clear List", twipsRect(120, 3270, 3840, 405));
     PushButton11 =
-        makeButton("PushButton11", "Load Sample/Example Files", twipsRect(4080, 3270, 3840, 405));
+        makeButton("PushButton11", "&Load Sample/Example Files", twipsRect(4080, 3270, 3840, 405));
     PushButton2 =
-        makeButton("PushButton2", "Start Inserting Images", twipsRect(120, 3780, 7800, 405));
+        makeButton("PushButton2", "&Start Inserting Images", twipsRect(120, 3780, 7800, 405));
 
     ProgressBar1 = new CaptionProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -172,6 +174,8 @@ void Form1::buildLayout() {
 
     connect(ListView1, &PictureListView::doubleClickedAnywhere, this, &Form1::ListView1_DblClick);
     connect(ListView1, &PictureListView::keyPressed, this, &Form1::ListView1_KeyDown);
+    connect(ListView1, &PictureListView::moveRequested, this,
+            [this](int step) { step < 0 ? PushButton5_Click() : PushButton6_Click(); });
     connect(ListView1, &PictureListView::itemClicked, this, &Form1::ListView1_ItemClick);
     connect(ListView1, &PictureListView::mousePressed, this, &Form1::ListView1_MouseDown);
     connect(ListView1, &PictureListView::mouseMoved, this, &Form1::ListView1_MouseMove);
@@ -376,6 +380,17 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // Enter and Return press the focused button as Space does; a button outside a dialog
+    // takes neither by itself.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button != nullptr && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            button->animateClick();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove && qobject_cast<QPushButton*>(watched) != nullptr) {
         if (!isBusy()) {
             setMousePointer(MousePointer::Custom);

@@ -176,17 +176,16 @@ void Form1::PushButton11_Click() {
         if (answer == MsgAnswer::Yes) {
             // Without a file manager the desktop opens nothing and says nothing: say it here.
             const QPointer<Form1> form(this);
-            m_services.ui.openUrl(
-                QUrl::fromLocalFile(samples + QLatin1Char('/')),
-                [form, samples](const QString& reason) {
-                    if (form) {
-                        form->m_services.ui.messageBox(
-                            QStringLiteral("The folder of the sample files could not be "
-                                           "opened:\r\r") +
-                                displayFileName(samples) + QStringLiteral("\r\r") + reason,
-                            MsgStyle::Exclamation, applicationTitle());
-                    }
-                });
+            m_services.ui.openUrl(QUrl::fromLocalFile(samples + QLatin1Char('/')),
+                                  [form, samples](const QString& reason) {
+                                      if (form) {
+                                          form->m_services.ui.messageBox(
+                                              reason +
+                                                  QStringLiteral("\r\rThe samples are in:\r\r") +
+                                                  displayFileName(samples),
+                                              MsgStyle::Exclamation, applicationTitle());
+                                      }
+                                  });
         }
     });
 }

@@ -112,17 +112,26 @@ void QtUiServices::openUrl(const QUrl& url,
     opener->setStandardInputFile(QProcess::nullDevice());
     opener->setStandardOutputFile(QProcess::nullDevice());
     // Either the opener cannot start, or it ends saying it found nothing to open with.
+    // The reasons are said in the user's terms: what is missing, and what it is called.
     QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failed](auto error) {
         if (error == QProcess::FailedToStart) {
-            failed(QStringLiteral("xdg-open could not be started: %1").arg(opener->errorString()));
+            failed(QStringLiteral("No program to open folders is installed (xdg-open)."));
             opener->deleteLater();
         }
     });
     QObject::connect(opener, &QProcess::finished, opener, [opener, failed](int exitCode, auto) {
         const QString said = QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
         if (opener->exitStatus() != QProcess::NormalExit || exitCode != 0) {
-            failed(said.isEmpty() ? QStringLiteral("xdg-open ended with status %1").arg(exitCode)
-                                  : said);
+            // xdg-open ends with 3 when the desktop has no program set for folders.
+            QString reason =
+                exitCode == 3 && opener->exitStatus() == QProcess::NormalExit
+                    ? QStringLiteral("No program to open folders is set up on this desktop "
+                                     "(xdg-open found none).")
+                    : QStringLiteral("The program that opens folders (xdg-open) failed.");
+            if (!said.isEmpty()) {
+                reason += QStringLiteral(" It said: ") + said;
+            }
+            failed(reason);
         }
         opener->deleteLater();
     });

@@ -14,6 +14,10 @@ void WrapButton::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_PushButton, option);
     const QRect textArea =
         style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
-    painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(),
-                         caption, QPalette::ButtonText);
+    // The access key's letter is underlined where the style underlines shortcuts.
+    const int mnemonic = style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this)
+                             ? Qt::TextShowMnemonic
+                             : Qt::TextHideMnemonic;
+    painter.drawItemText(textArea, Qt::AlignCenter | Qt::TextWordWrap | mnemonic, option.palette,
+                         isEnabled(), caption, QPalette::ButtonText);
 }

@@ -12,6 +12,7 @@
 #include "core/Clock.h"
 #include "core/FileNames.h"
 #include "core/HandlerTrap.h"
+#include "core/ProgramVersion.h"
 #include "intake/DroppedPaths.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
@@ -348,6 +349,10 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err,
     if (parsed.action == ParsedCommandLine::Action::Help) {
         out << batchHelpText();
         out.flush();
+        return 0;
+    }
+    if (parsed.action == ParsedCommandLine::Action::Version) {
+        out << kProgram << ' ' << programVersion() << Qt::endl;
         return 0;
     }
     if (parsed.action == ParsedCommandLine::Action::Refuse) {

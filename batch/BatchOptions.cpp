@@ -266,6 +266,7 @@ std::vector<BatchOption> batchOptionTable() {
                    return QString();
                }),
         option({"h", "help"}, {}, "show this text.", {}),
+        option({"version"}, {}, "show the program's name and version.", {}),
     };
 }
 
@@ -433,7 +434,8 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     for (const QString& name : parser.optionNames()) {
         const BatchOption* row = optionNamed(table, name);
         if (!row->apply) {
-            parsed.action = ParsedCommandLine::Action::Help;
+            parsed.action = name == QLatin1String("version") ? ParsedCommandLine::Action::Version
+                                                             : ParsedCommandLine::Action::Help;
             return parsed;
         }
         const QString value =

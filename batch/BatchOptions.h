@@ -37,10 +37,10 @@ struct BatchOptions {
     QStringList paths;
 };
 
-// The outcome of reading the command line: run with the options, show the help text and
-// stop, or refuse with a message and exit status 2.
+// The outcome of reading the command line: run with the options, show the help text or the
+// version and stop, or refuse with a message and exit status 2.
 struct ParsedCommandLine {
-    enum class Action { Run, Help, Refuse };
+    enum class Action { Run, Help, Version, Refuse };
     Action action = Action::Refuse;
     BatchOptions options;
     QString message;

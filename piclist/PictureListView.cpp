@@ -85,6 +85,24 @@ void PictureListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PictureListView::keyPressEvent(QKeyEvent* event) {
+    // Moving an entry by keyboard, as file managers and playlists do; the view would move
+    // the current row without the entry.
+    const bool up = event->key() == Qt::Key_Up;
+    if ((up || event->key() == Qt::Key_Down) &&
+        ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier ||
+         (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier)) {
+        event->accept();
+        emit moveRequested(up ? -1 : 1);
+        return;
+    }
+    // Shift+F10 opens the context menu as the Menu key does, at the current entry.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        event->accept();
+        const QRect row = visualRect(currentIndex());
+        emit contextMenuRequested(
+            viewport()->mapToGlobal(row.isValid() ? row.center() : viewport()->rect().center()));
+        return;
+    }
     // The handler only looks at the key; the view still gets every key, Delete included.
     emit keyPressed(event->key());
     QTableView::keyPressEvent(event);

@@ -33,6 +33,8 @@ signals:
     void mouseReleased(Qt::MouseButton button);
     void doubleClickedAnywhere();
     void keyPressed(int key);
+    // Ctrl+Up or Alt+Up (step -1), Ctrl+Down or Alt+Down (+1): the current entry is to move.
+    void moveRequested(int step);
     void filesDropped(const QMimeData* data);
     // The context menu was asked for (right button, menu key) at a point of the screen.
     void contextMenuRequested(const QPoint& screenPos);

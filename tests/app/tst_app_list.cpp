@@ -435,6 +435,39 @@ private slots:
         QCOMPARE(h().current(), 2);
     }
 
+    void move_byKeyboardOnlyThreePlaces_data() {
+        QTest::addColumn<Qt::KeyboardModifier>("modifier");
+        QTest::newRow("Ctrl") << Qt::ControlModifier;
+        QTest::newRow("Alt") << Qt::AltModifier;
+    }
+
+    void move_byKeyboardOnlyThreePlaces() {
+        QFETCH(Qt::KeyboardModifier, modifier);
+        h().fill(numbered(40));
+        h().form.activateWindow();
+        h().view()->setFocus();
+        // The entry is chosen, moved down three places and back one, all by keys.
+        for (int i = 0; i < 36; ++i) {
+            QTest::keyClick(h().view(), Qt::Key_Down);
+        }
+        QCOMPARE(h().current(), 36);
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(h().view(), Qt::Key_Down, modifier);
+        }
+        QTest::keyClick(h().view(), Qt::Key_Up, modifier);
+        QCOMPARE(h().texts().indexOf(QStringLiteral("/pictures/e36.jpg")), 37);
+        QCOMPARE(h().current(), 38);
+        QCOMPARE(h().view()->selectionModel()->selectedRows().size(), 1);
+        QVERIFY(h().view()->viewport()->rect().contains(h().rowRect(38)));
+
+        // Return on the focused "Move Up" presses it, as Space does.
+        QTest::keyClick(h().view(), Qt::Key_Tab);
+        QCOMPARE(h().form.focusWidget(), h().form.PushButton5);
+        QTest::keyClick(h().form.PushButton5, Qt::Key_Return);
+        QTRY_COMPARE(h().current(), 37);
+        QCOMPARE(h().texts().indexOf(QStringLiteral("/pictures/e36.jpg")), 36);
+    }
+
     void move_bringsTheMovedEntryIntoView() {
         h().fill(numbered(60));
         h().makeCurrent(30);

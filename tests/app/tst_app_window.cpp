@@ -8,6 +8,7 @@
 #include "tests/support/Form1Harness.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -15,9 +16,11 @@
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
 
@@ -78,21 +81,21 @@ private slots:
         QTest::newRow("ListView1") << "ListView1"
                                    << "" << QRect(120, 120, 6840, 2535);
         QTest::newRow("PushButton5") << "PushButton5"
-                                     << "Move Up" << QRect(7080, 120, 840, 1200);
+                                     << "Move &Up" << QRect(7080, 120, 840, 1200);
         QTest::newRow("PushButton6") << "PushButton6"
-                                     << "Move Down" << QRect(7080, 1440, 840, 1200);
+                                     << "Move &Down" << QRect(7080, 1440, 840, 1200);
         QTest::newRow("PushButton1") << "PushButton1"
-                                     << "Add Image File(s)" << QRect(120, 2760, 3840, 405);
+                                     << "&Add Image File(s)" << QRect(120, 2760, 3840, 405);
         QTest::newRow("PushButton4")
             << "PushButton4"
-            << "Add All Image Files In Folder" << QRect(4080, 2760, 3840, 405);
+            << "Add All Image Files In &Folder" << QRect(4080, 2760, 3840, 405);
         QTest::newRow("PushButton10") << "PushButton10"
-                                      << "Clear List" << QRect(120, 3270, 3840, 405);
+                                      << "&Clear List" << QRect(120, 3270, 3840, 405);
         QTest::newRow("PushButton11")
             << "PushButton11"
-            << "Load Sample/Example Files" << QRect(4080, 3270, 3840, 405);
+            << "&Load Sample/Example Files" << QRect(4080, 3270, 3840, 405);
         QTest::newRow("PushButton2") << "PushButton2"
-                                     << "Start Inserting Images" << QRect(120, 3780, 7800, 405);
+                                     << "&Start Inserting Images" << QRect(120, 3780, 7800, 405);
         QTest::newRow("ProgressBar1") << "ProgressBar1"
                                       << "Progress Bar" << QRect(120, 4290, 7800, 405);
     }
@@ -183,7 +186,8 @@ private slots:
             const QRect room = button->rect().adjusted(4, 2, -4, -2);
             const QRect needed =
                 QFontMetrics(button->font())
-                    .boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, button->text());
+                    .boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                                  button->text());
             QVERIFY2(room.contains(needed), qPrintable(name));
         }
     }
@@ -437,6 +441,66 @@ private slots:
                       QStringLiteral("Lumigrove"));
         QCOMPARE(shown, QStringList({"Enter file extension to load:\n\n(* for all files)",
                                      "Error 1\n\nOne.\n\nTwo."}));
+    }
+
+    void qtOpener_saysWhatIsMissingInWords_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("none installed") << QString()
+                                        << "No program to open folders is installed "
+                                           "(xdg-open).";
+        QTest::newRow("none set up")
+            << "echo 'no method available' >&2; exit 3"
+            << "No program to open folders is set up on this desktop (xdg-open found none). It "
+               "said: no method available";
+    }
+
+    void qtOpener_saysWhatIsMissingInWords() {
+        QFETCH(QString, opener);
+        QFETCH(QString, reason);
+        QTemporaryDir bin;
+        if (!opener.isEmpty()) {
+            QFile script(bin.filePath(QStringLiteral("xdg-open")));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n" + opener.toUtf8() + "\n");
+            script.close();
+            QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        QtUiServices ui;
+        QString said;
+        ui.openUrl(QUrl::fromLocalFile(bin.path()), [&](const QString& why) { said = why; });
+        qputenv("PATH", path);
+        QTRY_COMPARE(said, reason);
+    }
+
+    void commandLine_versionAndHelpWithoutADisplay_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("begins");
+        QTest::newRow("--version") << "--version"
+                                   << "lumigrove " LUMIGROVE_EXPECTED_VERSION "\n";
+        QTest::newRow("--help") << "--help"
+                                << "Usage: lumigrove [--help] [--version]\n";
+        QTest::newRow("-h") << "-h"
+                            << "Usage: lumigrove";
+    }
+
+    void commandLine_versionAndHelpWithoutADisplay() {
+        QFETCH(QString, option);
+        QFETCH(QString, begins);
+        // The X platform without a display: starting the window would fail.
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(LUMIGROVE_PROGRAM), {option});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(out.startsWith(begins), qPrintable(out));
     }
 };
 

@@ -196,6 +196,13 @@ private slots:
         QVERIFY(outcome.err.isEmpty());
     }
 
+    void version_namedWithTheBuildsVersion() {
+        const Outcome outcome = runWith({QStringLiteral("--version")});
+        QCOMPARE(outcome.status, 0);
+        QCOMPARE(outcome.out, QStringLiteral("lumigrove-batch " LUMIGROVE_EXPECTED_VERSION "\n"));
+        QVERIFY(outcome.err.isEmpty());
+    }
+
     void outputFormat_chosenByExtension_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("filter"); // "" for refused

@@ -16,6 +16,7 @@
 #include "core/PicturePolicy.h"
 #include "core/UiServices.h"
 #include "piclist/PictureListModel.h"
+#include "prepare/CaptionFacts.h"
 #include "prepare/PreparedPictures.h"
 
 #include <QUrl>
@@ -78,6 +79,7 @@ void Form1::PushButton2_Click() {
     InsertRun run(host, m_services.office, m_services.clock);
     // Read once, as the settings stand now: changing them during the run changes the next one.
     run.setLayout(albumLayoutFromSettings());
+    run.setCaptionFacts(readCaptionFacts);
     PreparedPictures stage(picturePolicyFromSettings());
     stage.setLocationRemedy(
         QStringLiteral("\"Remove location and camera data\" in Document Options removes it."));

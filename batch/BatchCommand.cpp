@@ -16,6 +16,7 @@
 #include "intake/DroppedPaths.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
+#include "prepare/CaptionFacts.h"
 #include "prepare/PreparedPictures.h"
 
 #include <QCoreApplication>
@@ -199,6 +200,7 @@ void BatchJob::chooseOffice(const OfficeBridgeFactory& makeOffice) {
 int BatchJob::insertPictures(InsertRun& run) {
     run.setPauseSeconds(m_options.pauseSeconds);
     run.setLayout(m_options.layout);
+    run.setCaptionFacts(readCaptionFacts);
     run.setStage(&m_stage);
     run.setKeepDocument(true);
     if (!interrupted()) {

@@ -126,13 +126,28 @@ std::vector<BatchOption> batchOptionTable() {
                                           : std::nullopt;
                    return chosen(order, true, options.sort, shown, "name, date or none", value);
                }),
-        option({"caption"}, "KIND",
+        option({"caption"}, "CAPTION",
                "a caption under each picture, in the document's \"Caption\"\n"
                "paragraph style: \"none\" (default), \"name\" (the file\n"
-               "name) or \"stem\" (the file name without its extension).",
+               "name), \"stem\" (the file name without its extension), or\n"
+               "a pattern of text and fields such as \"{n}. {stem}, {date}\":\n"
+               "{name}, {stem}, {folder} (the folder's name), {date} (the\n"
+               "date taken, as --sort date reads it, in the locale's short\n"
+               "form), {description} (the photo's EXIF or XMP description)\n"
+               "and {n} (the picture's number, the office's own figure\n"
+               "number); \"{{\" and \"}}\" write a brace.",
                [](BatchOptions& options, const QString& value, const QString& shown) {
-                   return chosen(captionKindFromText(value), value == value.trimmed().toLower(),
-                                 options.layout.caption, shown, "none, name or stem", value);
+                   if (const auto kind = captionKindFromText(value)) {
+                       return chosen(kind, value == value.trimmed().toLower(),
+                                     options.layout.caption, shown, "none, name or stem", value);
+                   }
+                   QString problem;
+                   if (!readCaption(value, options.layout, &problem)) {
+                       return QStringLiteral("%1 needs none, name or stem, or a pattern with "
+                                             "fields such as \"{n}. {stem}\", not \"%2\": %3")
+                           .arg(shown, value, problem);
+                   }
+                   return QString();
                }),
         option({"per-page"}, "N",
                "pictures on each page: 1 (default), 2 (one above the\n"

@@ -458,14 +458,38 @@ void InsertRun::dispatch(const QString& command, const OfficeArguments& args) {
 }
 
 void InsertRun::writeCaption(const QString& path) {
+    // The facts come from the file in the list, not from a prepared copy without its metadata.
+    const PictureFacts facts = m_layout.caption == CaptionKind::Pattern && m_captionFacts
+                                   ? m_captionFacts(path, m_layout.captionPattern)
+                                   : PictureFacts();
     // A paragraph of its own in the document's "Caption" style, so that restyling the style
     // restyles every caption.
     dispatch(QStringLiteral(".uno:InsertPara"));
     dispatch(QStringLiteral(".uno:StyleApply"),
              {{QStringLiteral("Style"), QStringLiteral("Caption")},
               {QStringLiteral("FamilyName"), QStringLiteral("ParagraphStyles")}});
-    dispatch(QStringLiteral(".uno:InsertText"),
-             {{QStringLiteral("Text"), displayFileName(captionFor(path, m_layout.caption))}});
+    // The number is the one the suite's own captions carry: a field of the number range
+    // "Figure" (field type 23) counting up by one, in Arabic numerals (format 4), without a
+    // chapter number before it (level 127). The suite's table of figures lists such pictures,
+    // and their numbers follow when pages move.
+    static const OfficeArguments figureNumber{
+        {QStringLiteral("Type"), short(23)},
+        {QStringLiteral("SubType"), short(127)},
+        {QStringLiteral("Name"), QStringLiteral("Figure")},
+        {QStringLiteral("Content"), QStringLiteral("Figure+1")},
+        {QStringLiteral("Format"), short(4)}};
+    for (const CaptionPiece& piece : captionPieces(m_layout, path, facts)) {
+        if (!piece.number) {
+            dispatch(QStringLiteral(".uno:InsertText"), {{QStringLiteral("Text"), piece.text}});
+        } else if (m_dispatcher->executeDispatch(*m_frame, QStringLiteral(".uno:InsertField"),
+                                                 QString(), 0,
+                                                 figureNumber) == DispatchState::Failure) {
+            throw AppError(QStringLiteral("The office suite did not insert the number of the "
+                                          "picture %1")
+                               .arg(displayFileName(path)),
+                           OfficeError::Automation);
+        }
+    }
 }
 
 bool InsertRun::pictureStep(HandlerTrap& trap, int line, const std::function<void()>& body) {

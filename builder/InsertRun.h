@@ -51,6 +51,12 @@ public:
     void setKeepDocument(bool keep) { m_keepDocument = keep; }
     // How the pictures are laid out: captions, pictures per page, fitted to the page.
     void setLayout(const AlbumLayout& layout) { m_layout = layout; }
+    // Reads what a caption pattern's fields take from the picture file itself (its date, its
+    // description); without a reader those fields stay empty.
+    void setCaptionFacts(
+        std::function<PictureFacts(const QString& path, const CaptionPattern& pattern)> reader) {
+        m_captionFacts = std::move(reader);
+    }
     // The stage that may hand the office prepared copies instead of the pictures; without one
     // the office gets every picture as it is.
     void setStage(PictureStage* stage) { m_stage = stage; }
@@ -168,4 +174,5 @@ private:
     bool m_keepDocument = false;
     std::optional<double> m_pauseOverride;
     AlbumLayout m_layout;
+    std::function<PictureFacts(const QString& path, const CaptionPattern& pattern)> m_captionFacts;
 };

@@ -1,5 +1,6 @@
 #include "core/AlbumLayout.h"
 
+#include "core/FileNames.h"
 #include "core/Settings.h"
 
 QString captionKindText(CaptionKind kind) {
@@ -8,6 +9,8 @@ QString captionKindText(CaptionKind kind) {
         return QStringLiteral("name");
     case CaptionKind::Stem:
         return QStringLiteral("stem");
+    case CaptionKind::Pattern:
+        return QStringLiteral("pattern");
     case CaptionKind::None:
         break;
     }
@@ -26,6 +29,26 @@ std::optional<CaptionKind> captionKindFromText(const QString& text) {
         return CaptionKind::Stem;
     }
     return std::nullopt;
+}
+
+QString captionText(const AlbumLayout& layout) {
+    return layout.caption == CaptionKind::Pattern ? layout.captionPattern.text()
+                                                  : captionKindText(layout.caption);
+}
+
+bool readCaption(const QString& text, AlbumLayout& layout, QString* problem) {
+    if (const std::optional<CaptionKind> kind = captionKindFromText(text)) {
+        layout.caption = *kind;
+        layout.captionPattern = CaptionPattern();
+        return true;
+    }
+    const std::optional<CaptionPattern> pattern = CaptionPattern::parse(text, problem);
+    if (!pattern) {
+        return false;
+    }
+    layout.caption = CaptionKind::Pattern;
+    layout.captionPattern = *pattern;
+    return true;
 }
 
 std::optional<int> picturesPerPageFromText(const QString& text) {
@@ -70,9 +93,23 @@ QString captionFor(const QString& path, CaptionKind kind) {
     return name;
 }
 
+QList<CaptionPiece> captionPieces(const AlbumLayout& layout, const QString& path,
+                                  const PictureFacts& facts) {
+    switch (layout.caption) {
+    case CaptionKind::None:
+        break;
+    case CaptionKind::Name:
+    case CaptionKind::Stem:
+        return {{displayFileName(captionFor(path, layout.caption))}};
+    case CaptionKind::Pattern:
+        return layout.captionPattern.pieces(path, facts);
+    }
+    return {};
+}
+
 AlbumLayout albumLayoutFromSettings() {
     AlbumLayout layout;
-    layout.caption = captionKindFromText(GetSetting(Setting::Caption)).value_or(layout.caption);
+    readCaption(GetSetting(Setting::Caption), layout);
     layout.picturesPerPage = picturesPerPageFromText(GetSetting(Setting::PicturesPerPage))
                                  .value_or(layout.picturesPerPage);
     layout.fitToPage = switchFromText(GetSetting(Setting::FitToPage)).value_or(layout.fitToPage);
@@ -92,7 +129,7 @@ AlbumLayout albumLayoutFromSettings() {
 }
 
 void saveAlbumLayout(const AlbumLayout& layout) {
-    SaveSetting(Setting::Caption, captionKindText(layout.caption));
+    SaveSetting(Setting::Caption, captionText(layout));
     SaveSetting(Setting::PicturesPerPage, QString::number(layout.picturesPerPage));
     SaveSetting(Setting::FitToPage,
                 layout.fitToPage ? QStringLiteral("true") : QStringLiteral("false"));

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "core/CaptionPattern.h"
 #include "core/PageSetup.h"
 
 #include <QString>
 
 #include <optional>
 
-// What each picture gets written under it: nothing, its file name, or its file name without
-// the extension.
-enum class CaptionKind { None, Name, Stem };
+// What each picture gets written under it: nothing, its file name, its file name without the
+// extension, or the layout's caption pattern filled in for it.
+enum class CaptionKind { None, Name, Stem, Pattern };
 
 // How the pictures are laid out in the document. The default is one picture per page at the
 // size the office gives it, with no caption.
@@ -20,14 +21,23 @@ struct AlbumLayout {
     bool fitToPage = false;
     // The paper, how the pages stand, the margins and the template.
     PageSetup page;
+    // The pattern of `CaptionKind::Pattern`.
+    CaptionPattern captionPattern;
 
     bool operator==(const AlbumLayout&) const = default;
     bool isDefault() const { return *this == AlbumLayout(); }
 };
 
-// The words of the settings and of the command line: "none", "name", "stem".
+// The words of the settings and of the command line: "none", "name", "stem" ("pattern" names
+// the last kind in messages only: a pattern is written as itself, see captionText).
 QString captionKindText(CaptionKind kind);
 std::optional<CaptionKind> captionKindFromText(const QString& text);
+// The caption of the setting and the command line: one of the words, or the pattern's text.
+QString captionText(const AlbumLayout& layout);
+// Sets the layout's caption from one of the words (in any letter case, spaces around allowed)
+// or a pattern with at least one field; false, with the reason in `problem` and the layout
+// left as it was, for any other text.
+bool readCaption(const QString& text, AlbumLayout& layout, QString* problem = nullptr);
 // 1, 2 and 4 are the only counts; anything else is no count.
 std::optional<int> picturesPerPageFromText(const QString& text);
 // "true"/"false", "yes"/"no", "on"/"off", "1"/"0", in any letter case.
@@ -37,6 +47,10 @@ std::optional<bool> switchFromText(const QString& text);
 // extension for `Stem` (a name that only starts with a dot keeps it: ".hidden"), with every
 // control character (a newline, a tab) turned into a space.
 QString captionFor(const QString& path, CaptionKind kind);
+// The caption of the picture at `path` as it goes into the document (see CaptionPattern): none
+// without captions, one piece of text for a file name, and the pattern's pieces otherwise.
+QList<CaptionPiece> captionPieces(const AlbumLayout& layout, const QString& path,
+                                  const PictureFacts& facts);
 
 // The layout kept in the settings (`Caption`, `PicturesPerPage`, `FitToPage`, `PaperSize`,
 // `Orientation`, `PageMargin`, `Template`); a value a person wrote that is none of the words

@@ -20,8 +20,8 @@ inline constexpr SettingKey OfficeConnection{"OfficeConnection", ""};
 inline constexpr SettingKey OfficeTimeout{"OfficeTimeout", "60"};
 // Seconds to wait after each inserted picture.
 inline constexpr SettingKey InsertPause{"InsertPause", "2"};
-// The caption under each picture: "none", "name" (the file name) or "stem" (without the
-// extension).
+// The caption under each picture: "none", "name" (the file name), "stem" (without the
+// extension) or a pattern with fields, such as "{n}. {stem}, {date}".
 inline constexpr SettingKey Caption{"Caption", "none"};
 // Pictures on each page of the document: 1, 2 or 4.
 inline constexpr SettingKey PicturesPerPage{"PicturesPerPage", "1"};

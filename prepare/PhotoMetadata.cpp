@@ -11,6 +11,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace {
 
 // What of the EXIF names a person, a camera or a place: its GPS directory, a maker's notes
@@ -39,6 +41,44 @@ bool carriesLocation(const QByteArray& fileName) {
         return false;
     } catch (const std::exception&) {
         return false;
+    }
+}
+
+QString photoDescription(const QByteArray& fileName) {
+    // A fifo would keep the reader waiting for a writer.
+    struct stat info {};
+    if (::stat(fileName.constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return {};
+    }
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(fileName.toStdString(), false);
+        image->readMetadata();
+        const Exiv2::ExifData& exif = image->exifData();
+        const auto exifText = exif.findKey(Exiv2::ExifKey("Exif.Image.ImageDescription"));
+        if (exifText != exif.end()) {
+            const QString text = QString::fromStdString(exifText->toString()).trimmed();
+            if (!text.isEmpty()) {
+                return text;
+            }
+        }
+        const Exiv2::XmpData& xmp = image->xmpData();
+        const auto xmpText = xmp.findKey(Exiv2::XmpKey("Xmp.dc.description"));
+        if (xmpText == xmp.end()) {
+            return {};
+        }
+        const auto* languages = dynamic_cast<const Exiv2::LangAltValue*>(&xmpText->value());
+        if (languages == nullptr || languages->value_.empty()) {
+            return QString::fromStdString(xmpText->toString()).trimmed();
+        }
+        const auto standard = languages->value_.find("x-default");
+        return QString::fromStdString(standard != languages->value_.end()
+                                          ? standard->second
+                                          : languages->value_.begin()->second)
+            .trimmed();
+    } catch (const Exiv2::AnyError&) {
+        return {};
+    } catch (const std::exception&) {
+        return {};
     }
 }
 

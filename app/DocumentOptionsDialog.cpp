@@ -1,5 +1,7 @@
 #include "app/DocumentOptionsDialog.h"
 
+#include "prepare/CaptionFacts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
@@ -22,6 +25,21 @@ namespace {
 constexpr int kNamedPaperEntries = 5;
 // The same for the picture sizes: a number of pixels per inch that is no preset comes after.
 constexpr int kNamedPictureSizeEntries = 4;
+
+// The caption entries that stand for a pattern, after the three plain captions; "Own pattern",
+// the last entry, holds no pattern of its own.
+const std::pair<const char*, const char*> kCaptionPatterns[] = {
+    {"Number and name", "{n}. {stem}"},
+    {"Name and date taken", "{stem}, {date}"},
+    {"The photo's description", "{description}"},
+};
+constexpr int kFirstPatternEntry = 3;
+
+// The caption that the caption entry and the pattern box stand for, in the words of the setting.
+QString captionChoice(const QComboBox* box, const QLineEdit* pattern) {
+    const QString word = box->currentData().toString();
+    return box->currentIndex() < kFirstPatternEntry ? word : pattern->text();
+}
 
 // The margin box's minimum, shown as "Office default": no margin of our own. One step up from
 // it is 0 mm.
@@ -40,12 +58,37 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     setObjectName(QStringLiteral("DocumentOptionsDialog"));
     setWindowTitle(QStringLiteral("Document Options"));
 
+    // Each caption entry holds its word of the settings, or its pattern.
     m_caption = new QComboBox(this);
     m_caption->setObjectName(QStringLiteral("captionBox"));
-    m_caption->addItem(QStringLiteral("None"), static_cast<int>(CaptionKind::None));
-    m_caption->addItem(QStringLiteral("File name"), static_cast<int>(CaptionKind::Name));
-    m_caption->addItem(QStringLiteral("File name without extension"),
-                       static_cast<int>(CaptionKind::Stem));
+    m_caption->addItem(QStringLiteral("None"), QStringLiteral("none"));
+    m_caption->addItem(QStringLiteral("File name"), QStringLiteral("name"));
+    m_caption->addItem(QStringLiteral("File name without extension"), QStringLiteral("stem"));
+    for (const auto& [label, pattern] : kCaptionPatterns) {
+        m_caption->addItem(
+            QStringLiteral("%1: %2").arg(QLatin1String(label), QLatin1String(pattern)),
+            QLatin1String(pattern));
+    }
+    m_caption->addItem(QStringLiteral("Own pattern"), QString());
+    m_captionPattern = new QLineEdit(this);
+    m_captionPattern->setObjectName(QStringLiteral("captionPatternEdit"));
+    m_captionPattern->setAccessibleName(QStringLiteral("Caption pattern"));
+    m_captionPattern->setPlaceholderText(QStringLiteral("Text with fields, such as {n}. {stem}"));
+    m_captionPattern->setToolTip(
+        QStringLiteral("{name} the file name, {stem} without its extension, {folder} the "
+                       "folder's name, {date} the date taken, {description} the photo's own "
+                       "description, {n} the picture's number; {{ and }} write a brace."));
+    m_captionPreview = new QLabel(this);
+    m_captionPreview->setObjectName(QStringLiteral("captionPreview"));
+    m_captionPreview->setTextFormat(Qt::PlainText);
+    m_captionPreview->setWordWrap(true);
+    m_captionPreview->hide();
+    connect(m_caption, &QComboBox::currentIndexChanged, this,
+            &DocumentOptionsDialog::captionChosen);
+    connect(m_captionPattern, &QLineEdit::textEdited, this,
+            &DocumentOptionsDialog::captionPatternEdited);
+    connect(m_captionPattern, &QLineEdit::textChanged, this,
+            &DocumentOptionsDialog::updateCaptionPreview);
 
     m_picturesPerPage = new QComboBox(this);
     m_picturesPerPage->setObjectName(QStringLiteral("picturesPerPageBox"));
@@ -152,6 +195,7 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     connect(m_paperSize, &QComboBox::currentIndexChanged, this, changed);
     connect(m_orientation, &QComboBox::currentIndexChanged, this, changed);
     connect(m_margin, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(m_captionPattern, &QLineEdit::textChanged, this, changed);
 
     auto* templateRow = new QHBoxLayout;
     templateRow->addWidget(m_template, 1);
@@ -163,6 +207,8 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Caption under each picture:"), m_caption);
+    form->addRow(QStringLiteral("Caption patt&ern:"), m_captionPattern);
+    form->addRow(QString(), m_captionPreview);
     form->addRow(QStringLiteral("&Pictures per page:"), m_picturesPerPage);
     form->addRow(QString(), m_fitToPage);
     form->addRow(QStringLiteral("Paper &size:"), m_paperSize);
@@ -189,7 +235,8 @@ DocumentOptions DocumentOptionsDialog::documentOptions() const {
 
 AlbumLayout DocumentOptionsDialog::albumLayout() const {
     AlbumLayout shown;
-    shown.caption = static_cast<CaptionKind>(m_caption->currentData().toInt());
+    // A pattern that cannot be used leaves the default, as in the settings; OK refuses it.
+    readCaption(captionChoice(m_caption, m_captionPattern), shown);
     shown.picturesPerPage = m_picturesPerPage->currentData().toInt();
     shown.fitToPage = m_fitToPage->isChecked();
     PageSetup& page = shown.page;
@@ -212,7 +259,15 @@ PicturePolicy DocumentOptionsDialog::picturePolicy() const {
 
 void DocumentOptionsDialog::showDocumentOptions(const DocumentOptions& shown) {
     const AlbumLayout& layout = shown.layout;
-    selectByData(m_caption, static_cast<int>(layout.caption));
+    int caption = m_caption->count() - 1;
+    for (int i = 0; i < m_caption->count() - 1; ++i) {
+        if (m_caption->itemData(i).toString() == captionText(layout)) {
+            caption = i;
+        }
+    }
+    m_ownPattern = layout.captionPattern.text();
+    m_caption->setCurrentIndex(caption);
+    captionChosen();
     selectByData(m_picturesPerPage, layout.picturesPerPage);
     m_fitToPage->setChecked(layout.fitToPage);
 
@@ -249,6 +304,11 @@ void DocumentOptionsDialog::showDocumentOptions(const DocumentOptions& shown) {
 void DocumentOptionsDialog::accept() {
     const AlbumLayout shown = albumLayout();
     QString problem = pageSetupProblem(shown.page, shown.picturesPerPage);
+    AlbumLayout pattern;
+    QString patternProblem;
+    if (!readCaption(captionChoice(m_caption, m_captionPattern), pattern, &patternProblem)) {
+        problem = QStringLiteral("the caption pattern cannot be used: ") + patternProblem;
+    }
     if (!problem.isEmpty()) {
         problem[0] = problem[0].toUpper();
         m_problem->setText(problem + QLatin1Char('.'));
@@ -275,4 +335,62 @@ void DocumentOptionsDialog::chooseTemplate() {
     if (!chosen.isEmpty()) {
         m_template->setText(chosen);
     }
+}
+
+void DocumentOptionsDialog::setPreviewPicture(const QString& path) {
+    m_previewPicture = path;
+    m_previewFacts.reset();
+    updateCaptionPreview();
+}
+
+void DocumentOptionsDialog::captionChosen() {
+    const int index = m_caption->currentIndex();
+    const bool pattern = index >= kFirstPatternEntry;
+    m_captionPattern->setEnabled(pattern);
+    if (!pattern) {
+        m_captionPattern->clear();
+    } else if (index == m_caption->count() - 1) {
+        m_captionPattern->setText(m_ownPattern);
+    } else {
+        m_captionPattern->setText(m_caption->currentData().toString());
+    }
+    updateCaptionPreview();
+}
+
+void DocumentOptionsDialog::captionPatternEdited(const QString& text) {
+    m_ownPattern = text;
+    int index = m_caption->count() - 1;
+    for (int i = kFirstPatternEntry; i < m_caption->count() - 1; ++i) {
+        if (m_caption->itemData(i).toString() == text) {
+            index = i;
+        }
+    }
+    // The text stays as typed: choosing the entry here must not put the entry's text in.
+    const QSignalBlocker keepText(m_caption);
+    m_caption->setCurrentIndex(index);
+}
+
+void DocumentOptionsDialog::updateCaptionPreview() {
+    AlbumLayout layout;
+    QString problem;
+    if (!readCaption(captionChoice(m_caption, m_captionPattern), layout, &problem)) {
+        m_captionPreview->setText(QStringLiteral("This pattern cannot be used: ") + problem +
+                                  QLatin1Char('.'));
+        m_captionPreview->show();
+        return;
+    }
+    if (layout.caption == CaptionKind::None || m_previewPicture.isEmpty()) {
+        m_captionPreview->hide();
+        return;
+    }
+    // The first picture's file is read once, for every field that reads it.
+    if (!m_previewFacts && layout.caption == CaptionKind::Pattern) {
+        static const CaptionPattern fromTheFile =
+            CaptionPattern::parse(QStringLiteral("{date}{description}")).value();
+        m_previewFacts = readCaptionFacts(m_previewPicture, fromTheFile);
+    }
+    const QString line = captionLine(
+        captionPieces(layout, m_previewPicture, m_previewFacts.value_or(PictureFacts())), 1);
+    m_captionPreview->setText(QStringLiteral("Under the first picture: ") + line);
+    m_captionPreview->show();
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -33,6 +34,10 @@ public:
     // Sets every control to show `shown`.
     void showDocumentOptions(const DocumentOptions& shown);
 
+    // The picture whose caption the dialog shows as an example: the list's first entry, or ""
+    // for an empty list, which shows none.
+    void setPreviewPicture(const QString& path);
+
     // What "Choose..." asks for the template: a path, or "" when the user chose none. The
     // default is the desktop's file dialog.
     void setTemplateChooser(std::function<QString()> chooser) {
@@ -40,6 +45,8 @@ public:
     }
 
     QComboBox* captionBox() const { return m_caption; }
+    QLineEdit* captionPatternEdit() const { return m_captionPattern; }
+    QLabel* captionPreview() const { return m_captionPreview; }
     QComboBox* picturesPerPageBox() const { return m_picturesPerPage; }
     QCheckBox* fitToPageBox() const { return m_fitToPage; }
     QComboBox* paperSizeBox() const { return m_paperSize; }
@@ -63,8 +70,20 @@ private:
     // the pictures per page are 1, and gives way to the office's default when they change.
     void updateAutoOrientation();
     void chooseTemplate();
+    // The caption entry chosen: a pattern entry shows its pattern to edit, one of the three
+    // plain captions none.
+    void captionChosen();
+    // The pattern edited: the entry of a pattern that has it is chosen, else "Own pattern".
+    void captionPatternEdited(const QString& text);
+    void updateCaptionPreview();
 
     QComboBox* m_caption = nullptr;
+    QLineEdit* m_captionPattern = nullptr;
+    QLabel* m_captionPreview = nullptr;
+    QString m_previewPicture;
+    std::optional<PictureFacts> m_previewFacts;
+    // What "Own pattern" held when another entry was chosen, for a return to it.
+    QString m_ownPattern;
     QComboBox* m_picturesPerPage = nullptr;
     QCheckBox* m_fitToPage = nullptr;
     QComboBox* m_paperSize = nullptr;

@@ -98,8 +98,12 @@ void Form1::DocumentOptions_Click() {
         current.layout = albumLayoutFromSettings();
         current.pictures = picturePolicyFromSettings();
     });
+    // The list's first entry shows what a caption will read.
+    QString firstPicture;
+    trap(101,
+         [&] { firstPicture = pictureList().count() > 0 ? pictureList().text(1) : QString(); });
     std::optional<DocumentOptions> chosen;
-    trap(102, [&] { chosen = m_services.ui.documentOptions(current); });
+    trap(102, [&] { chosen = m_services.ui.documentOptions(current, firstPicture); });
     if (!chosen) {
         return;
     }

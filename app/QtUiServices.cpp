@@ -88,8 +88,10 @@ int QtUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint& 
     return chosen ? static_cast<int>(actions.indexOf(chosen)) : -1;
 }
 
-std::optional<DocumentOptions> QtUiServices::documentOptions(const DocumentOptions& current) {
+std::optional<DocumentOptions> QtUiServices::documentOptions(const DocumentOptions& current,
+                                                             const QString& firstPicture) {
     DocumentOptionsDialog dialog(current, owner());
+    dialog.setPreviewPicture(firstPicture);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

@@ -17,7 +17,8 @@ public:
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
-    std::optional<DocumentOptions> documentOptions(const DocumentOptions& current) override;
+    std::optional<DocumentOptions> documentOptions(const DocumentOptions& current,
+                                                   const QString& firstPicture) override;
     void openUrl(const QUrl& url,
                  const std::function<void(const QString& reason)>& failed) override;
     [[noreturn]] void endProgram(int exitCode) override;

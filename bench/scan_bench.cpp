@@ -52,7 +52,8 @@ public:
     OpenFileResult getOpenFileNames(const QString&, const QString&, int) override { return {}; }
     QString browseForFolder(const QString&, const QString&) override { return m_folder; }
     int contextMenu(const QList<MenuCommand>&, const QPoint&) override { return -1; }
-    std::optional<DocumentOptions> documentOptions(const DocumentOptions&) override {
+    std::optional<DocumentOptions> documentOptions(const DocumentOptions&,
+                                                   const QString&) override {
         return std::nullopt;
     }
     void openUrl(const QUrl&, const std::function<void(const QString&)>&) override {}

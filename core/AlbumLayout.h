@@ -22,7 +22,7 @@ struct AlbumLayout {
     // The paper, how the pages stand, the margins and the template.
     PageSetup page;
     // The pattern of `CaptionKind::Pattern`.
-    CaptionPattern captionPattern;
+    CaptionPattern captionPattern = {};
 
     bool operator==(const AlbumLayout&) const = default;
     bool isDefault() const { return *this == AlbumLayout(); }

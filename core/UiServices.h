@@ -56,9 +56,11 @@ public:
     // Shows a context menu at a point of the screen and waits for the choice; returns the
     // position of the chosen command in `commands`, or -1 when none was chosen.
     virtual int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) = 0;
-    // The document options dialog, opened on `current`; returns the options confirmed with OK,
-    // or nothing when cancelled.
-    virtual std::optional<DocumentOptions> documentOptions(const DocumentOptions& current) = 0;
+    // The document options dialog, opened on `current`, with the caption of `firstPicture` (the
+    // list's first entry, or "") as its example; returns the options confirmed with OK, or
+    // nothing when cancelled.
+    virtual std::optional<DocumentOptions> documentOptions(const DocumentOptions& current,
+                                                           const QString& firstPicture) = 0;
     // Hands a web page or a folder to the desktop; the result is not waited for. When the
     // desktop turns out to have nothing that opens it, `failed` (if given) is called later,
     // from the event loop, with the reason.

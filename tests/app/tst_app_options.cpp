@@ -126,6 +126,10 @@ private slots:
         QTest::newRow("unknown words: every default")
             << QByteArray("[Lumigrove]\nCaption=title\nPicturesPerPage=four\nFitToPage=maybe\n")
             << AlbumLayout();
+        AlbumLayout pattern;
+        readCaption(QStringLiteral("{n}. {stem}, {date}"), pattern);
+        QTest::newRow("caption pattern with commas")
+            << QByteArray("[Lumigrove]\nCaption={n}. {stem}, {date}\n") << pattern;
         QTest::newRow("page setup as typed, decimal comma")
             << QByteArray("[Lumigrove]\nPaperSize= A5 \nOrientation=Landscape\nPageMargin=12,5\n"
                           "Template=/home/u/Vorlagen/brief.ott\n")
@@ -379,12 +383,43 @@ private slots:
         DocumentOptionsDialog dialog(DocumentOptions{layout, {}});
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Document Options"));
         QCOMPARE(itemTexts(dialog.captionBox()),
-                 (QStringList{"None", "File name", "File name without extension"}));
+                 (QStringList{"None", "File name", "File name without extension",
+                              "Number and name: {n}. {stem}", "Name and date taken: {stem}, {date}",
+                              "The photo's description: {description}", "Own pattern"}));
         QCOMPARE(itemTexts(dialog.picturesPerPageBox()), (QStringList{"1", "2", "4"}));
         QCOMPARE(dialog.captionBox()->currentText(), caption);
         QCOMPARE(dialog.picturesPerPageBox()->currentText(), perPage);
         QCOMPARE(dialog.fitToPageBox()->isChecked(), layout.fitToPage);
         QVERIFY(dialog.albumLayout() == layout);
+    }
+
+    void dialog_captionPatternsPreviewedOnTheListsFirstPicture() {
+        h().fill({"/photos/Holiday/lake.jpg", "/photos/b.jpg"});
+        h().ui.onOptions = [&](const DocumentOptions&) {
+            DocumentOptionsDialog dialog(DocumentOptions{});
+            dialog.setPreviewPicture(h().ui.optionsPictures.last());
+            dialog.captionBox()->setCurrentIndex(3);
+            QCOMPARE(dialog.captionPatternEdit()->text(), QStringLiteral("{n}. {stem}"));
+            QCOMPARE(dialog.captionPreview()->text(),
+                     QStringLiteral("Under the first picture: 1. lake"));
+            dialog.captionPatternEdit()->clear();
+            QTest::keyClicks(dialog.captionPatternEdit(), QStringLiteral("{folder}: {name} {"));
+            QCOMPARE(dialog.captionBox()->currentText(), QStringLiteral("Own pattern"));
+            QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            QVERIFY2(dialog.result() != QDialog::Accepted &&
+                         dialog.problemLabel()->text().contains("is not closed"),
+                     qPrintable(dialog.problemLabel()->text()));
+            QTest::keyClick(dialog.captionPatternEdit(), Qt::Key_Backspace);
+            QCOMPARE(dialog.captionPreview()->text(),
+                     QStringLiteral("Under the first picture: Holiday: lake.jpg "));
+            h().ui.optionsAnswers = {dialog.documentOptions()};
+        };
+        chooseOptions();
+        QCOMPARE(GetSetting(Setting::Caption), QStringLiteral("{folder}: {name} "));
+        // Opened again, the dialog shows that pattern as one's own.
+        DocumentOptionsDialog reopened(DocumentOptions{albumLayoutFromSettings(), {}});
+        QCOMPARE(reopened.captionBox()->currentText(), QStringLiteral("Own pattern"));
+        QCOMPARE(reopened.captionPatternEdit()->text(), QStringLiteral("{folder}: {name} "));
     }
 
     void dialog_pagesTurnedToTheirPictureTakeOnePerPage() {

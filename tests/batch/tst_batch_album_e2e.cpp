@@ -2,16 +2,30 @@
 // stored documents: captions under their pictures in the "Caption" style, two and four
 // pictures to a page (ODT layout, PDF pages), fitted pictures within the text area, and the
 // default options giving the document they always gave.
+#include "builder/uno/UnoLink.h"
+#include "builder/uno/UnoOfficeBridge.h"
+#include "builder/uno/Writer1.h"
 #include "core/FileNames.h"
 #include "tests/batch/InProcessBatch.h"
 #include "tests/builder/OfficeProcess.h"
+#include "tests/support/ExifPictures.h"
 #include "tests/support/RemoveTreeByBytes.h"
 #include "tests/support/TestFiles.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/text/XDocumentIndex.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QImage>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -44,6 +58,37 @@ double inches(QStringView length) {
         }
     }
     return std::nan("");
+}
+
+// The lines of a table of figures that the office makes over the ODT at `odt`, below its title.
+QStringList tableOfFigures(const QString& connection, const QString& odt) {
+    const auto link = UnoOfficeBridge::connectToOffice(connection);
+    return link->call([&] {
+        css::uno::Sequence<css::beans::PropertyValue> hidden(1);
+        hidden.getArray()[0] = NewPropertyValue(QStringLiteral("Hidden"), true);
+        const css::uno::Reference<css::text::XTextDocument> document(
+            css::frame::Desktop::create(link->context())
+                ->loadComponentFromURL(toOUString(QUrl::fromLocalFile(odt).toString()), "_blank", 0,
+                                       hidden),
+            css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::text::XDocumentIndex> index(
+            css::uno::Reference<css::lang::XMultiServiceFactory>(document,
+                                                                 css::uno::UNO_QUERY_THROW)
+                ->createInstance("com.sun.star.text.IllustrationsIndex"),
+            css::uno::UNO_QUERY_THROW);
+        const css::uno::Reference<css::beans::XPropertySet> settings(index,
+                                                                     css::uno::UNO_QUERY_THROW);
+        settings->setPropertyValue("CreateFromLabels", css::uno::Any(true));
+        settings->setPropertyValue("LabelCategory", css::uno::Any(rtl::OUString("Figure")));
+        document->getText()->insertTextContent(
+            document->getText()->getEnd(),
+            css::uno::Reference<css::text::XTextContent>(index, css::uno::UNO_QUERY_THROW), false);
+        css::uno::Reference<css::util::XRefreshable>(index, css::uno::UNO_QUERY_THROW)->refresh();
+        const QStringList lines = fromOUString(index->getAnchor()->getString()).split('\n');
+        css::uno::Reference<css::util::XCloseable>(document, css::uno::UNO_QUERY_THROW)
+            ->close(true);
+        return lines.mid(1);
+    });
 }
 
 // The body of a stored ODT as the user would see it: its pictures with their sizes, its
@@ -141,7 +186,8 @@ struct Album {
                 }
                 firstParagraph = false;
                 if (captionStyles.contains(paragraphStyle)) {
-                    const QString text = reader.readElementText();
+                    const QString text =
+                        reader.readElementText(QXmlStreamReader::IncludeChildElements);
                     captionParagraphs.append(text);
                     if (lastWasPicture) {
                         pictures.last().caption = text;
@@ -276,6 +322,43 @@ private slots:
         QCOMPARE(runInProcess(args({"--caption", kind}, pdf)).status, 0);
         QCOMPARE(pdfPages(pdf), 6);
         QVERIFY(QString::fromUtf8(commandOutput("pdftotext", {pdf, "-"})).contains(captions.at(3)));
+    }
+
+    void captions_patternNumbersThePicturesAsTheOfficesFigures() {
+        // A photo with the date it was taken, and two with only the date they were changed.
+        const QList<QDate> dates{{2021, 5, 4}, {2020, 2, 3}, {2019, 12, 31}};
+        QStringList files;
+        QStringList expected;
+        QStringList figures; // in the table of figures: each caption with its page
+        for (int i = 0; i < 3; ++i) {
+            files << m_dir.filePath(QStringLiteral("fig%1.%2").arg(i).arg(i > 0 ? "png" : "jpg"));
+            QVERIFY(i > 0
+                        ? writePicture(files[i], i)
+                        : writeBytes(files[i], ExifPictures::jpegWithExif("2021:05:04 10:00:00")));
+            QVERIFY(ExifPictures::setModified(files[i], QDateTime(dates[i > 0 ? i : 2], {12, 0})));
+            expected << QStringLiteral("%1. fig%2, %3")
+                            .arg(i + 1)
+                            .arg(i)
+                            .arg(QLocale::system().toString(dates[i], QLocale::ShortFormat));
+            figures << expected.last() + QStringLiteral("\t%1").arg(i + 1);
+        }
+        const QStringList options{"--caption", "{n}. {stem}, {date}", "--office",
+                                  m_office.connection(), "-o"};
+        const QString out = m_dir.filePath(QStringLiteral("figures.odt"));
+        const BatchOutcome outcome = runInProcess(options + QStringList{out} + files);
+        QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+        QCOMPARE(Album::read(out).captionParagraphs, expected);
+        // Each number is one of the office's own figure numbers, which its table of figures lists.
+        const QString content =
+            QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"}));
+        QCOMPARE(content.count(QRegularExpression("<text:sequence [^>]*text:name=\"Figure\"")), 3);
+        QCOMPARE(tableOfFigures(m_office.connection(), out), figures);
+        const QString pdf = m_dir.filePath(QStringLiteral("figures.pdf"));
+        QCOMPARE(runInProcess(options + QStringList{pdf} + files).status, 0);
+        const QString text = QString::fromUtf8(commandOutput("pdftotext", {pdf, "-"}));
+        for (const QString& caption : std::as_const(expected)) {
+            QVERIFY2(text.contains(caption), qPrintable(text));
+        }
     }
 
     void twoPerPage_stackedPairsOnEachPage() {

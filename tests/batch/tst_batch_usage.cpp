@@ -96,6 +96,12 @@ private slots:
                                          << "--caption needs none, name or stem";
         QTest::newRow("caption in capitals") << QStringList{"--caption=NAME", "-o", out, "x"}
                                              << "--caption needs none, name or stem";
+        QTest::newRow("caption pattern with an unknown field")
+            << QStringList{"--caption", "{n} {nope}", "-o", out, "x"}
+            << "--caption needs none, name or stem, or a pattern with fields such as \"{n}. "
+               "{stem}\", not \"{n} {nope}\": there is no field {nope}";
+        QTest::newRow("caption pattern not closed")
+            << QStringList{"--caption={stem", "-o", out, "x"} << "not \"{stem\": the \"{\"";
         QTest::newRow("three per page") << QStringList{"--per-page", "3", "-o", out, "x"}
                                         << "--per-page needs 1, 2 or 4, not \"3\"";
         QTest::newRow("per page not a number")

@@ -47,6 +47,43 @@ private slots:
         QCOMPARE(captionFor(path, CaptionKind::None), QString());
     }
 
+    void captionPattern_filledInOrRefusedWithTheReason_data() {
+        // The pattern, and its pieces ("#" the number, "|" between two) or "!" and the reason
+        // it is refused.
+        QTest::addColumn<QStringList>("row");
+        QTest::newRow("number, stem, date")
+            << QStringList{"{n}. {stem}, {date}", "#|. lake, 4/5/21"};
+        QTest::newRow("folder and name") << QStringList{"{folder}/{name}", "Holiday/lake.jpg"};
+        QTest::newRow("description on one line") << QStringList{"{description}", "At dawn, mist"};
+        QTest::newRow("braces of its own") << QStringList{"{{{stem}}} {n}", "{lake} |#"};
+        QTest::newRow("unknown field") << QStringList{"{nope}", "!there is no field {nope}"};
+        QTest::newRow("unclosed") << QStringList{"{n. {stem}",
+                                                 "!\"{\" at character 1 is not closed"};
+        QTest::newRow("closing brace alone") << QStringList{"lake}", "!closes no field"};
+        QTest::newRow("two numbers") << QStringList{"{n}-{n}", "!{n} stands only once"};
+        QTest::newRow("plain text") << QStringList{"title", "!it has no field"};
+    }
+
+    void captionPattern_filledInOrRefusedWithTheReason() {
+        QFETCH(QStringList, row);
+        const QString& pattern = row.first();
+        const QString& caption = row.last();
+        QString why;
+        QStringList shown;
+        if (const auto parsed = CaptionPattern::parse(pattern, &why)) {
+            for (const CaptionPiece& piece :
+                 parsed->pieces("/photos/Holiday/lake.jpg", {"4/5/21", "At dawn,\nmist"})) {
+                shown << (piece.number ? QStringLiteral("#") : piece.text);
+            }
+        }
+        QVERIFY2(why.isEmpty() ? shown.join('|') == caption : why.contains(caption.mid(1)),
+                 qPrintable(why + shown.join('|')));
+        // The same words in the settings, read back as written; a pattern that cannot be used
+        // counts as no caption.
+        SaveSetting(Setting::Caption, pattern);
+        QCOMPARE(captionText(albumLayoutFromSettings()), why.isEmpty() ? pattern : "none");
+    }
+
     void words_readAsAPersonWritesThem() {
         QCOMPARE(captionKindFromText(QStringLiteral(" Stem ")), CaptionKind::Stem);
         QCOMPARE(captionKindFromText(QStringLiteral("NAME")), CaptionKind::Name);

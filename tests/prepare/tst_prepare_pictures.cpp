@@ -1,6 +1,7 @@
 // The preparation stage on real picture files, without an office: the pixels a page needs,
 // what is left of a picture's metadata, and the folder of the copies. What the office makes of
 // the copies is in tst_batch_pictures_e2e.
+#include "prepare/CaptionFacts.h"
 #include "prepare/PicturePreparation.h"
 #include "prepare/PreparedPictures.h"
 #include "tests/support/PhonePictures.h"
@@ -93,6 +94,30 @@ private slots:
         QVERIFY2(tags.contains("Exif.Image.Orientation") && tags.contains("right, top") &&
                      tags.contains("DateTimeOriginal") && !tags.contains("GPS"),
                  tags.constData());
+    }
+
+    void captionFacts_theDescriptionAPhotoCarries_data() {
+        QTest::addColumn<QStringList>("tags");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("EXIF, padded")
+            << QStringList{"set Exif.Image.ImageDescription  Lake "} << "Lake";
+        QTest::newRow("XMP, in two languages")
+            << QStringList{"set Xmp.dc.description lang=de-DE See",
+                           "set Xmp.dc.description lang=x-default Lake, at dawn"}
+            << "Lake, at dawn";
+    }
+
+    void captionFacts_theDescriptionAPhotoCarries() {
+        QFETCH(QStringList, tags);
+        QFETCH(QString, description);
+        const QString path = file(QStringLiteral("%1.jpg").arg(QTest::currentDataTag()));
+        QVERIFY(photo(path, {32, 24}));
+        for (const QString& tag : std::as_const(tags)) {
+            QVERIFY(tool(QStringLiteral("exiv2"), {"-M", tag, path}));
+        }
+        const PictureFacts facts =
+            readCaptionFacts(path, *CaptionPattern::parse(QStringLiteral("{description}")));
+        QCOMPARE(facts.description, description);
     }
 
     // The copies live in a folder of the run's own that only its user may enter, and go with it.

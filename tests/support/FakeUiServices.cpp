@@ -39,8 +39,10 @@ int FakeUiServices::contextMenu(const QList<MenuCommand>& commands, const QPoint
     return -1;
 }
 
-std::optional<DocumentOptions> FakeUiServices::documentOptions(const DocumentOptions& current) {
+std::optional<DocumentOptions> FakeUiServices::documentOptions(const DocumentOptions& current,
+                                                               const QString& firstPicture) {
     optionsShown.append(current);
+    optionsPictures.append(firstPicture);
     if (onOptions) {
         onOptions(current);
     }

@@ -27,7 +27,8 @@ public:
                                     int budget) override;
     QString browseForFolder(const QString& prompt, const QString& startFolder) override;
     int contextMenu(const QList<MenuCommand>& commands, const QPoint& screenPos) override;
-    std::optional<DocumentOptions> documentOptions(const DocumentOptions& current) override;
+    std::optional<DocumentOptions> documentOptions(const DocumentOptions& current,
+                                                   const QString& firstPicture) override;
     void openUrl(const QUrl& url,
                  const std::function<void(const QString& reason)>& failed) override;
     void endProgram(int exitCode) override;
@@ -71,6 +72,8 @@ public:
     QList<std::optional<DocumentOptions>> optionsAnswers;
     // The options each document options dialog opened on.
     QList<DocumentOptions> optionsShown;
+    // The picture each of them previewed the caption of.
+    QStringList optionsPictures;
     // Runs while the document options dialog is "open", to act in the middle of a handler.
     std::function<void(const DocumentOptions&)> onOptions;
     QList<QUrl> openedUrls;

@@ -41,6 +41,15 @@ QString captionChoice(const QComboBox* box, const QLineEdit* pattern) {
     return box->currentIndex() < kFirstPatternEntry ? word : pattern->text();
 }
 
+// The pictures-per-page entries, as the setting writes them; "Custom grid", the last entry,
+// takes its grid from the box beside it.
+const char* const kPicturesPerPage[] = {"1", "2", "4", "2x3", "3x3", "3x4", "4x5"};
+
+// What the pictures-per-page entry and the grid box stand for, in the words of the setting.
+QString picturesPerPageChoice(const QComboBox* box, const QLineEdit* grid) {
+    return box->currentIndex() == box->count() - 1 ? grid->text() : box->currentData().toString();
+}
+
 // The margin box's minimum, shown as "Office default": no margin of our own. One step up from
 // it is 0 mm.
 constexpr double kNoMargin = -0.5;
@@ -92,9 +101,22 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
 
     m_picturesPerPage = new QComboBox(this);
     m_picturesPerPage->setObjectName(QStringLiteral("picturesPerPageBox"));
-    for (const int count : {1, 2, 4}) {
-        m_picturesPerPage->addItem(QString::number(count), count);
+    for (const char* word : kPicturesPerPage) {
+        m_picturesPerPage->addItem(QLatin1String(word), QLatin1String(word));
     }
+    m_picturesPerPage->addItem(QStringLiteral("Custom grid"), QString());
+    m_customGrid = new QLineEdit(this);
+    m_customGrid->setObjectName(QStringLiteral("customGridEdit"));
+    m_customGrid->setAccessibleName(QStringLiteral("Custom grid"));
+    m_customGrid->setPlaceholderText(QStringLiteral("Columns x rows, such as 5x6"));
+    m_customGrid->setToolTip(QStringLiteral("1 to %1 columns by 1 to %2 rows, in a table on "
+                                            "each page")
+                                 .arg(kMostGridColumns)
+                                 .arg(kMostGridRows));
+    connect(m_picturesPerPage, &QComboBox::currentIndexChanged, this, [this] {
+        m_customGrid->setEnabled(m_picturesPerPage->currentIndex() ==
+                                 m_picturesPerPage->count() - 1);
+    });
 
     m_fitToPage = new QCheckBox(QStringLiteral("&Fit each picture to the page"), this);
     m_fitToPage->setObjectName(QStringLiteral("fitToPageBox"));
@@ -196,6 +218,7 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     connect(m_orientation, &QComboBox::currentIndexChanged, this, changed);
     connect(m_margin, &QDoubleSpinBox::valueChanged, this, changed);
     connect(m_captionPattern, &QLineEdit::textChanged, this, changed);
+    connect(m_customGrid, &QLineEdit::textChanged, this, changed);
 
     auto* templateRow = new QHBoxLayout;
     templateRow->addWidget(m_template, 1);
@@ -210,6 +233,7 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     form->addRow(QStringLiteral("Caption patt&ern:"), m_captionPattern);
     form->addRow(QString(), m_captionPreview);
     form->addRow(QStringLiteral("&Pictures per page:"), m_picturesPerPage);
+    form->addRow(QStringLiteral("Custom &grid:"), m_customGrid);
     form->addRow(QString(), m_fitToPage);
     form->addRow(QStringLiteral("Paper &size:"), m_paperSize);
     form->addRow(QStringLiteral("&Orientation:"), m_orientation);
@@ -237,7 +261,8 @@ AlbumLayout DocumentOptionsDialog::albumLayout() const {
     AlbumLayout shown;
     // A pattern that cannot be used leaves the default, as in the settings; OK refuses it.
     readCaption(captionChoice(m_caption, m_captionPattern), shown);
-    shown.picturesPerPage = m_picturesPerPage->currentData().toInt();
+    // A grid that cannot be used leaves the default, as in the settings; OK refuses it.
+    readPicturesPerPage(picturesPerPageChoice(m_picturesPerPage, m_customGrid), shown);
     shown.fitToPage = m_fitToPage->isChecked();
     PageSetup& page = shown.page;
     page.paper = paperSizeFromText(m_paperSize->currentData().toString());
@@ -268,7 +293,13 @@ void DocumentOptionsDialog::showDocumentOptions(const DocumentOptions& shown) {
     m_ownPattern = layout.captionPattern.text();
     m_caption->setCurrentIndex(caption);
     captionChosen();
-    selectByData(m_picturesPerPage, layout.picturesPerPage);
+    // A grid that is no entry of its own shows as the custom one.
+    const QString perPage = picturesPerPageText(layout);
+    const int perPageEntry = m_picturesPerPage->findData(perPage);
+    m_picturesPerPage->setCurrentIndex(perPageEntry >= 0 ? perPageEntry
+                                                         : m_picturesPerPage->count() - 1);
+    m_customGrid->setText(perPageEntry >= 0 ? QString() : perPage);
+    m_customGrid->setEnabled(perPageEntry < 0);
     m_fitToPage->setChecked(layout.fitToPage);
 
     const PageSetup& page = layout.page;
@@ -303,7 +334,14 @@ void DocumentOptionsDialog::showDocumentOptions(const DocumentOptions& shown) {
 
 void DocumentOptionsDialog::accept() {
     const AlbumLayout shown = albumLayout();
-    QString problem = pageSetupProblem(shown.page, shown.picturesPerPage);
+    QString problem = pageSetupProblem(shown);
+    AlbumLayout grid;
+    QString gridProblem;
+    if (!readPicturesPerPage(picturesPerPageChoice(m_picturesPerPage, m_customGrid), grid,
+                             &gridProblem)) {
+        problem = QStringLiteral("the custom grid \"%1\" cannot be used: %2")
+                      .arg(m_customGrid->text(), gridProblem);
+    }
     AlbumLayout pattern;
     QString patternProblem;
     if (!readCaption(captionChoice(m_caption, m_captionPattern), pattern, &patternProblem)) {

@@ -20,7 +20,8 @@ class QPushButton;
 // stand, the margins and a template), the size the pictures are made and whether their
 // location and camera data go. It opens showing a set of options and hands back the one its
 // controls show; storing it is the caller's business. OK is refused, with the reason shown in
-// the dialog, while the page setup cannot be used with the pictures per page.
+// the dialog, while the custom grid cannot be read or the page setup cannot be used with the
+// pictures per page.
 class DocumentOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -48,6 +49,7 @@ public:
     QLineEdit* captionPatternEdit() const { return m_captionPattern; }
     QLabel* captionPreview() const { return m_captionPreview; }
     QComboBox* picturesPerPageBox() const { return m_picturesPerPage; }
+    QLineEdit* customGridEdit() const { return m_customGrid; }
     QCheckBox* fitToPageBox() const { return m_fitToPage; }
     QComboBox* paperSizeBox() const { return m_paperSize; }
     QComboBox* orientationBox() const { return m_orientation; }
@@ -85,6 +87,7 @@ private:
     // What "Own pattern" held when another entry was chosen, for a return to it.
     QString m_ownPattern;
     QComboBox* m_picturesPerPage = nullptr;
+    QLineEdit* m_customGrid = nullptr;
     QCheckBox* m_fitToPage = nullptr;
     QComboBox* m_paperSize = nullptr;
     QComboBox* m_orientation = nullptr;

@@ -149,13 +149,22 @@ std::vector<BatchOption> batchOptionTable() {
                    }
                    return QString();
                }),
-        option({"per-page"}, "N",
+        option({"per-page"}, "N|CxR",
                "pictures on each page: 1 (default), 2 (one above the\n"
-               "other) or 4 (two rows of two, in a table); each picture\n"
-               "is shrunk, aspect kept, to fit its share of the page.",
+               "other), 4 (two rows of two, in a table) or a grid of\n"
+               "COLUMNSxROWS in a table, from 1x1 to 6x8 (such as 3x4);\n"
+               "each picture is shrunk, aspect kept, to fit its share\n"
+               "of the page.",
                [](BatchOptions& options, const QString& value, const QString& shown) {
-                   return chosen(picturesPerPageFromText(value), value == value.trimmed(),
-                                 options.layout.picturesPerPage, shown, "1, 2 or 4", value);
+                   QString problem;
+                   if (value == value.trimmed() &&
+                       readPicturesPerPage(value, options.layout, &problem)) {
+                       return QString();
+                   }
+                   return QStringLiteral("%1 needs 1, 2 or 4, not \"%2\": %3")
+                       .arg(shown, value,
+                            problem.isEmpty() ? QStringLiteral("it is written without spaces")
+                                              : problem);
                }),
         option({"fit"}, {},
                "scale every picture up or down, aspect kept, to the\n"
@@ -378,8 +387,8 @@ QString wrapped(const QStringList& items) {
 
 // The help text around the usage lines and the list of options.
 constexpr char kHelpDescription[] =
-    "Builds one word-processor document with one embedded picture per page (or 2 or 4),\n"
-    "in the order given, and stores it at OUT.\n"
+    "Builds one word-processor document with one embedded picture per page (or 2, 4 or\n"
+    "a grid of them), in the order given, and stores it at OUT.\n"
     "\n"
     "Each PATH is taken as a drop on the list of the Lumigrove window: a file is\n"
     "inserted as it is named; a folder is searched with everything below it, level by\n"
@@ -478,9 +487,7 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments) {
     if (options.paths.isEmpty()) {
         return refuse(QStringLiteral("no PATH given: name the pictures or folders to insert"));
     }
-    if (const QString problem =
-            pageSetupProblem(options.layout.page, options.layout.picturesPerPage);
-        !problem.isEmpty()) {
+    if (const QString problem = pageSetupProblem(options.layout); !problem.isEmpty()) {
         return refuse(problem);
     }
     parsed.action = ParsedCommandLine::Action::Run;

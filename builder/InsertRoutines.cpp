@@ -36,18 +36,16 @@ constexpr int kCellAllowance = 500;
 
 QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight,
                  int lineExtra) {
-    const int perPage = layout.picturesPerPage;
-    const int columns = perPage == 4 ? 2 : 1;
-    const int rows = perPage == 1 ? 1 : 2;
-    int width = textArea.width() / columns;
+    const PageGrid grid = pageGrid(layout);
+    int width = textArea.width() / grid.columns;
     int height = textArea.height();
-    if (perPage == 4) {
+    if (grid.table) {
         // The empty paragraph that follows each page's table.
         height -= kTextLineAllowance;
         width -= kCellAllowance;
     }
-    height = height / rows - lineExtra - kLayoutRounding;
-    if (perPage == 4) {
+    height = height / grid.rows - lineExtra - kLayoutRounding;
+    if (grid.table) {
         height -= kCellAllowance;
     }
     if (layout.caption != CaptionKind::None) {

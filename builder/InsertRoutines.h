@@ -37,9 +37,9 @@ QString PictureFileUrl(const QString& path, PathStyle style = kNativePathStyle);
 
 // The box a picture may fill on a page whose text area is `textArea` (hundredths of a
 // millimetre) under `layout`: its share of the text area (a column of the page for 1 and 2
-// pictures, a quarter for 4) less the room that the line around it, its caption (a line of
-// `captionHeight`, when the layout has captions) and, for 4 per page, the table's cells and
-// the paragraph after the table take. The line of a picture is as tall as the picture and
+// pictures, a cell of the grid for 4 and the grids) less the room that the line around it, its
+// caption (a line of `captionHeight`, when the layout has captions) and, in a table, the cell
+// and the paragraph after the table take. The line of a picture is as tall as the picture and
 // `lineExtra` (the spacing of its paragraph), and a little for the rounding of the layout.
 QSize pictureBox(const QSize& textArea, const AlbumLayout& layout, int captionHeight,
                  int lineExtra);

@@ -40,12 +40,12 @@ private:
     const bool m_captions;
 };
 
-// Four pictures in a table of two rows of two, made when the page's first picture is about
-// to go in.
-class TwoByTwo : public PageArrangement {
+// A table of columns by rows, a picture in each cell, filled row by row; made when the page's
+// first picture is about to go in (four pictures are the table of two rows of two).
+class TableGrid : public PageArrangement {
 public:
-    TwoByTwo(OfficeDispatcher& dispatcher, OfficeFrame& frame)
-        : PageArrangement(4, dispatcher, frame) {}
+    TableGrid(OfficeDispatcher& dispatcher, OfficeFrame& frame, PageGrid grid)
+        : PageArrangement(grid.columns * grid.rows, dispatcher, frame), m_grid(grid) {}
 
     void beforePicture() override {
         m_madeForThisPicture = false;
@@ -53,9 +53,10 @@ public:
             return;
         }
         // No borders and no heading row: the table only places the pictures.
-        dispatch(QStringLiteral(".uno:InsertTable"), {{QStringLiteral("Columns"), short(2)},
-                                                      {QStringLiteral("Rows"), short(2)},
-                                                      {QStringLiteral("Flags"), short(0)}});
+        dispatch(QStringLiteral(".uno:InsertTable"),
+                 {{QStringLiteral("Columns"), short(m_grid.columns)},
+                  {QStringLiteral("Rows"), short(m_grid.rows)},
+                  {QStringLiteral("Flags"), short(0)}});
         m_tableOpen = true;
         m_madeForThisPicture = true;
     }
@@ -83,6 +84,7 @@ protected:
     }
 
 private:
+    const PageGrid m_grid;
     bool m_tableOpen = false;
     bool m_madeForThisPicture = false;
 };
@@ -93,13 +95,13 @@ std::unique_ptr<PageArrangement> makePageArrangement(const AlbumLayout& layout,
                                                      OfficeDispatcher& dispatcher,
                                                      OfficeFrame& frame,
                                                      OfficeController& controller) {
-    switch (layout.picturesPerPage) {
-    case 2:
+    const PageGrid grid = pageGrid(layout);
+    if (grid.table) {
+        return std::make_unique<TableGrid>(dispatcher, frame, grid);
+    }
+    if (grid.rows == 2) {
         return std::make_unique<TwoStacked>(dispatcher, frame, controller,
                                             layout.caption != CaptionKind::None);
-    case 4:
-        return std::make_unique<TwoByTwo>(dispatcher, frame);
-    default:
-        return std::make_unique<OnePerPage>(dispatcher, frame);
     }
+    return std::make_unique<OnePerPage>(dispatcher, frame);
 }

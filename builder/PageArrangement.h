@@ -11,9 +11,9 @@ class OfficeController;
 class OfficeDispatcher;
 class OfficeFrame;
 
-// How the pictures of one page stand: one to a page, two stacked, or four in a table of two
-// rows of two. The insert run calls the hooks at its steps, each inside its own call to the
-// office; a hook that throws fails that step only.
+// How the pictures of one page stand: one to a page, two stacked, or in a table of columns by
+// rows (four in two rows of two). The insert run calls the hooks at its steps, each inside its
+// own call to the office; a hook that throws fails that step only.
 class PageArrangement {
 public:
     virtual ~PageArrangement() = default;

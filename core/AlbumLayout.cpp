@@ -3,6 +3,10 @@
 #include "core/FileNames.h"
 #include "core/Settings.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
+
 QString captionKindText(CaptionKind kind) {
     switch (kind) {
     case CaptionKind::Name:
@@ -60,6 +64,63 @@ std::optional<int> picturesPerPageFromText(const QString& text) {
     return std::nullopt;
 }
 
+bool readPicturesPerPage(const QString& text, AlbumLayout& layout, QString* problem) {
+    if (const std::optional<int> count = picturesPerPageFromText(text)) {
+        layout.picturesPerPage = *count;
+        layout.gridColumns = 0;
+        return true;
+    }
+    static const QRegularExpression grid(QStringLiteral("^(\\d{1,4})[xX](\\d{1,4})$"));
+    const QRegularExpressionMatch match = grid.match(text.trimmed());
+    if (!match.hasMatch()) {
+        if (problem != nullptr) {
+            *problem = QStringLiteral("a grid is written COLUMNSxROWS, from 1x1 to %1x%2, such "
+                                      "as 3x4")
+                           .arg(kMostGridColumns)
+                           .arg(kMostGridRows);
+        }
+        return false;
+    }
+    const int columns = match.captured(1).toInt();
+    const int rows = match.captured(2).toInt();
+    if (columns < 1 || columns > kMostGridColumns || rows < 1 || rows > kMostGridRows) {
+        if (problem != nullptr) {
+            *problem = QStringLiteral("a grid has 1 to %1 columns and 1 to %2 rows")
+                           .arg(kMostGridColumns)
+                           .arg(kMostGridRows);
+        }
+        return false;
+    }
+    layout.picturesPerPage = columns * rows;
+    // The grids that 1, 2 and 4 already are keep their own arrangement, so that the same
+    // document has one description.
+    const bool ofItsOwn = !(columns == 1 && rows <= 2) && !(columns == 2 && rows == 2);
+    layout.gridColumns = ofItsOwn ? columns : 0;
+    return true;
+}
+
+QString picturesPerPageText(const AlbumLayout& layout) {
+    if (layout.gridColumns <= 0) {
+        return QString::number(layout.picturesPerPage);
+    }
+    return QStringLiteral("%1x%2").arg(layout.gridColumns).arg(pageGrid(layout).rows);
+}
+
+PageGrid pageGrid(const AlbumLayout& layout) {
+    if (layout.gridColumns > 0) {
+        const int columns = layout.gridColumns;
+        return {columns, std::max(1, (layout.picturesPerPage + columns - 1) / columns), true};
+    }
+    switch (layout.picturesPerPage) {
+    case 2:
+        return {1, 2, false};
+    case 4:
+        return {2, 2, true};
+    default:
+        return {};
+    }
+}
+
 std::optional<bool> switchFromText(const QString& text) {
     const QString word = text.trimmed().toLower();
     if (word == QLatin1String("true") || word == QLatin1String("yes") ||
@@ -110,8 +171,7 @@ QList<CaptionPiece> captionPieces(const AlbumLayout& layout, const QString& path
 AlbumLayout albumLayoutFromSettings() {
     AlbumLayout layout;
     readCaption(GetSetting(Setting::Caption), layout);
-    layout.picturesPerPage = picturesPerPageFromText(GetSetting(Setting::PicturesPerPage))
-                                 .value_or(layout.picturesPerPage);
+    readPicturesPerPage(GetSetting(Setting::PicturesPerPage), layout);
     layout.fitToPage = switchFromText(GetSetting(Setting::FitToPage)).value_or(layout.fitToPage);
     PageSetup& page = layout.page;
     page.paper = paperSizeFromText(GetSetting(Setting::PaperSize));
@@ -122,7 +182,7 @@ AlbumLayout albumLayoutFromSettings() {
     if (page.orientation == PageOrientation::Auto && layout.picturesPerPage != 1) {
         page.orientation = PageOrientation::Office;
     }
-    if (page.margin && !pageSetupProblem(page, layout.picturesPerPage).isEmpty()) {
+    if (page.margin && !pageSetupProblem(layout).isEmpty()) {
         page.margin.reset();
     }
     return layout;
@@ -130,7 +190,7 @@ AlbumLayout albumLayoutFromSettings() {
 
 void saveAlbumLayout(const AlbumLayout& layout) {
     SaveSetting(Setting::Caption, captionText(layout));
-    SaveSetting(Setting::PicturesPerPage, QString::number(layout.picturesPerPage));
+    SaveSetting(Setting::PicturesPerPage, picturesPerPageText(layout));
     SaveSetting(Setting::FitToPage,
                 layout.fitToPage ? QStringLiteral("true") : QStringLiteral("false"));
     const PageSetup& page = layout.page;
@@ -140,11 +200,12 @@ void saveAlbumLayout(const AlbumLayout& layout) {
     SaveSetting(Setting::Template, page.templatePath);
 }
 
-QString pageSetupProblem(const PageSetup& page, int picturesPerPage) {
-    if (page.orientation == PageOrientation::Auto && picturesPerPage != 1) {
+QString pageSetupProblem(const AlbumLayout& layout) {
+    const PageSetup& page = layout.page;
+    if (page.orientation == PageOrientation::Auto && layout.picturesPerPage != 1) {
         return QStringLiteral("pages turned to their pictures (orientation auto) take one "
                               "picture a page, not %1")
-            .arg(picturesPerPage);
+            .arg(picturesPerPageText(layout));
     }
     if (!page.margin) {
         return QString();

@@ -15,7 +15,8 @@ enum class CaptionKind { None, Name, Stem, Pattern };
 // size the office gives it, with no caption.
 struct AlbumLayout {
     CaptionKind caption = CaptionKind::None;
-    // 1, 2 (stacked) or 4 (two rows of two).
+    // How many pictures a page holds: 1, 2 (stacked), 4 (two rows of two) or, with
+    // `gridColumns`, the cells of a grid.
     int picturesPerPage = 1;
     // Every picture scaled, aspect kept, to the largest size that fits its share of the page.
     bool fitToPage = false;
@@ -23,6 +24,9 @@ struct AlbumLayout {
     PageSetup page;
     // The pattern of `CaptionKind::Pattern`.
     CaptionPattern captionPattern = {};
+    // The columns of a grid of `picturesPerPage / gridColumns` rows, one table a page; 0 for 1, 2
+    // and 4, which stand as they always have (a grid of 1x1, 1x2 or 2x2 reads as one of them).
+    int gridColumns = 0;
 
     bool operator==(const AlbumLayout&) const = default;
     bool isDefault() const { return *this == AlbumLayout(); }
@@ -40,6 +44,24 @@ QString captionText(const AlbumLayout& layout);
 bool readCaption(const QString& text, AlbumLayout& layout, QString* problem = nullptr);
 // 1, 2 and 4 are the only counts; anything else is no count.
 std::optional<int> picturesPerPageFromText(const QString& text);
+// The grids a page may hold, columns by rows.
+inline constexpr int kMostGridColumns = 6;
+inline constexpr int kMostGridRows = 8;
+// Sets the layout's pictures per page from a count or a grid "COLUMNSxROWS" ("3x4", "3X4";
+// spaces around allowed); false, with the reason in `problem` and the layout left as it was,
+// for any other text.
+bool readPicturesPerPage(const QString& text, AlbumLayout& layout, QString* problem = nullptr);
+// The count, or the grid as "3x4": the words of the setting and the command line.
+QString picturesPerPageText(const AlbumLayout& layout);
+
+// The places of one page: columns by rows, in the cells of a table (4 and the grids) or in
+// paragraphs of their own (1, and 2 stacked).
+struct PageGrid {
+    int columns = 1;
+    int rows = 1;
+    bool table = false;
+};
+PageGrid pageGrid(const AlbumLayout& layout);
 // "true"/"false", "yes"/"no", "on"/"off", "1"/"0", in any letter case.
 std::optional<bool> switchFromText(const QString& text);
 
@@ -60,7 +82,7 @@ AlbumLayout albumLayoutFromSettings();
 // Writes all seven settings; throws AppError when the store cannot be written.
 void saveAlbumLayout(const AlbumLayout& layout);
 
-// Why the page setup cannot be used with `picturesPerPage`, or "" when it can: "auto" pages
-// turn with one picture each, and margins must leave room on the chosen paper (or on the
-// smallest of the default papers, A4 and Letter).
-QString pageSetupProblem(const PageSetup& page, int picturesPerPage);
+// Why the layout's page setup cannot be used with its pictures per page, or "" when it can:
+// "auto" pages turn with one picture each, and margins must leave room on the chosen paper (or
+// on the smallest of the default papers, A4 and Letter).
+QString pageSetupProblem(const AlbumLayout& layout);

@@ -23,7 +23,7 @@ inline constexpr SettingKey InsertPause{"InsertPause", "2"};
 // The caption under each picture: "none", "name" (the file name), "stem" (without the
 // extension) or a pattern with fields, such as "{n}. {stem}, {date}".
 inline constexpr SettingKey Caption{"Caption", "none"};
-// Pictures on each page of the document: 1, 2 or 4.
+// Pictures on each page of the document: 1, 2, 4 or a grid COLUMNSxROWS such as 3x4.
 inline constexpr SettingKey PicturesPerPage{"PicturesPerPage", "1"};
 // "true" scales every picture to the largest size that fits its share of the page.
 inline constexpr SettingKey FitToPage{"FitToPage", "false"};

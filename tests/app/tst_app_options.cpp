@@ -370,6 +370,9 @@ private slots:
             << AlbumLayout{.page = {QSize(14800, 21000), PageOrientation::Landscape, 0, "/t/x.odt"}}
             << "None"
             << "1";
+        QTest::newRow("5x2, no entry of its own")
+            << AlbumLayout{.picturesPerPage = 10, .page = {}, .gridColumns = 5} << "None"
+            << "Custom grid";
         // A paper of its own size and a margin in hundredths of a millimetre come back unchanged.
         QTest::newRow("own paper, turned, 12.25 mm")
             << AlbumLayout{.page = {QSize(20000, 30050), PageOrientation::Auto, 1225, ""}} << "None"
@@ -386,7 +389,8 @@ private slots:
                  (QStringList{"None", "File name", "File name without extension",
                               "Number and name: {n}. {stem}", "Name and date taken: {stem}, {date}",
                               "The photo's description: {description}", "Own pattern"}));
-        QCOMPARE(itemTexts(dialog.picturesPerPageBox()), (QStringList{"1", "2", "4"}));
+        QCOMPARE(itemTexts(dialog.picturesPerPageBox()),
+                 (QStringList{"1", "2", "4", "2x3", "3x3", "3x4", "4x5", "Custom grid"}));
         QCOMPARE(dialog.captionBox()->currentText(), caption);
         QCOMPARE(dialog.picturesPerPageBox()->currentText(), perPage);
         QCOMPARE(dialog.fitToPageBox()->isChecked(), layout.fitToPage);
@@ -457,6 +461,14 @@ private slots:
         QVERIFY(dialog.result() == QDialog::Accepted && !dialog.problemLabel()->isVisible());
     }
 
+    void dialog_customGridRefusedWithTheReason() {
+        DocumentOptionsDialog dialog(DocumentOptions{});
+        dialog.picturesPerPageBox()->setCurrentText(QStringLiteral("Custom grid"));
+        dialog.customGridEdit()->setText(QStringLiteral("7x9"));
+        dialog.accept();
+        QVERIFY(dialog.problemLabel()->text().contains("\"7x9\" cannot be used: a grid has 1"));
+    }
+
     void dialog_templateIsChosenOrCleared() {
         DocumentOptionsDialog dialog(DocumentOptions{});
         QString answer = QStringLiteral("/t/a b.ott");
@@ -476,7 +488,7 @@ private slots:
         // The keys and the click a user gives each control.
         QTest::keyClick(dialog.captionBox(), Qt::Key_Down);
         QTest::keyClick(dialog.captionBox(), Qt::Key_Down);
-        QTest::keyClick(dialog.picturesPerPageBox(), Qt::Key_End);
+        QTest::keyClicks(dialog.picturesPerPageBox(), QStringLiteral("4"));
         QTest::mouseClick(dialog.fitToPageBox(), Qt::LeftButton, {},
                           dialog.fitToPageBox()->rect().center());
         QVERIFY2(dialog.albumLayout() == layoutOf(CaptionKind::Stem, 4, true),

@@ -413,6 +413,42 @@ private slots:
         QCOMPARE(body.count(QStringLiteral("<w:pStyle w:val=\"Caption\"/>")), 6);
     }
 
+    void grid_threeByFourRowByRowEachPictureInItsCell() {
+        QStringList files;
+        for (int i = 0; i < 31; ++i) {
+            files << m_dir.filePath(QStringLiteral("g%1.png").arg(i, 2, 10, QLatin1Char('0')));
+            // A file that is no picture, on the second page: the next picture takes its cell.
+            QVERIFY(i == 14 ? writeBytes(files[i], "no picture\n")
+                            : writePicture(files[i], i, m_pixels.at(i % 6)));
+        }
+        const QString out = m_dir.filePath(QStringLiteral("grid.odt"));
+        const BatchOutcome outcome =
+            runInProcess(QStringList{"--per-page", "3x4", "--fit", "--caption", "stem", "-o", out,
+                                     "--office", m_office.connection()} +
+                         files);
+        QVERIFY2(outcome.status == 1 && outcome.err.contains(files.takeAt(14)),
+                 qPrintable(outcome.err));
+        const Album album = Album::read(out);
+        const QString content =
+            QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"}));
+        QCOMPARE(content.count("table:number-columns-repeated=\"3\""), 3);
+        const QRegularExpression columnWidth("style:column-width=\"([^\"]+)\"");
+        const QSizeF cell(inches(columnWidth.match(content).captured(1)),
+                          album.textArea.height() / 4);
+        QCOMPARE(album.pages, 3);
+        QCOMPARE(album.pictures.size(), 30);
+        for (int i = 0; i < 30; ++i) {
+            const Album::Picture& picture = album.pictures.at(i);
+            const QSizeF room = cell - picture.size;
+            QCOMPARE((QList<int>{picture.page, picture.cell}), (QList<int>{i / 12 + 1, i % 12}));
+            QCOMPARE(picture.caption, QFileInfo(files[i]).completeBaseName());
+            // Inside its cell, filling it in one direction but for the room of cell, line, caption.
+            QVERIFY2(room.width() >= 0 && room.height() >= 0 &&
+                         (room.width() < 0.25 || room.height() < 0.75),
+                     qPrintable(QString::number(i)));
+        }
+    }
+
     void fit_everyPictureAsLargeAsItsShareAllows_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("columns");

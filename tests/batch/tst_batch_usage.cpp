@@ -106,6 +106,11 @@ private slots:
                                         << "--per-page needs 1, 2 or 4, not \"3\"";
         QTest::newRow("per page not a number")
             << QStringList{"--per-page=two", "-o", out, "x"} << "--per-page needs 1, 2 or 4";
+        for (const char* grid : {"0x3", "3x0", "7x8", "6x9", "3x", "x4", "3x4x5", "3 x 4"}) {
+            QTest::newRow(grid)
+                << QStringList{"--per-page", grid, "-o", out, "x"}
+                << QStringLiteral("--per-page needs 1, 2 or 4, not \"%1\"").arg(grid);
+        }
         QTest::newRow("fit takes no value")
             << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";
         QTest::newRow("timeout not positive")
@@ -136,6 +141,8 @@ private slots:
         QTest::newRow("auto with 4 per page")
             << QStringList{"--orientation", "auto", "--per-page", "4", "-o", out, "x"}
             << "take one picture a page, not 4";
+        QTest::newRow("auto with a grid")
+            << QStringList{"--orientation=auto", "--per-page=3x4", "-o", out, "x"} << "not 3x4";
         QTest::newRow("no pixels an inch")
             << QStringList{"--picture-size", "0ppi", "-o", out, "x"} << "not \"0ppi\"";
         QTest::newRow("unknown picture size")
@@ -174,6 +181,7 @@ private slots:
         QTest::newRow("a day's timeout") << QStringList{"--timeout", "86400"};
         QTest::newRow("one per page") << QStringList{"--per-page", "1"};
         QTest::newRow("four per page") << QStringList{"--per-page=4"};
+        QTest::newRow("grids 1x1 and 6x8") << QStringList{"--per-page=1x1", "--per-page=6x8"};
         QTest::newRow("paper 10 by 3000 mm") << QStringList{"--paper", "10x3000mm"};
         QTest::newRow("paper 3000 by 10 mm") << QStringList{"--paper", "3000x10mm"};
         QTest::newRow("margins leave 10 mm of a5")

@@ -16,6 +16,7 @@
 #include "core/PicturePolicy.h"
 #include "core/UiServices.h"
 #include "piclist/PictureListModel.h"
+#include "prepare/PictureShape.h"
 #include "prepare/PreparedPictures.h"
 
 #include <QUrl>
@@ -35,6 +36,7 @@ public:
     void setInsertBusy(bool busy) override { m_form.InsertBusy = busy; }
     int pictureCount() override { return m_form.pictureList().count(); }
     QString pictureText(int i) override { return m_form.pictureList().text(i); }
+    QSize pictureShape(const QString& file) override { return shownPictureSize(file); }
     void setMousePointer(int value) override { m_form.setMousePointer(value); }
     void setProgressValue(int percent) override { m_form.ProgressBar1->setValue(percent); }
     void setProgressText(const QString& text) override { m_form.ProgressBar1->setCaption(text); }

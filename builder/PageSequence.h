@@ -24,8 +24,8 @@ struct PictureRoom;
 // stand (the arrangement), which page style the page is in (the page styles), and the box a
 // picture is fitted into there, measured once for each style. It is prepared once, asked for
 // the picture's place and box before each picture, and told whether the picture went in. Each
-// call that reaches the office runs inside one of the insert run's numbered steps; one that
-// throws fails that step only.
+// of its calls to the office runs as one of the insert run's numbered steps, whether the run
+// or the sequence itself makes the step; one that throws fails that step only.
 class PageSequence {
 public:
     PageSequence(const AlbumLayout& layout, OfficeDispatcher& dispatcher, OfficeFrame& frame,

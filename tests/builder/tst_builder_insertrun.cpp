@@ -5,7 +5,6 @@
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
 #include "builder/InsertRoutines.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
@@ -18,6 +17,7 @@
 #include "tests/support/Form1Harness.h"
 #include "tests/support/PhonePictures.h"
 #include "tests/support/RecordingOffice.h"
+#include "tests/support/RecordingOfficeBridge.h"
 #include "tests/support/TestFiles.h"
 
 #include <QElapsedTimer>

@@ -135,14 +135,17 @@ public:
         }
     }
     QString xprop(const QString& property) const { return run("xprop", {"-root", property}, env); }
-    // The mapped windows whose title matches, bottom to top.
+    // The mapped windows whose title matches, bottom to top; not the splash, which bears the
+    // program's title while the office starts.
     QStringList windows(const QString& titlePattern) const {
         QStringList found;
         const QStringList stacking = xprop("_NET_CLIENT_LIST_STACKING").section('#', 1).split(',');
         for (const QString& id : stacking) {
             const QString name = run("xdotool", {"getwindowname", id.trimmed()}, env);
             if (!id.trimmed().isEmpty() &&
-                QRegularExpression(titlePattern).match(name).hasMatch()) {
+                QRegularExpression(titlePattern).match(name).hasMatch() &&
+                !run("xprop", {"-id", id.trimmed(), "_NET_WM_WINDOW_TYPE"}, env)
+                     .contains("SPLASH")) {
                 found.append(QString::number(id.trimmed().toULong(nullptr, 16)));
             }
         }

@@ -130,7 +130,7 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     m_orientationNote->setObjectName(QStringLiteral("orientationNote"));
     m_orientationNote->setWordWrap(true);
     m_orientationNote->hide();
-    // Only the user's own choice of another orientation forgets a turned page set aside.
+    // An orientation the user picks, not one set here, forgets the turned pages set aside.
     connect(m_orientation, &QComboBox::activated, this, [this] { m_autoSetAside = false; });
 
     // Two decimals: a margin written by hand in hundredths of a millimetre comes back as it was.

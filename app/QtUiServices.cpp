@@ -6,13 +6,60 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// A box is never narrower than this, whatever its title: room for a title of a few words.
+constexpr int kNarrowestBox = 300;
+// Beside its title a window manager draws the window's icon and its buttons (minimise,
+// maximise, close), each about a title bar high, with some padding.
+constexpr int kTitleBarButtonsRoom = 160;
+
+// How wide a box must be for the window manager to show its whole title: the title as the
+// title bar draws it, bold in about the program's own font, and the icon and buttons beside.
+int titleBarWidth(const QWidget& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int wanted =
+        std::max(kNarrowestBox, QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) +
+                                    kTitleBarButtonsRoom);
+    const QScreen* screen = box.screen();
+    return screen ? std::min(wanted, screen->availableGeometry().width()) : wanted;
+}
+
+// Message boxes and input boxes size themselves from their layouts when shown, and only to
+// their text and buttons: a short message gets a box that cuts its title to "...". A spacer
+// of no height in the layout's first row widens the box to what its title bar needs. Called
+// once the box has its title, text and buttons; a message box lays itself out again as
+// those change.
+void makeRoomForTitle(QDialog& box) {
+    QLayout* layout = box.layout();
+    if (layout == nullptr) {
+        return;
+    }
+    const QMargins margins = layout->contentsMargins();
+    auto* room = new QSpacerItem(titleBarWidth(box) - margins.left() - margins.right(), 0,
+                                 QSizePolicy::Fixed, QSizePolicy::Fixed);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        grid->addItem(room, 0, 0, 1, grid->columnCount());
+    } else {
+        layout->addItem(room);
+    }
+}
+
+} // namespace
 
 QString shownText(const QString& text) {
     QString lines = text;
@@ -32,6 +79,9 @@ MsgAnswer QtUiServices::messageBox(const QString& text, int style, const QString
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setIcon(style == MsgStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    // A screen reader names a box by its title and reads its description as what it says.
+    box.setAccessibleDescription(box.text());
+    makeRoomForTitle(box);
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) {
         return MsgAnswer::Yes;
@@ -41,10 +91,15 @@ MsgAnswer QtUiServices::messageBox(const QString& text, int style, const QString
 
 QString QtUiServices::inputBox(const QString& prompt, const QString& title,
                                const QString& defaultText) {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(owner(), title, shownText(prompt),
-                                                 QLineEdit::Normal, defaultText, &ok);
-    return ok ? answer : QString();
+    QInputDialog box(owner());
+    box.setWindowTitle(title);
+    box.setLabelText(shownText(prompt));
+    box.setTextValue(defaultText);
+    box.setAccessibleDescription(box.labelText());
+    // The dialog builds its layout when first asked for its size.
+    box.sizeHint();
+    makeRoomForTitle(box);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 OpenFileResult QtUiServices::getOpenFileNames(const QString& title, const QString& filter,

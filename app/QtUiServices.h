@@ -20,5 +20,6 @@ public:
     std::optional<DocumentOptions> documentOptions(const DocumentOptions& current) override;
     void openUrl(const QUrl& url,
                  const std::function<void(const QString& reason)>& failed) override;
+    void activateOfficeWindow(quint64 window, qint64 officeProcess) override;
     [[noreturn]] void endProgram(int exitCode) override;
 };

@@ -86,10 +86,12 @@ void InsertRun::run() {
     if (completed && m_host.showsDocument()) {
         // The document is ready to be seen; a window that cannot be raised is no failure of
         // the document, so this step reports nothing.
+        quint64 window = 0;
         try {
-            officeCall([&] { m_controller->bringWindowToFront(); });
+            officeCall([&] { window = m_controller->bringWindowToFront(); });
         } catch (...) {
         }
+        m_host.documentInFront(window);
     }
     trap(168, [&] { m_host.setInsertBusy(false); });
     m_completed = completed;

@@ -50,7 +50,10 @@ public:
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }
-    void bringWindowToFront() override { m_office.enter(QStringLiteral("controller.toFront")); }
+    quint64 bringWindowToFront() override {
+        m_office.enter(QStringLiteral("controller.toFront"));
+        return m_office.documentWindow;
+    }
     void setCursorParagraphStyle(const QString& styleName) override {
         m_office.enter(QStringLiteral("controller.setParaStyleName"), styleName);
     }

@@ -48,6 +48,11 @@ public:
     int failingNumber = OfficeError::Automation;
     // What endStartedOffice() was asked, in order ("idle only" or "always").
     QStringList officeEnds;
+    // The office's process, as if the bridge had started it (0: it only connected), and the
+    // X11 window it names for the document.
+    qint64 startedPid = 0;
+    qint64 startedProcessId() const override { return startedPid; }
+    quint64 documentWindow = 0;
     void endStartedOffice(bool onlyIfIdle) override {
         officeEnds.append(onlyIfIdle ? QStringLiteral("idle only") : QStringLiteral("always"));
     }

@@ -33,7 +33,7 @@ public:
     void anchorPicturesAsCharacters() override;
     int captionLineHeight() override;
     int pictureLineExtra() override;
-    void bringWindowToFront() override;
+    quint64 bringWindowToFront() override;
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();

@@ -286,9 +286,12 @@ private slots:
         // What a document holds (both runs made the same): the samples, one to a page, in the
         // list's (name) order.
         const QStringList pipes = QDir("/tmp").entryList(
-            {QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(lumigrove.processId())},
+            {QStringLiteral("OSL_PIPE_%1_lumigrove%2").arg(::getuid()).arg(lumigrove.processId()) +
+             QStringLiteral("[0-9a-f]").repeated(16)},
             QDir::System);
-        // Each run that handed over to a running office opened it one more pipe of its own.
+        // Each run that handed over to a running office opened it one more pipe of its own. The
+        // pid and 16 hex digits exactly: a pipe left by a program whose pid starts with this
+        // one's digits is not this one's.
         QVERIFY(!pipes.isEmpty());
         const QString connection = "pipe,name=" + pipes.first().section('_', 3) + ";urp";
         QTemporaryDir stored;

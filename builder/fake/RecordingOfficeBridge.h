@@ -48,8 +48,7 @@ public:
     int failingNumber = OfficeError::Automation;
     // What endStartedOffice() was asked, in order ("idle only" or "always").
     QStringList officeEnds;
-    // The office's process, as if the bridge had started it (0: it only connected), and the
-    // X11 window it names for the document.
+    // The office's process as if started here (0: only connected), and its document's window.
     qint64 startedPid = 0;
     qint64 startedProcessId() const override { return startedPid; }
     quint64 documentWindow = 0;

@@ -9,8 +9,7 @@
 struct StoredDocument {
     // Stores the one text document open in the suite at `connection` to `path` (format
     // writer8) and closes it in the suite; a document whose text is `userText` is a person's
-    // own and left alone; with `alike` other text documents open (made alike, from one list),
-    // any one of them. Fails the calling test through `error`.
+    // own and left alone (of `alike` equal ones open, any one). Fails the test through `error`.
     static StoredDocument storeOpenDocument(const QString& connection, const QString& path,
                                             QString* error, const QString& userText = {},
                                             int alike = 1);

@@ -372,6 +372,20 @@ void Form1::keepInFrontOfTheDocument() {
     m_raiseAgain->start();
 }
 
+void Form1::leaveTheFrontToTheDocument(quint64 window) {
+    // No more taking the front back (the raise timer stops at its next tick).
+    m_keepInFront = QDeadlineTimer();
+    // The office's own request is not enough under a window manager that prevents focus
+    // stealing (openbox): the user has just closed the "Done." box here, and an office that
+    // has shown a window before sends no request at all for a later document's window (7.4).
+    // The window of an office started here is activated the way a task bar does it; that of
+    // an office the user had running is left to the office and the window manager.
+    const qint64 office = m_services.office != nullptr ? m_services.office->startedProcessId() : 0;
+    if (window != 0 && office > 0) {
+        m_services.ui.activateOfficeWindow(window, office);
+    }
+}
+
 void Form1::changeEvent(QEvent* event) {
     // The front taken by another program's window (the document's, mapped after the office
     // said it was open), not by a box of this program: taken back, once the change is done.

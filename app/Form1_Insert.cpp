@@ -57,6 +57,7 @@ public:
         }
     }
     bool showsDocument() const override { return true; }
+    void documentInFront(quint64 window) override { m_form.leaveTheFrontToTheDocument(window); }
 
 private:
     Form1& m_form;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLayout>
 #include <QMenu>
@@ -18,6 +19,33 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+// A reply of the X server, freed with it; an error in its place is freed at once (a window
+// that is gone is no failure here).
+template <typename Reply>
+std::unique_ptr<Reply, void (*)(void*)> owned(Reply* reply, xcb_generic_error_t** error) {
+    std::free(*error);
+    return {reply, &std::free};
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    xcb_generic_error_t* error = nullptr;
+    const auto reply = owned(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), &error),
+        &error);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+} // namespace
 
 namespace {
 
@@ -193,6 +221,47 @@ void QtUiServices::openUrl(const QUrl& url,
         opener->deleteLater();
     });
     opener->start();
+}
+
+void QtUiServices::activateOfficeWindow(quint64 window, qint64 officeProcess) {
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || window == 0 || window > UINT32_MAX) {
+        return;
+    }
+    xcb_connection_t* connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window);
+    // Only a window whose process (as the window says) is in the office's session: an id that
+    // has gone to another program's window meanwhile is left alone.
+    xcb_generic_error_t* error = nullptr;
+    const auto pid = owned(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, id, atom(connection, "_NET_WM_PID"),
+                                                XCB_ATOM_CARDINAL, 0, 1),
+                               &error),
+        &error);
+    if (!pid || xcb_get_property_value_length(pid.get()) != 4 ||
+        ::getsid(static_cast<pid_t>(
+            *static_cast<const uint32_t*>(xcb_get_property_value(pid.get())))) != officeProcess) {
+        return;
+    }
+    const auto geometry =
+        owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), &error), &error);
+    if (!geometry) {
+        return;
+    }
+    // Source 2 says the request comes from the user (through a task bar or pager): a window
+    // manager's focus stealing prevention refuses the office's own requests, not those.
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = atom(connection, "_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, geometry->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
 }
 
 void QtUiServices::endProgram(int exitCode) {

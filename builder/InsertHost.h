@@ -35,6 +35,9 @@ public:
     // True when the user is to see the document once the run ends: its window is then put
     // in front. A host that stores the document and closes it says no.
     virtual bool showsDocument() const { return false; }
+    // The office has been asked to put the finished document's window in front; `window` is
+    // its X11 id (0: unknown). A window host lets it have the front.
+    virtual void documentInFront(quint64 window) { Q_UNUSED(window); }
 };
 
 // The course of an insert run as its host keeps it: the busy flag, the request to stop, the

@@ -68,10 +68,12 @@ void InsertRun::run() {
     if (completed && m_host.showsDocument()) {
         // The document is ready to be seen; a window that cannot be raised is no failure of
         // the document, so this step reports nothing.
+        quint64 window = 0;
         try {
-            steps.call([&] { m_office.controller->bringWindowToFront(); });
+            steps.call([&] { window = m_office.controller->bringWindowToFront(); });
         } catch (...) {
         }
+        m_host.documentInFront(window);
     }
     steps(168, [&] { m_host.setInsertBusy(false); });
     m_completed = completed;

@@ -30,6 +30,7 @@ public:
     virtual QSize selectedPictureSize() = 0;
     virtual void setSelectedPictureSize(const QSize& size) = 0;
     // Puts the window that shows the document in front of the user's other windows and
-    // gives it the focus; nothing happens for a view without a window (headless).
-    virtual void bringWindowToFront() = 0;
+    // gives it the focus; nothing happens for a view without a window (headless). Returns the
+    // window's X11 id, for asking the window manager too, or 0 where the office names none.
+    virtual quint64 bringWindowToFront() = 0;
 };

@@ -8,14 +8,18 @@
 #include "core/AppError.h"
 
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/awt/SystemDependentXWindow.hpp>
+#include <com/sun/star/awt/XSystemDependentWindowPeer.hpp>
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/lang/SystemDependent.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
+#include <rtl/process.h>
 
 UnoController::UnoController(std::shared_ptr<UnoLink> link,
                              const css::uno::Reference<css::frame::XController>& controller)
@@ -104,11 +108,11 @@ void UnoController::setSelectedPictureSize(const QSize& size) {
     });
 }
 
-void UnoController::bringWindowToFront() {
-    m_link->call([&] {
+quint64 UnoController::bringWindowToFront() {
+    return m_link->call([&]() -> quint64 {
         const css::uno::Reference<css::frame::XFrame> frame = m_controller->getFrame();
         if (!frame.is()) {
-            return;
+            return 0;
         }
         const css::uno::Reference<css::awt::XWindow> window = frame->getContainerWindow();
         const css::uno::Reference<css::awt::XTopWindow> top(window, css::uno::UNO_QUERY);
@@ -118,5 +122,19 @@ void UnoController::bringWindowToFront() {
         if (window.is()) {
             window->setFocus();
         }
+        // The office (7.4) gives the window's X11 id to any process, although the process id it
+        // is asked with is ours and not its own; an office that gives nothing names no window.
+        const css::uno::Reference<css::awt::XSystemDependentWindowPeer> peer(window,
+                                                                             css::uno::UNO_QUERY);
+        if (!peer.is()) {
+            return 0;
+        }
+        css::awt::SystemDependentXWindow x11;
+        css::uno::Sequence<sal_Int8> process(16);
+        rtl_getGlobalProcessId(reinterpret_cast<sal_uInt8*>(process.getArray()));
+        if (!(peer->getWindowHandle(process, css::lang::SystemDependent::SYSTEM_XWINDOW) >>= x11)) {
+            return 0;
+        }
+        return static_cast<quint64>(x11.WindowHandle);
     });
 }

@@ -24,7 +24,7 @@ public:
     void selectEndOfBodyText() override;
     QSize selectedPictureSize() override;
     void setSelectedPictureSize(const QSize& size) override;
-    void bringWindowToFront() override;
+    quint64 bringWindowToFront() override;
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();

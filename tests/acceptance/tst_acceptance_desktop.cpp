@@ -337,6 +337,16 @@ private slots:
         if (!userOfficeRuns) {
             QVERIFY(waitFor(5000, [&] { return desktop.activeWindow() == writer.last(); }));
         }
+        // And that of a later run of the same start, begun from the window picked in the task
+        // bar while the first document stays open.
+        desktop.xdotool({"windowactivate", "--sync", main});
+        click(268, 265);  // Start Inserting Images
+        answer("Return"); // "Done."
+        QStringList later = desktop.windows(writerTitle);
+        later.removeIf([&](const QString& window) { return writer.contains(window); });
+        QCOMPARE(later.size(), 1);
+        QVERIFY(userOfficeRuns ||
+                waitFor(5000, [&] { return desktop.activeWindow() == later[0]; }));
         const QString geometry = run("xdotool", {"getwindowgeometry", writer.last()}, desktop.env);
         const auto size = QRegularExpression("Geometry: (\\d+)x(\\d+)").match(geometry);
         QVERIFY2(size.captured(1).toInt() >= 800 && size.captured(2).toInt() >= 500,
@@ -354,7 +364,8 @@ private slots:
 
         // What the document holds: the samples, one to a page, in the list's (name) order.
         const QStringList pipes = QDir("/tmp").entryList(
-            {QStringLiteral("OSL_PIPE_%1_lumigrove%2*").arg(::getuid()).arg(lumigrove.processId())},
+            {QStringLiteral("OSL_PIPE_%1_lumigrove%2").arg(::getuid()).arg(lumigrove.processId()) +
+             QStringLiteral("[0-9a-f]").repeated(16)}, // not a pipe of a pid that starts alike
             QDir::System);
         // Each run that handed over to a running office opened it one more pipe of its own.
         QVERIFY(!pipes.isEmpty());
@@ -364,7 +375,7 @@ private slots:
         const QDir samplesFolder(QFileInfo(kProgram).path() + "/Samples");
         const int samples = static_cast<int>(samplesFolder.entryList(QDir::Files).size());
         const StoredDocument document = StoredDocument::storeOpenDocument(
-            connection, stored.filePath("made.odt"), &error, kUserText);
+            connection, stored.filePath("made.odt"), &error, kUserText, 2);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(document.layout, QStringList(samples, "P").join('B'));
         QStringList names = samplesFolder.entryList(QDir::Files);
@@ -392,6 +403,7 @@ private slots:
         }
 
         if (userOfficeRuns) {
+            QCOMPARE(closeOtherDocuments(userOffice.connection(), kUserText, &error), 1);
             QList<UserDocument> documents;
             QVERIFY2(listUserDocuments(userOffice.connection(), &documents, &error),
                      qPrintable(error));

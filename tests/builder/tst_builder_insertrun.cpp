@@ -322,6 +322,16 @@ private slots:
         w.verifyIdle();
     }
 
+    void run_done_documentWindowOfTheOfficeStartedHereActivatedAfterTheBox() {
+        Window w({"/pics/one.png"});
+        w.office.startedPid = 4242;
+        w.office.documentWindow = 0x600075;
+        w.ui.onBox = [&](const FakeUiServices::Box&) { QVERIFY(w.ui.activatedWindows.isEmpty()); };
+        w.form.PushButton2_Click();
+        const QList<std::pair<quint64, qint64>> activated{{0x600075, 4242}};
+        QCOMPARE(w.ui.activatedWindows, activated);
+    }
+
     void run_fifoOrFolder_reportedNotHandedToOffice() {
         QTemporaryDir dir;
         const QString fifo = dir.filePath(QStringLiteral("x.jpg"));

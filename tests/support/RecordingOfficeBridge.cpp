@@ -142,7 +142,10 @@ public:
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }
-    void bringWindowToFront() override { m_office.enter(QStringLiteral("controller.toFront")); }
+    quint64 bringWindowToFront() override {
+        m_office.enter(QStringLiteral("controller.toFront"));
+        return m_office.documentWindow;
+    }
     QSize selectedPictureSize() override {
         m_office.enter(QStringLiteral("controller.getSelection.Size"));
         if (!m_office.pictureSelected) {

@@ -51,6 +51,10 @@ public:
     int failingNumber = OfficeError::Automation;
     // What endStartedOffice() was asked, in order ("idle only" or "always").
     QStringList officeEnds;
+    // The office's process as if started here (0: only connected), and its document's window.
+    qint64 startedPid = 0;
+    qint64 startedProcessId() const override { return startedPid; }
+    quint64 documentWindow = 0;
     void endStartedOffice(bool onlyIfIdle) override {
         officeEnds.append(onlyIfIdle ? QStringLiteral("idle only") : QStringLiteral("always"));
     }

@@ -9,5 +9,6 @@ CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QProgressBar(parent) {
 
 void CaptionProgressBar::setCaption(const QString& caption) {
     m_caption = caption;
+    setAccessibleDescription(caption);
     update();
 }

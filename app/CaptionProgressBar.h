@@ -5,6 +5,8 @@
 
 // A progress bar that shows a caption of its own, centred, instead of a percentage.
 // The caption is shown as it is: a "%" in a file name is not taken as a placeholder.
+// Screen readers get the caption as the bar's accessible description, told each time it
+// changes, so that "Processing: lake.jpg" is read as the run goes on.
 class CaptionProgressBar : public QProgressBar {
     Q_OBJECT
 public:

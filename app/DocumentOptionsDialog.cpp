@@ -54,6 +54,9 @@ QString picturesPerPageChoice(const QComboBox* box, const QLineEdit* grid) {
 // it is 0 mm.
 constexpr double kNoMargin = -0.5;
 
+const QString kAutoNeedsOnePerPage =
+    QStringLiteral("Turning each page to its picture needs one picture a page.");
+
 // Selects the entry whose data is `value`; the first entry when none has it.
 void selectByData(QComboBox* box, const QVariant& value) {
     const int index = box->findData(value);
@@ -139,6 +142,18 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
                            static_cast<int>(PageOrientation::Landscape));
     m_orientation->addItem(QStringLiteral("Each page turned to its picture"),
                            static_cast<int>(PageOrientation::Auto));
+    m_orientation->setItemData(
+        m_orientation->count() - 1,
+        QStringLiteral("Landscape pages for wide pictures, portrait ones for tall pictures. ") +
+            kAutoNeedsOnePerPage,
+        Qt::ToolTipRole);
+    // Says, while it is greyed out, why that entry cannot be chosen.
+    m_orientationNote = new QLabel(kAutoNeedsOnePerPage, this);
+    m_orientationNote->setObjectName(QStringLiteral("orientationNote"));
+    m_orientationNote->setWordWrap(true);
+    m_orientationNote->hide();
+    // An orientation the user picks, not one set here, forgets the turned pages set aside.
+    connect(m_orientation, &QComboBox::activated, this, [this] { m_autoSetAside = false; });
 
     // Two decimals: a margin written by hand in hundredths of a millimetre comes back as it was.
     m_margin = new QDoubleSpinBox(this);
@@ -159,12 +174,19 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     m_template->setObjectName(QStringLiteral("templateEdit"));
     m_template->setReadOnly(true);
     m_template->setPlaceholderText(QStringLiteral("None: a plain new document"));
+    // Its label leads to "Choose...", so it names this field to no screen reader.
+    m_template->setAccessibleName(QStringLiteral("Template"));
+    m_template->setAccessibleDescription(
+        QStringLiteral("The .ott or .odt file the document is made from; empty for a plain new "
+                       "document."));
     // Room for a path of some length; a longer one scrolls, and its tooltip shows all of it.
     m_template->setMinimumWidth(m_template->fontMetrics().averageCharWidth() * 32);
     m_templateButton = new QPushButton(QStringLiteral("C&hoose..."), this);
     m_templateButton->setObjectName(QStringLiteral("templateButton"));
+    m_templateButton->setAccessibleName(QStringLiteral("Choose template"));
     m_templateClear = new QPushButton(QStringLiteral("C&lear"), this);
     m_templateClear->setObjectName(QStringLiteral("templateClear"));
+    m_templateClear->setAccessibleName(QStringLiteral("Clear template"));
     connect(m_templateButton, &QPushButton::clicked, this, &DocumentOptionsDialog::chooseTemplate);
     connect(m_templateClear, &QPushButton::clicked, m_template, &QLineEdit::clear);
     connect(m_template, &QLineEdit::textChanged, m_template, &QLineEdit::setToolTip);
@@ -237,6 +259,7 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     form->addRow(QString(), m_fitToPage);
     form->addRow(QStringLiteral("Paper &size:"), m_paperSize);
     form->addRow(QStringLiteral("&Orientation:"), m_orientation);
+    form->addRow(QString(), m_orientationNote);
     form->addRow(QStringLiteral("&Margins:"), m_margin);
     form->addRow(templateLabel, templateRow);
     form->addRow(QStringLiteral("Picture si&ze:"), m_pictureSize);
@@ -312,6 +335,7 @@ void DocumentOptionsDialog::showDocumentOptions(const DocumentOptions& shown) {
         m_paperSize->addItem(paper, paper);
     }
     selectByData(m_paperSize, paper);
+    m_autoSetAside = false;
     selectByData(m_orientation, static_cast<int>(page.orientation));
     m_margin->setValue(page.margin ? *page.margin / 100.0 : kNoMargin);
     m_template->setText(page.templatePath);
@@ -364,8 +388,14 @@ void DocumentOptionsDialog::updateAutoOrientation() {
         model->item(autoIndex)->setEnabled(onePerPage);
     }
     if (!onePerPage && m_orientation->currentIndex() == autoIndex) {
+        m_autoSetAside = true;
         selectByData(m_orientation, static_cast<int>(PageOrientation::Office));
+    } else if (onePerPage && m_autoSetAside) {
+        m_autoSetAside = false;
+        m_orientation->setCurrentIndex(autoIndex);
     }
+    m_orientationNote->setVisible(!onePerPage);
+    m_orientation->setAccessibleDescription(onePerPage ? QString() : kAutoNeedsOnePerPage);
 }
 
 void DocumentOptionsDialog::chooseTemplate() {

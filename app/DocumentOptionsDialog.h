@@ -53,6 +53,7 @@ public:
     QCheckBox* fitToPageBox() const { return m_fitToPage; }
     QComboBox* paperSizeBox() const { return m_paperSize; }
     QComboBox* orientationBox() const { return m_orientation; }
+    QLabel* orientationNote() const { return m_orientationNote; }
     QDoubleSpinBox* marginBox() const { return m_margin; }
     QLineEdit* templateEdit() const { return m_template; }
     QPushButton* templateButton() const { return m_templateButton; }
@@ -69,7 +70,9 @@ public slots:
 
 private:
     // "Each page turned to its picture" takes one picture a page: it can be chosen only while
-    // the pictures per page are 1, and gives way to the office's default when they change.
+    // the pictures per page are 1, and a note beside it says so while it cannot. Chosen when
+    // the pictures per page go above 1, it gives way to the office's default, and comes back
+    // when they are 1 again, unless the user chose another orientation meanwhile.
     void updateAutoOrientation();
     void chooseTemplate();
     // The caption entry chosen: a pattern entry shows its pattern to edit, one of the three
@@ -91,6 +94,9 @@ private:
     QCheckBox* m_fitToPage = nullptr;
     QComboBox* m_paperSize = nullptr;
     QComboBox* m_orientation = nullptr;
+    QLabel* m_orientationNote = nullptr;
+    // "Each page turned to its picture" was chosen and had to give way to more pictures a page.
+    bool m_autoSetAside = false;
     QDoubleSpinBox* m_margin = nullptr;
     QLineEdit* m_template = nullptr;
     QPushButton* m_templateButton = nullptr;

@@ -17,6 +17,7 @@
 #include "piclist/PictureListView.h"
 #include "prepare/PreparedPictures.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -86,6 +87,16 @@ QIcon applicationIcon() {
     return icon;
 }
 
+// A plain widget is a "filler" to screen readers, whatever it holds; the main window is told
+// to them as a window (a frame), the way they expect an application's window.
+QAccessibleInterface* accessibleMainWindow(const QString& className, QObject* object) {
+    auto* window = qobject_cast<QWidget*>(object);
+    if (className == QLatin1String("Form1") && window != nullptr && window->isWindow()) {
+        return new QAccessibleWidget(window, QAccessible::Window);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 // The icons are compiled into the static library that holds this window; the linker keeps
@@ -97,6 +108,8 @@ static void registerResources() {
 Form1::Form1(const Form1Services& services, QWidget* parent)
     : QWidget(parent), m_services(services) {
     registerResources();
+    static const bool accessibleWindow = (QAccessible::installFactory(accessibleMainWindow), true);
+    Q_UNUSED(accessibleWindow);
     buildLayout();
     m_services.ui.setOwner(this);
 }
@@ -128,6 +141,13 @@ void Form1::buildLayout() {
     ListView1->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and "
         "out of window to reveal full names."));
+    // An item view names itself to screen readers by its accessible name only, and the
+    // tooltip speaks of the mouse: the list gets a name and the keys that work on it.
+    ListView1->setAccessibleName(QStringLiteral("Image File(s)"));
+    ListView1->setAccessibleDescription(
+        QStringLiteral("The pictures in the order they go into the document. Ctrl+Up and "
+                       "Ctrl+Down move the chosen one, Delete removes it; the Menu key or "
+                       "Shift+F10 opens the menu of sorts and document options."));
 
     // Each caption carries its access key (Alt+letter), underlined where the style shows it.
     auto makeButton = [this](const char* name, const char* caption, QRect geometry) {
@@ -153,6 +173,7 @@ void Form1::buildLayout() {
     ProgressBar1 = new CaptionProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(twipsRect(120, 4290, 7800, 405));
+    ProgressBar1->setAccessibleName(QStringLiteral("Progress"));
     ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
 
     // The list is first in the tab order, the buttons follow in their visual order.
@@ -349,6 +370,20 @@ void Form1::keepInFrontOfTheDocument() {
         });
     }
     m_raiseAgain->start();
+}
+
+void Form1::leaveTheFrontToTheDocument(quint64 window) {
+    // No more taking the front back (the raise timer stops at its next tick).
+    m_keepInFront = QDeadlineTimer();
+    // The office's own request is not enough under a window manager that prevents focus
+    // stealing (openbox): the user has just closed the "Done." box here, and an office that
+    // has shown a window before sends no request at all for a later document's window (7.4).
+    // The window of an office started here is activated the way a task bar does it; that of
+    // an office the user had running is left to the office and the window manager.
+    const qint64 office = m_services.office != nullptr ? m_services.office->startedProcessId() : 0;
+    if (window != 0 && office > 0) {
+        m_services.ui.activateOfficeWindow(window, office);
+    }
 }
 
 void Form1::changeEvent(QEvent* event) {

@@ -96,6 +96,9 @@ public:
     // Brings the window in front of the document the office has just opened, and keeps it
     // there for a few seconds of the run: the office's window may come up a moment later.
     void keepInFrontOfTheDocument();
+    // The run is over and the office has been asked to put the document's window (X11 id
+    // `window`, 0 when unknown) in front: the window lets it have the front.
+    void leaveTheFrontToTheDocument(quint64 window);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -17,6 +17,7 @@
 #include "core/UiServices.h"
 #include "piclist/PictureListModel.h"
 #include "prepare/CaptionFacts.h"
+#include "prepare/PictureShape.h"
 #include "prepare/PreparedPictures.h"
 
 #include <QUrl>
@@ -36,6 +37,7 @@ public:
     void setInsertBusy(bool busy) override { m_form.InsertBusy = busy; }
     int pictureCount() override { return m_form.pictureList().count(); }
     QString pictureText(int i) override { return m_form.pictureList().text(i); }
+    QSize pictureShape(const QString& file) override { return shownPictureSize(file); }
     void setMousePointer(int value) override { m_form.setMousePointer(value); }
     void setProgressValue(int percent) override { m_form.ProgressBar1->setValue(percent); }
     void setProgressText(const QString& text) override { m_form.ProgressBar1->setCaption(text); }
@@ -55,6 +57,7 @@ public:
         }
     }
     bool showsDocument() const override { return true; }
+    void documentInFront(quint64 window) override { m_form.leaveTheFrontToTheDocument(window); }
 
 private:
     Form1& m_form;

@@ -6,13 +6,88 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+// A reply of the X server, freed with it; an error in its place is freed at once (a window
+// that is gone is no failure here).
+template <typename Reply>
+std::unique_ptr<Reply, void (*)(void*)> owned(Reply* reply, xcb_generic_error_t** error) {
+    std::free(*error);
+    return {reply, &std::free};
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    xcb_generic_error_t* error = nullptr;
+    const auto reply = owned(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), &error),
+        &error);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+} // namespace
+
+namespace {
+
+// A box is never narrower than this, whatever its title: room for a title of a few words.
+constexpr int kNarrowestBox = 300;
+// Beside its title a window manager draws the window's icon and its buttons (minimise,
+// maximise, close), each about a title bar high, with some padding.
+constexpr int kTitleBarButtonsRoom = 160;
+
+// How wide a box must be for the window manager to show its whole title: the title as the
+// title bar draws it, bold in about the program's own font, and the icon and buttons beside.
+int titleBarWidth(const QWidget& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int wanted =
+        std::max(kNarrowestBox, QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) +
+                                    kTitleBarButtonsRoom);
+    const QScreen* screen = box.screen();
+    return screen ? std::min(wanted, screen->availableGeometry().width()) : wanted;
+}
+
+// Message boxes and input boxes size themselves from their layouts when shown, and only to
+// their text and buttons: a short message gets a box that cuts its title to "...". A spacer
+// of no height in the layout's first row widens the box to what its title bar needs. Called
+// once the box has its title, text and buttons; a message box lays itself out again as
+// those change.
+void makeRoomForTitle(QDialog& box) {
+    QLayout* layout = box.layout();
+    if (layout == nullptr) {
+        return;
+    }
+    const QMargins margins = layout->contentsMargins();
+    auto* room = new QSpacerItem(titleBarWidth(box) - margins.left() - margins.right(), 0,
+                                 QSizePolicy::Fixed, QSizePolicy::Fixed);
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+        grid->addItem(room, 0, 0, 1, grid->columnCount());
+    } else {
+        layout->addItem(room);
+    }
+}
+
+} // namespace
 
 QString shownText(const QString& text) {
     QString lines = text;
@@ -32,6 +107,9 @@ MsgAnswer QtUiServices::messageBox(const QString& text, int style, const QString
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setIcon(style == MsgStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    // A screen reader names a box by its title and reads its description as what it says.
+    box.setAccessibleDescription(box.text());
+    makeRoomForTitle(box);
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) {
         return MsgAnswer::Yes;
@@ -41,10 +119,15 @@ MsgAnswer QtUiServices::messageBox(const QString& text, int style, const QString
 
 QString QtUiServices::inputBox(const QString& prompt, const QString& title,
                                const QString& defaultText) {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(owner(), title, shownText(prompt),
-                                                 QLineEdit::Normal, defaultText, &ok);
-    return ok ? answer : QString();
+    QInputDialog box(owner());
+    box.setWindowTitle(title);
+    box.setLabelText(shownText(prompt));
+    box.setTextValue(defaultText);
+    box.setAccessibleDescription(box.labelText());
+    // The dialog builds its layout when first asked for its size.
+    box.sizeHint();
+    makeRoomForTitle(box);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 OpenFileResult QtUiServices::getOpenFileNames(const QString& title, const QString& filter,
@@ -138,6 +221,47 @@ void QtUiServices::openUrl(const QUrl& url,
         opener->deleteLater();
     });
     opener->start();
+}
+
+void QtUiServices::activateOfficeWindow(quint64 window, qint64 officeProcess) {
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || window == 0 || window > UINT32_MAX) {
+        return;
+    }
+    xcb_connection_t* connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window);
+    // Only a window whose process (as the window says) is in the office's session: an id that
+    // has gone to another program's window meanwhile is left alone.
+    xcb_generic_error_t* error = nullptr;
+    const auto pid = owned(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, id, atom(connection, "_NET_WM_PID"),
+                                                XCB_ATOM_CARDINAL, 0, 1),
+                               &error),
+        &error);
+    if (!pid || xcb_get_property_value_length(pid.get()) != 4 ||
+        ::getsid(static_cast<pid_t>(
+            *static_cast<const uint32_t*>(xcb_get_property_value(pid.get())))) != officeProcess) {
+        return;
+    }
+    const auto geometry =
+        owned(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), &error), &error);
+    if (!geometry) {
+        return;
+    }
+    // Source 2 says the request comes from the user (through a task bar or pager): a window
+    // manager's focus stealing prevention refuses the office's own requests, not those.
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = atom(connection, "_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, geometry->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
 }
 
 void QtUiServices::endProgram(int exitCode) {

@@ -21,5 +21,6 @@ public:
                                                    const QString& firstPicture) override;
     void openUrl(const QUrl& url,
                  const std::function<void(const QString& reason)>& failed) override;
+    void activateOfficeWindow(quint64 window, qint64 officeProcess) override;
     [[noreturn]] void endProgram(int exitCode) override;
 };

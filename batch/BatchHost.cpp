@@ -1,6 +1,7 @@
 #include "batch/BatchHost.h"
 
 #include "piclist/PictureListModel.h"
+#include "prepare/PictureShape.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +13,10 @@ int BatchHost::pictureCount() {
 
 QString BatchHost::pictureText(int i) {
     return m_list.text(i);
+}
+
+QSize BatchHost::pictureShape(const QString& file) {
+    return shownPictureSize(file);
 }
 
 void BatchHost::setProgressText(const QString& text) {

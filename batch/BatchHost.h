@@ -21,6 +21,7 @@ public:
     void setInsertBusy(bool busy) override { m_insertBusy = busy; }
     int pictureCount() override;
     QString pictureText(int i) override;
+    QSize pictureShape(const QString& file) override;
     void setMousePointer(int) override {}
     void setProgressValue(int percent) override { m_percent = percent; }
     void setProgressText(const QString& text) override;

@@ -7,7 +7,6 @@
 //     list_bench [entries] [appends per yield]
 #include "app/Form1.h"
 #include "app/QtUiServices.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
 #include "core/RandomSource.h"
@@ -15,6 +14,7 @@
 #include "intake/ThrottledYield.h"
 #include "piclist/PictureListModel.h"
 #include "piclist/PictureListView.h"
+#include "tests/support/RecordingOfficeBridge.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,6 @@
 // runs defaults to 9. With a tree folder the tree is built there once and kept, so that later
 // runs (or a profiler) skip building it. Offscreen unless QT_QPA_PLATFORM is set.
 #include "app/Form1.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
 #include "core/RandomSource.h"
@@ -17,6 +16,7 @@
 #include "intake/AddFolder.h"
 #include "intake/PosixFileSystem.h"
 #include "piclist/PictureListModel.h"
+#include "tests/support/RecordingOfficeBridge.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,12 +7,15 @@
 #include <memory>
 
 class OfficeController;
+class OfficeStyles;
 
 // An open document; it stays open in the suite after the run lets go of it.
 class OfficeDocument {
 public:
     virtual ~OfficeDocument() = default;
     virtual std::unique_ptr<OfficeController> getCurrentController() = 0;
+    // The document's styles; making them asks the office nothing.
+    virtual std::unique_ptr<OfficeStyles> styles() = 0;
     // Writes the document into a new file at `path` (which must not exist) with the suite's
     // filter for the format ("writer8", "MS Word 2007 XML", "writer_pdf_Export") and the
     // filter's own settings, if any; the document stays open. Storing takes longer the longer

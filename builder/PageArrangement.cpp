@@ -1,6 +1,6 @@
 #include "builder/PageArrangement.h"
 
-#include "builder/OfficeController.h"
+#include "builder/OfficeCursor.h"
 #include "builder/OfficeDispatcher.h"
 
 PageArrangement::PageArrangement(int perPage, OfficeDispatcher& dispatcher, OfficeFrame& frame)
@@ -22,30 +22,30 @@ public:
 // Two pictures stacked, each in a paragraph of its own.
 class TwoStacked : public PageArrangement {
 public:
-    TwoStacked(OfficeDispatcher& dispatcher, OfficeFrame& frame, OfficeController& controller,
+    TwoStacked(OfficeDispatcher& dispatcher, OfficeFrame& frame, OfficeCursor& cursor,
                bool captions)
-        : PageArrangement(2, dispatcher, frame), m_controller(controller), m_captions(captions) {}
+        : PageArrangement(2, dispatcher, frame), m_cursor(cursor), m_captions(captions) {}
 
     void nextPlace(bool& leftTrailing) override {
         dispatch(QStringLiteral(".uno:InsertPara"));
         leftTrailing = true;
         if (m_captions) {
             // The new paragraph would take the style that follows a caption.
-            m_controller.setCursorParagraphStyle(QStringLiteral("Standard"));
+            m_cursor.setParagraphStyle(QStringLiteral("Standard"));
         }
     }
 
 private:
-    OfficeController& m_controller;
+    OfficeCursor& m_cursor;
     const bool m_captions;
 };
 
-// A table of columns by rows, a picture in each cell, filled row by row; made when the page's
-// first picture is about to go in (four pictures are the table of two rows of two).
-class TableGrid : public PageArrangement {
+// A picture in each cell of a table of `columns` by `rows`, made when the page's first
+// picture is about to go in.
+class TableOfCells : public PageArrangement {
 public:
-    TableGrid(OfficeDispatcher& dispatcher, OfficeFrame& frame, PageGrid grid)
-        : PageArrangement(grid.columns * grid.rows, dispatcher, frame), m_grid(grid) {}
+    TableOfCells(OfficeDispatcher& dispatcher, OfficeFrame& frame, short columns, short rows)
+        : PageArrangement(columns * rows, dispatcher, frame), m_columns(columns), m_rows(rows) {}
 
     void beforePicture() override {
         m_madeForThisPicture = false;
@@ -53,10 +53,9 @@ public:
             return;
         }
         // No borders and no heading row: the table only places the pictures.
-        dispatch(QStringLiteral(".uno:InsertTable"),
-                 {{QStringLiteral("Columns"), short(m_grid.columns)},
-                  {QStringLiteral("Rows"), short(m_grid.rows)},
-                  {QStringLiteral("Flags"), short(0)}});
+        dispatch(QStringLiteral(".uno:InsertTable"), {{QStringLiteral("Columns"), m_columns},
+                                                      {QStringLiteral("Rows"), m_rows},
+                                                      {QStringLiteral("Flags"), short(0)}});
         m_tableOpen = true;
         m_madeForThisPicture = true;
     }
@@ -70,12 +69,13 @@ public:
         dispatch(QStringLiteral(".uno:DeleteTable"));
     }
     void nextPlace(bool& leftTrailing) override {
-        // From the end of one cell to the start of the next, row by row.
+        // From the end of one cell to the start of the next, row by row. The table now holds
+        // a picture: a later one that does not go in takes back nothing.
+        m_madeForThisPicture = false;
         leftTrailing = false;
         dispatch(QStringLiteral(".uno:GoRight"));
     }
 
-protected:
     void leavePage() override {
         if (m_tableOpen) {
             m_tableOpen = false;
@@ -84,7 +84,8 @@ protected:
     }
 
 private:
-    const PageGrid m_grid;
+    const short m_columns;
+    const short m_rows;
     bool m_tableOpen = false;
     bool m_madeForThisPicture = false;
 };
@@ -93,14 +94,14 @@ private:
 
 std::unique_ptr<PageArrangement> makePageArrangement(const AlbumLayout& layout,
                                                      OfficeDispatcher& dispatcher,
-                                                     OfficeFrame& frame,
-                                                     OfficeController& controller) {
+                                                     OfficeFrame& frame, OfficeCursor& cursor) {
     const PageGrid grid = pageGrid(layout);
     if (grid.table) {
-        return std::make_unique<TableGrid>(dispatcher, frame, grid);
+        return std::make_unique<TableOfCells>(dispatcher, frame, short(grid.columns),
+                                              short(grid.rows));
     }
     if (grid.rows == 2) {
-        return std::make_unique<TwoStacked>(dispatcher, frame, controller,
+        return std::make_unique<TwoStacked>(dispatcher, frame, cursor,
                                             layout.caption != CaptionKind::None);
     }
     return std::make_unique<OnePerPage>(dispatcher, frame);

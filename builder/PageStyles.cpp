@@ -1,51 +1,45 @@
 #include "builder/PageStyles.h"
 
-#include "builder/OfficeController.h"
-
-#include <QImageReader>
+#include "builder/OfficeCursor.h"
+#include "builder/OfficeStyles.h"
 
 void PageStyles::prepare() {
     // A template's last page may be a first page of its own (a letterhead) whose next pages
     // take another style: both get the setup.
-    m_first = m_controller.cursorPageStyle();
-    m_base = m_controller.nextPageStyle(m_first);
-    m_current = m_first;
-    const bool turning = m_setup.orientation == PageOrientation::Auto;
-    const PageOrientation upright = turning ? PageOrientation::Portrait : m_setup.orientation;
-    m_controller.changePageStyle({m_first, QString(), m_setup.paper, upright, m_setup.margin});
+    m_first = m_cursor.pageStyle();
+    const QString follow = m_styles.pageFormat(m_first).follow;
+    m_base = follow.isEmpty() ? m_first : follow;
+    const PageOrientation upright = turnsPages() ? PageOrientation::Portrait : m_setup.orientation;
+    change(m_first, QString(), upright);
     if (m_base != m_first) {
-        m_controller.changePageStyle({m_base, QString(), m_setup.paper, upright, m_setup.margin});
+        change(m_base, QString(), upright);
     }
-    if (turning) {
-        m_controller.changePageStyle({QString::fromLatin1(kLandscapeStyle), m_base, m_setup.paper,
-                                      PageOrientation::Landscape, m_setup.margin});
+    if (turnsPages()) {
+        change(QString::fromLatin1(kLandscapeStyle), m_base, PageOrientation::Landscape);
     }
 }
 
-QString PageStyles::startPage(const QString& picturePath, bool firstPage) {
-    const QString upright = firstPage ? m_first : m_base;
-    if (m_setup.orientation != PageOrientation::Auto) {
-        return upright;
+QString PageStyles::styleFor(bool wide, bool firstPage) const {
+    if (turnsPages() && wide) {
+        return QString::fromLatin1(kLandscapeStyle);
     }
-    const QString wanted =
-        pictureIsWide(picturePath) ? QString::fromLatin1(kLandscapeStyle) : upright;
-    // A page after a break takes the style that follows the last one's; each is set.
-    if (!firstPage || wanted != m_current) {
-        m_controller.setCursorPageStyle(wanted);
-    }
-    m_current = wanted;
-    return wanted;
+    return firstPage ? m_first : m_base;
 }
 
-bool pictureIsWide(const QString& path) {
-    QImageReader reader(path);
-    QSize size = reader.size();
-    if (!size.isValid()) {
-        return false;
+void PageStyles::change(const QString& name, const QString& model, PageOrientation orientation) {
+    if (!m_styles.hasPageStyle(name)) {
+        m_styles.makePageStyle(name);
     }
-    // The office turns a JPEG as its EXIF orientation says; a quarter turn swaps the sides.
-    if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90)) {
-        size.transpose();
+    const QString source = model.isEmpty() ? name : model;
+    // A style that turns the pages of another keeps its header and footer: what the user's
+    // template puts on every page is on the turned pages too (as plain text).
+    if (source != name) {
+        m_styles.copyHeaderAndFooter(source, name);
     }
-    return size.width() > size.height();
+    const QSize paper = orientedPaper(
+        m_setup.paper ? *m_setup.paper : m_styles.pageFormat(source).paper, orientation);
+    m_styles.setPaper(name, paper, paper.width() > paper.height());
+    if (m_setup.margin) {
+        m_styles.setMargins(name, *m_setup.margin);
+    }
 }

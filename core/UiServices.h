@@ -66,6 +66,13 @@ public:
     // from the event loop, with the reason.
     virtual void openUrl(const QUrl& url,
                          const std::function<void(const QString& reason)>& failed) = 0;
+    // Makes `window`, an X11 window of the office whose session `officeProcess` leads, the
+    // active window, as a task bar does when the user picks it there. Nothing happens for a
+    // window of any other program, or on a desktop that is not X11.
+    virtual void activateOfficeWindow(quint64 window, qint64 officeProcess) {
+        Q_UNUSED(window);
+        Q_UNUSED(officeProcess);
+    }
     // Ends the program at once; nothing after this call runs.
     virtual void endProgram(int exitCode) = 0;
 

@@ -11,36 +11,23 @@
 
 class UnoLink;
 
-// A document view's controller.
+// A document view's controller: its frame and window, and its selection.
 class UnoController : public OfficeController {
 public:
     UnoController(std::shared_ptr<UnoLink> link,
                   const css::uno::Reference<css::frame::XController>& controller);
 
     std::unique_ptr<OfficeFrame> getFrame() override;
+    std::unique_ptr<OfficeCursor> cursor() override;
     bool selectionIsText() override;
     void selectEndOfPictureText() override;
     void selectEndOfBodyText() override;
-    void setCursorParagraphStyle(const QString& styleName) override;
     QSize selectedPictureSize() override;
     void setSelectedPictureSize(const QSize& size) override;
-    QSize pageTextArea(const QString& styleName) override;
-    QString cursorPageStyle() override;
-    QString nextPageStyle(const QString& styleName) override;
-    void changePageStyle(const PageStyleChange& change) override;
-    void setCursorPageStyle(const QString& styleName) override;
-    void startParagraphAtEnd() override;
-    void anchorPicturesAsCharacters() override;
-    int captionLineHeight() override;
-    int pictureLineExtra() override;
-    void bringWindowToFront() override;
+    quint64 bringWindowToFront() override;
 
 private:
     css::uno::Reference<css::beans::XPropertySet> selectedPicture();
-    css::uno::Reference<css::beans::XPropertySet> viewCursor();
-    // A style of the document: `family` "PageStyles", "ParagraphStyles", ...
-    css::uno::Reference<css::beans::XPropertySet> documentStyle(const rtl::OUString& family,
-                                                                const rtl::OUString& name);
 
     std::shared_ptr<UnoLink> m_link;
     css::uno::Reference<css::frame::XController> m_controller;

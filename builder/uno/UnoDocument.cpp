@@ -4,6 +4,7 @@
 #include "builder/uno/DocumentFile.h"
 #include "builder/uno/UnoController.h"
 #include "builder/uno/UnoLink.h"
+#include "builder/uno/UnoStyles.h"
 #include "builder/uno/Writer1.h"
 #include "core/AppError.h"
 
@@ -26,6 +27,10 @@ std::unique_ptr<OfficeController> UnoDocument::getCurrentController() {
         }
         return std::make_unique<UnoController>(m_link, controller);
     });
+}
+
+std::unique_ptr<OfficeStyles> UnoDocument::styles() {
+    return std::make_unique<UnoStyles>(m_link, m_model);
 }
 
 void UnoDocument::storeToFile(const QString& path, const QString& filterName,

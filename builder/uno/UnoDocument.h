@@ -15,6 +15,7 @@ public:
                 const css::uno::Reference<css::frame::XModel>& model);
 
     std::unique_ptr<OfficeController> getCurrentController() override;
+    std::unique_ptr<OfficeStyles> styles() override;
     void storeToFile(const QString& path, const QString& filterName,
                      const OfficeArguments& filterData, int timeLimitMs,
                      const QString& replacing) override;

@@ -7,6 +7,7 @@
 #include "tests/acceptance/UserDocuments.h"
 #include "tests/builder/OfficeProcess.h"
 #include "tests/builder/StoredDocument.h"
+#include "tests/support/OfficePipes.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -670,10 +671,7 @@ private slots:
         QVERIFY(!run->officeSessions().isEmpty());
         const auto pid = static_cast<pid_t>(run->pid());
         const QDir tmp(QStringLiteral("/tmp"));
-        // The pid and 16 hex digits exactly: a pipe left by another run whose pid starts with
-        // this one's digits is not this one's.
-        const QStringList pipe{QStringLiteral("OSL_PIPE_%1_lumigrove%2").arg(::getuid()).arg(pid) +
-                               QStringLiteral("[0-9a-f]").repeated(16)};
+        const QStringList pipe{officePipePattern(pid)};
         QCOMPARE(tmp.entryList(pipe, QDir::System).size(), 1);
         QElapsedTimer sinceKill;
         sinceKill.start();

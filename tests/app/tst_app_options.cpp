@@ -426,15 +426,34 @@ private slots:
         QCOMPARE(reopened.captionPatternEdit()->text(), QStringLiteral("{folder}: {name} "));
     }
 
+    void dialog_pagesTurnedToTheirPictureTakeOnePerPage_data() {
+        QTest::addColumn<QList<int>>("perPage");
+        QTest::addColumn<int>("downKeysMeanwhile");
+        QTest::addColumn<QString>("shownAtOne");
+        QTest::newRow("2, then 1") << QList<int>{2, 1} << 0 << "Each page turned to its picture";
+        QTest::newRow("4, 2, then 1")
+            << QList<int>{4, 2, 1} << 0 << "Each page turned to its picture";
+        QTest::newRow("landscape chosen at 2") << QList<int>{2, 1} << 2 << "Landscape";
+    }
+
     void dialog_pagesTurnedToTheirPictureTakeOnePerPage() {
+        QFETCH(QList<int>, perPage);
+        QFETCH(int, downKeysMeanwhile);
+        QFETCH(QString, shownAtOne);
         DocumentOptionsDialog dialog(
             DocumentOptions{{.page = {{}, PageOrientation::Auto, {}, ""}}, {}});
         const QModelIndex autoEntry = dialog.orientationBox()->model()->index(3, 0);
-        dialog.picturesPerPageBox()->setCurrentIndex(1);
-        QCOMPARE(dialog.orientationBox()->currentText(), QStringLiteral("Office default"));
-        QVERIFY(!autoEntry.flags().testFlag(Qt::ItemIsEnabled));
-        dialog.picturesPerPageBox()->setCurrentIndex(0);
-        QVERIFY(autoEntry.flags().testFlag(Qt::ItemIsEnabled));
+        for (const int count : perPage) {
+            dialog.picturesPerPageBox()->setCurrentText(QString::number(count));
+            // Above 1 greyed out, the reason beside it, and OK would store the office's default.
+            QCOMPARE(autoEntry.flags().testFlag(Qt::ItemIsEnabled), count == 1);
+            QCOMPARE(dialog.orientationNote()->isHidden(), count == 1);
+            QVERIFY(count == 1 || dialog.albumLayout().page.orientation == PageOrientation::Office);
+            for (; count > 1 && downKeysMeanwhile > 0; --downKeysMeanwhile) {
+                QTest::keyClick(dialog.orientationBox(), Qt::Key_Down);
+            }
+        }
+        QCOMPARE(dialog.orientationBox()->currentText(), shownAtOne);
     }
 
     void dialog_okIsRefusedWhileTheMarginsLeaveNoRoom_data() {

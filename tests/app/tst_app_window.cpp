@@ -416,14 +416,21 @@ private slots:
                     .isEmpty());
     }
 
-    void qtBoxes_breakLinesWhereTheHandlersDo() {
+    void qtBoxes_breakLinesWhereTheHandlersDoAndShowTheirTitles() {
         // The real Qt boxes, closed from the event loop as soon as they show.
         QtUiServices ui;
-        QStringList shown;
+        QStringList shown, narrow;
         auto closeWhenShown = [&] {
             QTimer::singleShot(0, [&] {
                 QWidget* box = QApplication::activeModalWidget();
                 QVERIFY(box != nullptr);
+                // The whole title in the title bar: bold, beside an icon and three 24 px buttons.
+                QFont title = box->font();
+                title.setBold(true);
+                if (box->width() < QFontMetrics(title).horizontalAdvance(box->windowTitle()) + 96) {
+                    narrow.append(
+                        QStringLiteral("%1: %2 px").arg(box->windowTitle()).arg(box->width()));
+                }
                 if (auto* input = qobject_cast<QInputDialog*>(box)) {
                     shown.append(input->labelText());
                     input->reject();
@@ -439,8 +446,12 @@ private slots:
         closeWhenShown();
         ui.messageBox(QStringLiteral("Error 1\r\n\r\nOne.\r\rTwo."), MsgStyle::OkOnly,
                       QStringLiteral("Lumigrove"));
+        closeWhenShown();
+        ui.messageBox(QStringLiteral("Done."), MsgStyle::OkOnly,
+                      QStringLiteral("The folder of the sample files could not be opened"));
         QCOMPARE(shown, QStringList({"Enter file extension to load:\n\n(* for all files)",
-                                     "Error 1\n\nOne.\n\nTwo."}));
+                                     "Error 1\n\nOne.\n\nTwo.", "Done."}));
+        QVERIFY2(narrow.isEmpty(), qPrintable(narrow.join(", ")));
     }
 
     void qtOpener_saysWhatIsMissingInWords_data() {

@@ -3,11 +3,11 @@
 // stores the document and reports what went in.
 #include "batch/BatchCommand.h"
 #include "batch/BatchOptions.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/Settings.h"
 #include "tests/support/ExifPictures.h"
 #include "tests/support/RecordingOffice.h"
+#include "tests/support/RecordingOfficeBridge.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>

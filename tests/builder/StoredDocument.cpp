@@ -37,7 +37,8 @@ QByteArray readAll(const css::uno::Reference<css::io::XInputStream>& stream) {
 } // namespace
 
 StoredDocument StoredDocument::storeOpenDocument(const QString& connection, const QString& path,
-                                                 QString* error, const QString& userText) {
+                                                 QString* error, const QString& userText,
+                                                 int alike) {
     StoredDocument stored;
     try {
         const auto link = UnoOfficeBridge::connectToOffice(connection);
@@ -58,7 +59,7 @@ StoredDocument StoredDocument::storeOpenDocument(const QString& connection, cons
                 text.set(info, css::uno::UNO_QUERY_THROW);
             }
         }
-        if (stored.openDocuments != 1) {
+        if (stored.openDocuments != alike) {
             *error = QStringLiteral("%1 text documents are open").arg(stored.openDocuments);
             return stored;
         }

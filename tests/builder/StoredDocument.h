@@ -9,9 +9,10 @@
 struct StoredDocument {
     // Stores the one text document open in the suite at `connection` to `path` (format
     // writer8) and closes it in the suite; a document whose text is `userText` is a person's
-    // own and left alone. Fails the calling test through `error`.
+    // own and left alone (of `alike` equal ones open, any one). Fails the test through `error`.
     static StoredDocument storeOpenDocument(const QString& connection, const QString& path,
-                                            QString* error, const QString& userText = {});
+                                            QString* error, const QString& userText = {},
+                                            int alike = 1);
 
     // Reads an ODT file on disk (through unzip): its layout and its pictures' bytes.
     static StoredDocument readOdt(const QString& path);

@@ -6,6 +6,7 @@
 #include "core/FileNames.h"
 #include "tests/support/RecordingOffice.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -160,6 +161,11 @@ private slots:
             << page + " GoToEndOfDoc InsertBreak InsertTable x DeleteTable SwBackspace";
         // A failed picture in a table that holds others leaves its cell to the next one.
         QTest::newRow("second fails") << pictures(4, 2) << "InsertTable P GoRight x P GoRight P";
+        // One that fails before it reaches the office (a folder) leaves the table and the
+        // pictures in it.
+        QTest::newRow("second a folder")
+            << QStringList{"/photos/p1.jpg", QDir::tempPath(), "/photos/p3.jpg", "/photos/p4.jpg"}
+            << "InsertTable P GoRight P GoRight P";
     }
 
     void fourPerPage_aTableOfTwoRowsOfTwoOnEachPage() {
@@ -264,6 +270,60 @@ private slots:
             QCOMPARE(report.line, line);
         }
         QCOMPARE(album.host.messages, QStringList{"Done."});
+    }
+
+    void pageSetup_theStylesChangedAsTheSetupSays_data() {
+        QTest::addColumn<AlbumLayout>("layout");
+        QTest::addColumn<bool>("letterhead");
+        QTest::addColumn<QStringList>("changes");
+        const QSize a5(14800, 21000);
+        // Pages turned to their pictures get a style of their own, with the paper turned and
+        // the header and footer of the pages they stand among.
+        QTest::newRow("auto, margins")
+            << AlbumLayout{.page = {a5, PageOrientation::Auto, 1500, ""}} << false
+            << QStringList{"changePageStyle Standard paper 14800x21000",
+                           "changePageStyle Standard margins 1500",
+                           "makePageStyle Landscape",
+                           "copyHeaderAndFooter Standard Landscape",
+                           "changePageStyle Landscape paper 21000x14800 landscape",
+                           "changePageStyle Landscape margins 1500"};
+        // A letterhead's first page and the pages after it both take the paper; a turned page
+        // is one of those after it.
+        QTest::newRow("a letterhead, auto")
+            << AlbumLayout{.page = {a5, PageOrientation::Auto, {}, "/t/letterhead.ott"}} << true
+            << QStringList{"changePageStyle First Page paper 14800x21000",
+                           "changePageStyle Standard paper 14800x21000", "makePageStyle Landscape",
+                           "copyHeaderAndFooter Standard Landscape",
+                           "changePageStyle Landscape paper 21000x14800 landscape"};
+        // Without a paper of the setup's the style's own is turned.
+        QTest::newRow("landscape only")
+            << AlbumLayout{.page = {{}, PageOrientation::Landscape, {}, ""}} << false
+            << QStringList{"changePageStyle Standard paper 27940x21590 landscape"};
+    }
+
+    void pageSetup_theStylesChangedAsTheSetupSays() {
+        QFETCH(AlbumLayout, layout);
+        QFETCH(bool, letterhead);
+        QFETCH(QStringList, changes);
+        RecordedRun album(pictures(1));
+        PageFormat standard = album.office.pageStyle(QStringLiteral("Standard"));
+        standard.header = 500;
+        album.office.pageStyles.insert(QStringLiteral("Standard"), standard);
+        if (letterhead) {
+            album.office.pageStyles.insert(QStringLiteral("First Page"),
+                                           {standard.paper, standard.margins, 0, 0, "Standard"});
+            album.office.cursorPageStyle = QStringLiteral("First Page");
+        }
+        album.run(0, layout);
+        QVERIFY(album.host.reporter.reports.isEmpty());
+        const QRegularExpression change(
+            QStringLiteral("^controller\\.(changePageStyle|makePageStyle|copyHeaderAndFooter) "));
+        QCOMPARE(album.office.calls.filter(change).replaceInStrings(QStringLiteral("controller."),
+                                                                    QString()),
+                 changes);
+        if (album.office.pageStyles.contains(QStringLiteral("Landscape"))) {
+            QCOMPARE(album.office.pageStyles.value(QStringLiteral("Landscape")).header, 500);
+        }
     }
 
     void pageSetup_aStepThatFailsStopsBeforeAnyPicture_data() {

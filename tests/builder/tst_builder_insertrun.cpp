@@ -5,7 +5,6 @@
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
 #include "builder/InsertRoutines.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppError.h"
 #include "core/AppTitle.h"
 #include "core/Clock.h"
@@ -18,6 +17,7 @@
 #include "tests/support/Form1Harness.h"
 #include "tests/support/PhonePictures.h"
 #include "tests/support/RecordingOffice.h"
+#include "tests/support/RecordingOfficeBridge.h"
 #include "tests/support/TestFiles.h"
 
 #include <QElapsedTimer>
@@ -320,6 +320,16 @@ private slots:
         QCOMPARE(w.boxTexts(), QStringList({"Done."}));
         QVERIFY(w.ui.errorReports().isEmpty());
         w.verifyIdle();
+    }
+
+    void run_done_documentWindowOfTheOfficeStartedHereActivatedAfterTheBox() {
+        Window w({"/pics/one.png"});
+        w.office.startedPid = 4242;
+        w.office.documentWindow = 0x600075;
+        w.ui.onBox = [&](const FakeUiServices::Box&) { QVERIFY(w.ui.activatedWindows.isEmpty()); };
+        w.form.PushButton2_Click();
+        const QList<std::pair<quint64, qint64>> activated{{0x600075, 4242}};
+        QCOMPARE(w.ui.activatedWindows, activated);
     }
 
     void run_fifoOrFolder_reportedNotHandedToOffice() {

@@ -21,6 +21,7 @@
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
+#include "tests/support/OfficePipes.h"
 #include "tests/support/TestFiles.h"
 
 #include <com/sun/star/frame/Desktop.hpp>
@@ -440,11 +441,9 @@ void TestOfficeE2E::window_closed_keepsItsOwnOfficeWithADocument() {
                                        {"-o", "args=", "--ppid", QString::number(::getpid())}))
                          .contains(QLatin1String("lumigrove-guard")));
         // It still holds the document, reachable on the pipe it was started with.
-        const QStringList pipes = QDir(QStringLiteral("/tmp"))
-                                      .entryList({QStringLiteral("OSL_PIPE_%1_lumigrove%2*")
-                                                      .arg(::getuid())
-                                                      .arg(QCoreApplication::applicationPid())},
-                                                 QDir::System);
+        const QStringList pipes =
+            QDir(QStringLiteral("/tmp"))
+                .entryList({officePipePattern(QCoreApplication::applicationPid())}, QDir::System);
         QCOMPARE(pipes.size(), 1);
         m_keptOffice = pid;
         m_keptConnection = QStringLiteral("pipe,name=%1;urp").arg(pipes.first().section('_', 3));

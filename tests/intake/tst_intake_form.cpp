@@ -1,7 +1,6 @@
 // The intake handlers of the real main window, offscreen: the open-file dialog add, the
 // folder add with its settings and busy state, the samples, and drops onto the list.
 #include "app/Form1.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
 #include "core/FileNames.h"
@@ -14,6 +13,7 @@
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/Form1Harness.h"
 #include "tests/support/MemoryFileSystem.h"
+#include "tests/support/RecordingOfficeBridge.h"
 #include "tests/support/RemoveTreeByBytes.h"
 
 #include <QDir>

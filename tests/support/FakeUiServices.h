@@ -31,6 +31,9 @@ public:
                                                    const QString& firstPicture) override;
     void openUrl(const QUrl& url,
                  const std::function<void(const QString& reason)>& failed) override;
+    void activateOfficeWindow(quint64 window, qint64 officeProcess) override {
+        activatedWindows.append({window, officeProcess});
+    }
     void endProgram(int exitCode) override;
 
     // Answers, taken in order; when a queue is empty the default applies.
@@ -77,6 +80,7 @@ public:
     // Runs while the document options dialog is "open", to act in the middle of a handler.
     std::function<void(const DocumentOptions&)> onOptions;
     QList<QUrl> openedUrls;
+    QList<std::pair<quint64, qint64>> activatedWindows;
     // When set, the desktop has nothing that opens a URL, for this reason.
     QString openFailure;
     bool ended = false;

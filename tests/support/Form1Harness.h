@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/Form1.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
 #include "intake/PosixFileSystem.h"
@@ -10,6 +9,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/RecordingOfficeBridge.h"
 
 #include <QCoreApplication>
 #include <QDir>

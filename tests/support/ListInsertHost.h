@@ -18,6 +18,8 @@ public:
     void setInsertBusy(bool busy) override { m_busy = busy; }
     int pictureCount() override { return static_cast<int>(m_pictures.size()); }
     QString pictureText(int i) override { return m_pictures.at(i - 1); }
+    // The pictures of these runs are names, not files: none has a size.
+    QSize pictureShape(const QString&) override { return {}; }
     void setMousePointer(int) override { failIf("pointer"); }
     void setProgressValue(int) override { failIf("progress"); }
     void setProgressText(const QString&) override { failIf("progress text"); }

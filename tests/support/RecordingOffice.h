@@ -5,10 +5,10 @@
 // without a window.
 #include "builder/InsertRoutines.h"
 #include "builder/InsertRun.h"
-#include "builder/fake/RecordingOfficeBridge.h"
 #include "core/AlbumLayout.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/ListInsertHost.h"
+#include "tests/support/RecordingOfficeBridge.h"
 
 #include <QRegularExpression>
 

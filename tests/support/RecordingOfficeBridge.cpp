@@ -1,6 +1,7 @@
-#include "builder/fake/RecordingOfficeBridge.h"
+#include "tests/support/RecordingOfficeBridge.h"
 
 #include "builder/OfficeController.h"
+#include "builder/OfficeCursor.h"
 #include "builder/OfficeDesktop.h"
 #include "builder/OfficeDocument.h"
 #include "builder/OfficeFrame.h"
@@ -9,11 +10,99 @@
 
 namespace {
 
+const QString kStandard = QStringLiteral("Standard");
+
 // The fake's objects are thin views on the bridge, which holds the simulated suite.
 class RecordingFrame : public OfficeFrame {
 public:
     explicit RecordingFrame(int id) : id(id) {}
     const int id;
+};
+
+class RecordingCursor : public OfficeCursor {
+public:
+    explicit RecordingCursor(RecordingOfficeBridge& office) : m_office(office) {}
+    void setParagraphStyle(const QString& styleName) override {
+        m_office.enter(QStringLiteral("controller.setParaStyleName"), styleName);
+    }
+    QString pageStyle() override {
+        m_office.enter(QStringLiteral("controller.cursorPageStyle"));
+        return m_office.cursorPageStyle;
+    }
+    void setPageStyle(const QString& styleName) override {
+        m_office.enter(QStringLiteral("controller.setPageDescName"), styleName);
+        m_office.cursorPageStyle = styleName;
+    }
+    void startParagraphAtEnd() override {
+        m_office.enter(QStringLiteral("controller.startParagraphAtEnd"));
+    }
+    int pictureLineExtra() override {
+        m_office.enter(QStringLiteral("controller.pictureLineExtra"));
+        return m_office.pictureLineExtra;
+    }
+    QSize pageTextArea() override {
+        m_office.enter(QStringLiteral("controller.pageTextArea"));
+        return m_office.pageStyle(m_office.cursorPageStyle).textArea();
+    }
+
+private:
+    RecordingOfficeBridge& m_office;
+};
+
+class RecordingStyles : public OfficeStyles {
+public:
+    explicit RecordingStyles(RecordingOfficeBridge& office) : m_office(office) {}
+    bool hasPageStyle(const QString& name) override {
+        m_office.enter(QStringLiteral("controller.hasPageStyle"), name);
+        return name == kStandard || m_office.pageStyles.contains(name);
+    }
+    void makePageStyle(const QString& name) override {
+        m_office.enter(QStringLiteral("controller.makePageStyle"), name);
+        m_office.pageStyles.insert(name, m_office.pageStyle(kStandard));
+    }
+    void copyHeaderAndFooter(const QString& from, const QString& to) override {
+        m_office.enter(QStringLiteral("controller.copyHeaderAndFooter"),
+                       from + QLatin1Char(' ') + to);
+        const PageFormat source = m_office.pageStyle(from);
+        PageFormat& style = changed(to);
+        style.header = source.header;
+        style.footer = source.footer;
+    }
+    PageFormat pageFormat(const QString& name) override {
+        m_office.enter(QStringLiteral("controller.pageFormat"), name);
+        return m_office.pageStyle(name);
+    }
+    void setPaper(const QString& name, const QSize& paper, bool landscape) override {
+        m_office.enter(QStringLiteral("controller.changePageStyle"),
+                       QStringLiteral("%1 paper %2x%3%4")
+                           .arg(name)
+                           .arg(paper.width())
+                           .arg(paper.height())
+                           .arg(landscape ? QStringLiteral(" landscape") : QString()));
+        changed(name).paper = paper;
+    }
+    void setMargins(const QString& name, int margin) override {
+        m_office.enter(QStringLiteral("controller.changePageStyle"),
+                       QStringLiteral("%1 margins %2").arg(name).arg(margin));
+        changed(name).margins = QMargins(margin, margin, margin, margin);
+    }
+    void anchorPicturesAsCharacters() override {
+        m_office.enter(QStringLiteral("controller.anchorPicturesAsCharacters"));
+    }
+    int captionLineHeight() override {
+        m_office.enter(QStringLiteral("controller.captionLineHeight"));
+        return m_office.captionHeight;
+    }
+
+private:
+    PageFormat& changed(const QString& name) {
+        if (!m_office.pageStyles.contains(name)) {
+            m_office.pageStyles.insert(name, m_office.pageStyle(name));
+        }
+        return m_office.pageStyles[name];
+    }
+
+    RecordingOfficeBridge& m_office;
 };
 
 class RecordingController : public OfficeController {
@@ -22,6 +111,9 @@ public:
     std::unique_ptr<OfficeFrame> getFrame() override {
         m_office.enter(QStringLiteral("controller.getFrame"));
         return std::make_unique<RecordingFrame>(++m_office.framesCreated);
+    }
+    std::unique_ptr<OfficeCursor> cursor() override {
+        return std::make_unique<RecordingCursor>(m_office);
     }
     bool selectionIsText() override {
         m_office.enter(QStringLiteral("controller.getSelection"));
@@ -50,9 +142,9 @@ public:
         m_office.pictureSelected = false;
         m_office.escapePending = false;
     }
-    void bringWindowToFront() override { m_office.enter(QStringLiteral("controller.toFront")); }
-    void setCursorParagraphStyle(const QString& styleName) override {
-        m_office.enter(QStringLiteral("controller.setParaStyleName"), styleName);
+    quint64 bringWindowToFront() override {
+        m_office.enter(QStringLiteral("controller.toFront"));
+        return m_office.documentWindow;
     }
     QSize selectedPictureSize() override {
         m_office.enter(QStringLiteral("controller.getSelection.Size"));
@@ -69,46 +161,6 @@ public:
         }
         m_office.pictureSizes.append(size);
     }
-    int captionLineHeight() override {
-        m_office.enter(QStringLiteral("controller.captionLineHeight"));
-        return m_office.captionHeight;
-    }
-    int pictureLineExtra() override {
-        m_office.enter(QStringLiteral("controller.pictureLineExtra"));
-        return m_office.pictureLineExtra;
-    }
-    QSize pageTextArea(const QString& styleName) override {
-        m_office.enter(QStringLiteral("controller.pageTextArea"), styleName);
-        if (styleName.isEmpty() || !m_office.pageStyles.contains(styleName)) {
-            return m_office.textArea;
-        }
-        return m_office.pageStyles.value(styleName);
-    }
-    QString cursorPageStyle() override {
-        m_office.enter(QStringLiteral("controller.cursorPageStyle"));
-        return QStringLiteral("Standard");
-    }
-    QString nextPageStyle(const QString& styleName) override {
-        m_office.enter(QStringLiteral("controller.nextPageStyle"), styleName);
-        return styleName;
-    }
-    void changePageStyle(const PageStyleChange& change) override {
-        m_office.enter(QStringLiteral("controller.changePageStyle"), change.name);
-        // A Letter page with 2 cm margins, unless told otherwise.
-        const QSize paper =
-            orientedPaper(change.paper.value_or(QSize(21590, 27940)), change.orientation);
-        const int margin = change.margin.value_or(2000);
-        m_office.pageStyles.insert(change.name, paper - QSize(2 * margin, 2 * margin));
-    }
-    void setCursorPageStyle(const QString& styleName) override {
-        m_office.enter(QStringLiteral("controller.setPageDescName"), styleName);
-    }
-    void anchorPicturesAsCharacters() override {
-        m_office.enter(QStringLiteral("controller.anchorPicturesAsCharacters"));
-    }
-    void startParagraphAtEnd() override {
-        m_office.enter(QStringLiteral("controller.startParagraphAtEnd"));
-    }
 
 private:
     RecordingOfficeBridge& m_office;
@@ -120,6 +172,9 @@ public:
     std::unique_ptr<OfficeController> getCurrentController() override {
         m_office.enter(QStringLiteral("document.getCurrentController"));
         return std::make_unique<RecordingController>(m_office);
+    }
+    std::unique_ptr<OfficeStyles> styles() override {
+        return std::make_unique<RecordingStyles>(m_office);
     }
     void storeToFile(const QString& path, const QString& filterName,
                      const OfficeArguments& filterData, int timeLimitMs,
@@ -254,6 +309,23 @@ RecordingOfficeBridge::dispatchesOf(const QString& command) const {
         }
     }
     return found;
+}
+
+PageFormat RecordingOfficeBridge::pageStyle(const QString& name) const {
+    if (pageStyles.contains(name)) {
+        return pageStyles.value(name);
+    }
+    if (name != kStandard) {
+        throw AppError(QStringLiteral("No page style %1").arg(name), OfficeError::Automation);
+    }
+    // A Letter page whose margins leave the text area the test asked for.
+    const QSize paper(21590, 27940);
+    const QSize room = paper - textArea;
+    PageFormat page;
+    page.paper = paper;
+    page.margins = QMargins(room.width() / 2, room.height() / 2, room.width() - room.width() / 2,
+                            room.height() - room.height() / 2);
+    return page;
 }
 
 void RecordingOfficeBridge::enter(const QString& member, const QString& argument) {

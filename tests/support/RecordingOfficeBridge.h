@@ -3,6 +3,7 @@
 #include "builder/OfficeArguments.h"
 #include "builder/OfficeBridge.h"
 #include "builder/OfficeDispatcher.h"
+#include "builder/OfficeStyles.h"
 
 #include <QHash>
 #include <QList>
@@ -15,7 +16,8 @@
 // An office bridge that records every call in order and answers like a headless suite:
 // a picture stays selected after ".uno:InsertGraphic" until ".uno:Escape" has been carried
 // out, and a break or picture sent while it is selected silently does nothing. Failures,
-// a slow escape and a suite that goes away are injected by the test.
+// a slow escape and a suite that goes away are injected by the test. The document's view, its
+// cursor and its styles are recorded as one object, "controller".
 class RecordingOfficeBridge : public OfficeBridge {
 public:
     struct Dispatch {
@@ -36,7 +38,8 @@ public:
     std::unique_ptr<OfficeSession> createServiceManager() override;
 
     // Every call, as "<object>.<member>[ <argument>]", e.g. "session.createInstance
-    // com.sun.star.frame.DispatchHelper" or "dispatcher.executeDispatch .uno:Escape".
+    // com.sun.star.frame.DispatchHelper" or "dispatcher.executeDispatch .uno:Escape". Every
+    // change to a page style's properties is "controller.changePageStyle <style> <what>".
     QStringList calls;
     QList<Dispatch> dispatches;
     QList<Dispatch> dispatchesOf(const QString& command) const;
@@ -48,6 +51,10 @@ public:
     int failingNumber = OfficeError::Automation;
     // What endStartedOffice() was asked, in order ("idle only" or "always").
     QStringList officeEnds;
+    // The office's process as if started here (0: only connected), and its document's window.
+    qint64 startedPid = 0;
+    qint64 startedProcessId() const override { return startedPid; }
+    quint64 documentWindow = 0;
     void endStartedOffice(bool onlyIfIdle) override {
         officeEnds.append(onlyIfIdle ? QStringLiteral("idle only") : QStringLiteral("always"));
     }
@@ -81,12 +88,18 @@ public:
     // Readings of the selection while a lock was held: the real suite can abort on them.
     int selectionReadingsUnderLock = 0;
 
-    // The size the suite gives every inserted picture, and the text area of its pages, in
-    // hundredths of a millimetre (a Letter page with 2 cm margins).
+    // The size the suite gives every inserted picture, and the text area of the pages of a
+    // style that the run did not change, in hundredths of a millimetre (a Letter page with 2
+    // cm margins).
     QSize insertedPictureSize{4000, 3000};
     QSize textArea{17590, 23940};
-    // The text areas of the page styles changed in the run, by name.
-    QHash<QString, QSize> pageStyles;
+    // The page styles that the run made or changed, by name; "Standard", the document's only
+    // other one, is a Letter page with the text area above.
+    QHash<QString, PageFormat> pageStyles;
+    // The page style of the page the view's cursor is on.
+    QString cursorPageStyle = QStringLiteral("Standard");
+    // A page style of the document as it stands now; throws AppError for one it does not have.
+    PageFormat pageStyle(const QString& name) const;
     // The height of a caption line in the document's Caption style.
     int captionHeight = 1200;
     // What the picture's paragraph adds to its line (spacing of 2.75 mm above and below).

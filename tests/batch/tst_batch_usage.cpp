@@ -107,9 +107,8 @@ private slots:
         QTest::newRow("per page not a number")
             << QStringList{"--per-page=two", "-o", out, "x"} << "--per-page needs 1, 2 or 4";
         for (const char* grid : {"0x3", "3x0", "7x8", "6x9", "3x", "x4", "3x4x5", "3 x 4"}) {
-            QTest::newRow(grid)
-                << QStringList{"--per-page", grid, "-o", out, "x"}
-                << QStringLiteral("--per-page needs 1, 2 or 4, not \"%1\"").arg(grid);
+            QTest::newRow(grid) << QStringList{"--per-page", grid, "-o", out, "x"}
+                                << QStringLiteral("needs 1, 2 or 4, not \"%1\"").arg(grid);
         }
         QTest::newRow("fit takes no value")
             << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";

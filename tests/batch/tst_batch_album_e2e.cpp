@@ -420,32 +420,51 @@ private slots:
             // A file that is no picture, on the second page: the next picture takes its cell.
             QVERIFY(i == 14 ? writeBytes(files[i], "no picture\n")
                             : writePicture(files[i], i, m_pixels.at(i % 6)));
+            QVERIFY(
+                ExifPictures::setModified(files[i], QDateTime(QDate(2020, 1, 1).addDays(i), {})));
         }
+        const QStringList options{
+            "--per-page",         "3x4", "--fit", "--caption", "{n}. {stem}, {date}", "--office",
+            m_office.connection()};
         const QString out = m_dir.filePath(QStringLiteral("grid.odt"));
-        const BatchOutcome outcome =
-            runInProcess(QStringList{"--per-page", "3x4", "--fit", "--caption", "stem", "-o", out,
-                                     "--office", m_office.connection()} +
-                         files);
-        QVERIFY2(outcome.status == 1 && outcome.err.contains(files.takeAt(14)),
+        const BatchOutcome outcome = runInProcess(options + QStringList{"-o", out} + files);
+        QVERIFY2(outcome.status == 1 && outcome.err.contains(files.at(14)),
                  qPrintable(outcome.err));
+        files.removeAt(14);
         const Album album = Album::read(out);
         const QString content =
             QString::fromUtf8(commandOutput("unzip", {"-p", out, "content.xml"}));
         QCOMPARE(content.count("table:number-columns-repeated=\"3\""), 3);
+        QCOMPARE(content.count(QRegularExpression("<text:sequence [^>]*text:name=\"Figure\"")), 30);
         const QRegularExpression columnWidth("style:column-width=\"([^\"]+)\"");
         const QSizeF cell(inches(columnWidth.match(content).captured(1)),
                           album.textArea.height() / 4);
         QCOMPARE(album.pages, 3);
         QCOMPARE(album.pictures.size(), 30);
+        QStringList figures; // each caption with its page, as a table of figures lists it
         for (int i = 0; i < 30; ++i) {
             const Album::Picture& picture = album.pictures.at(i);
             const QSizeF room = cell - picture.size;
             QCOMPARE((QList<int>{picture.page, picture.cell}), (QList<int>{i / 12 + 1, i % 12}));
-            QCOMPARE(picture.caption, QFileInfo(files[i]).completeBaseName());
+            const QDate changed = QFileInfo(files[i]).lastModified().date();
+            QCOMPARE(picture.caption,
+                     QStringLiteral("%1. %2, %3")
+                         .arg(i + 1)
+                         .arg(QFileInfo(files[i]).completeBaseName(),
+                              QLocale::system().toString(changed, QLocale::ShortFormat)));
+            figures << picture.caption + QStringLiteral("\t%1").arg(picture.page);
             // Inside its cell, filling it in one direction but for the room of cell, line, caption.
             QVERIFY2(room.width() >= 0 && room.height() >= 0 &&
                          (room.width() < 0.25 || room.height() < 0.75),
                      qPrintable(QString::number(i)));
+        }
+        QCOMPARE(tableOfFigures(m_office.connection(), out), figures);
+        const QString pdf = m_dir.filePath(QStringLiteral("grid.pdf"));
+        QCOMPARE(runInProcess(options + QStringList{"-o", pdf} + files).status, 0);
+        QCOMPARE(pdfPages(pdf), 3);
+        const QString text = QString::fromUtf8(commandOutput("pdftotext", {pdf, "-"}));
+        for (const QString& figure : std::as_const(figures)) {
+            QVERIFY2(text.contains(figure.section('\t', 0, 0)), qPrintable(figure));
         }
     }
 

@@ -29,7 +29,7 @@ const QString kDocumentOptions =
     QStringLiteral("in Sheafwork2021/08/31.Form1.DocumentOptions_Click ");
 
 // The main window as the host of an insert run.
-class Form1InsertHost : public InsertHost {
+class Form1InsertHost : public InsertList, public InsertDisplay, public InsertOutcome {
 public:
     explicit Form1InsertHost(Form1& form) : m_form(form) {}
 

@@ -13,7 +13,10 @@ class PictureListModel;
 
 // Hosts the insert run without a window: the list is a plain model, progress and error
 // reports go to standard error, and the host keeps track of which pictures failed.
-class BatchHost : public InsertHost, public ErrorReporter {
+class BatchHost : public InsertList,
+                  public InsertDisplay,
+                  public InsertOutcome,
+                  public ErrorReporter {
 public:
     BatchHost(PictureListModel& list, QTextStream& err);
 

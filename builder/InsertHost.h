@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QString>
 
+#include <concepts>
+
 class ErrorReporter;
 
 // The pictures of an insert run, as the host has them.
@@ -71,6 +73,18 @@ public:
     }
 };
 
-// What the insert run needs from the program that hosts it, in its three roles. The main
-// window is one host; a program without a window is another.
-class InsertHost : public InsertList, public InsertDisplay, public InsertOutcome {};
+// What the insert run needs from the program that hosts it: the three roles, each asked only
+// for its own. One object may play all three (the main window's host, the batch's host).
+struct InsertHost {
+    InsertHost(InsertList& list, InsertDisplay& display, InsertOutcome& outcome)
+        : list(list), display(display), outcome(outcome) {}
+    // A host that plays all three roles stands for itself.
+    template <class Host>
+    requires std::derived_from<Host, InsertList> && std::derived_from<Host, InsertDisplay> &&
+        std::derived_from<Host, InsertOutcome>
+        InsertHost(Host& host) : list(host), display(host), outcome(host) {}
+
+    InsertList& list;
+    InsertDisplay& display;
+    InsertOutcome& outcome;
+};

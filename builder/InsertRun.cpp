@@ -22,30 +22,30 @@ double insertPauseSeconds() {
 
 } // namespace
 
-InsertRun::InsertRun(InsertHost& host, OfficeBridge* bridge, Clock& clock, QString location)
+InsertRun::InsertRun(InsertHost host, OfficeBridge* bridge, Clock& clock, QString location)
     : m_host(host), m_bridge(bridge), m_clock(clock), m_location(std::move(location)) {}
 
 InsertRun::~InsertRun() = default;
 
 void InsertRun::run() {
-    RunSteps steps(m_host.errorReporter(), m_location);
+    RunSteps steps(m_host.outcome.errorReporter(), m_location);
 
     bool busy = false;
-    steps(100, [&] { busy = m_host.insertBusy(); });
+    steps(100, [&] { busy = m_host.outcome.insertBusy(); });
     if (busy) {
         return;
     }
-    steps(102, [&] { m_host.setInsertBusy(true); });
+    steps(102, [&] { m_host.outcome.setInsertBusy(true); });
 
     bool empty = false;
-    steps(104, [&] { empty = m_host.pictureCount() == 0; });
+    steps(104, [&] { empty = m_host.list.pictureCount() == 0; });
     if (empty) {
-        steps(166, [&] { m_host.showMessage(QStringLiteral("No files added.")); });
-        steps(168, [&] { m_host.setInsertBusy(false); });
+        steps(166, [&] { m_host.display.showMessage(QStringLiteral("No files added.")); });
+        steps(168, [&] { m_host.outcome.setInsertBusy(false); });
         return;
     }
 
-    steps(106, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
+    steps(106, [&] { m_host.display.setMousePointer(MousePointer::Hourglass); });
 
     // Without a document there is nothing to insert into, and with the office gone every
     // later call would fail the same way: either ends the run after its one report.
@@ -55,17 +55,17 @@ void InsertRun::run() {
         completed = !steps.officeGone() && !m_stopped && !m_files.broken();
     }
 
-    steps(158, [&] { m_host.setMousePointer(MousePointer::Default); });
-    steps(160, [&] { m_host.setProgressValue(0); });
-    steps(162, [&] { m_host.setProgressText(QStringLiteral("Progress Bar")); });
+    steps(158, [&] { m_host.display.setMousePointer(MousePointer::Default); });
+    steps(160, [&] { m_host.display.setProgressValue(0); });
+    steps(162, [&] { m_host.display.setProgressText(QStringLiteral("Progress Bar")); });
     if (completed) {
         steps(164, [&] {
             const QString note = m_files.doneNote();
-            m_host.showMessage(note.isEmpty() ? QStringLiteral("Done.")
-                                              : QStringLiteral("Done.\r\n\r\n") + note);
+            m_host.display.showMessage(note.isEmpty() ? QStringLiteral("Done.")
+                                                      : QStringLiteral("Done.\r\n\r\n") + note);
         });
     }
-    if (completed && m_host.showsDocument()) {
+    if (completed && m_host.display.showsDocument()) {
         // The document is ready to be seen; a window that cannot be raised is no failure of
         // the document, so this step reports nothing.
         quint64 window = 0;
@@ -73,9 +73,9 @@ void InsertRun::run() {
             steps.call([&] { window = m_office.controller->bringWindowToFront(); });
         } catch (...) {
         }
-        m_host.documentInFront(window);
+        m_host.display.documentInFront(window);
     }
-    steps(168, [&] { m_host.setInsertBusy(false); });
+    steps(168, [&] { m_host.outcome.setInsertBusy(false); });
     m_completed = completed;
     if (!m_keepDocument) {
         releaseOffice();
@@ -92,10 +92,10 @@ bool InsertRun::openDocument(RunSteps& steps) {
                                                  *m_office.cursor, *m_office.styles);
     }
     if (!opened || !m_pages->prepare(steps)) {
-        m_host.documentNotOpened(steps.lastFailure(), !reached || steps.officeGone());
+        m_host.outcome.documentNotOpened(steps.lastFailure(), !reached || steps.officeGone());
         return false;
     }
-    m_host.documentOpened();
+    m_host.display.documentOpened();
     return true;
 }
 
@@ -106,10 +106,10 @@ void InsertRun::insertPictures(RunSteps& steps) {
     // leave an empty last page.
     m_pictures.clear();
     steps(120, [&] {
-        const int count = m_host.pictureCount();
+        const int count = m_host.list.pictureCount();
         m_pictures.reserve(count);
         for (int i = 1; i <= count; ++i) {
-            m_pictures.append(m_host.pictureText(i));
+            m_pictures.append(m_host.list.pictureText(i));
         }
     });
     // The same boxes the pictures are fitted into; a page that cannot be measured leaves the
@@ -124,7 +124,7 @@ void InsertRun::insertPictures(RunSteps& steps) {
     m_steps = &steps;
     for (int i = 1;
          i <= m_pictures.size() && !steps.officeGone() && !m_stopped && !m_files.broken(); ++i) {
-        if (m_host.stopRequested()) {
+        if (m_host.outcome.stopRequested()) {
             m_stopped = true;
             break;
         }
@@ -180,9 +180,9 @@ void InsertRun::insertPicture(RunSteps& steps, int i, int part) {
     bool pageFull = false;
     if (inserted) {
         pageFull = m_pages->pictureInserted();
-        m_host.pictureInserted(i, path);
+        m_host.outcome.pictureInserted(i, path);
     } else {
-        m_host.pictureFailed(i, path, steps.pictureFailure());
+        m_host.outcome.pictureFailed(i, path, steps.pictureFailure());
     }
     if (steps.officeGone() || m_files.broken()) {
         return;
@@ -205,16 +205,17 @@ QString InsertRun::pictureArguments(RunSteps& steps, int i, int part) {
     m_file.clear();
     const bool known = steps.picture(122, [&] { path = m_pictures.at(i - 1); });
     // What the window shows fails no picture: those steps are reported and the run goes on.
-    steps(124, [&] { m_host.setProgressValue(progressPercent(i, m_pictures.size())); });
+    steps(124, [&] { m_host.display.setProgressValue(progressPercent(i, m_pictures.size())); });
     steps(126, [&] {
-        m_host.setProgressText(QStringLiteral("Processing: ") +
-                               displayFileName(FileNameFromPath(path)));
+        m_host.display.setProgressText(QStringLiteral("Processing: ") +
+                                       displayFileName(FileNameFromPath(path)));
     });
-    steps(128, [&] { m_host.doEvents(); });
-    steps(130, [&] { m_host.setMousePointer(MousePointer::Hourglass); });
+    steps(128, [&] { m_host.display.doEvents(); });
+    steps(130, [&] { m_host.display.setMousePointer(MousePointer::Hourglass); });
     // Waited for here, with the picture named in the progress; a stop request ends the wait
     // and the run, with nothing reported.
-    if (known && part == 0 && !m_files.take(i - 1, [this] { return m_host.stopRequested(); })) {
+    if (known && part == 0 &&
+        !m_files.take(i - 1, [this] { return m_host.outcome.stopRequested(); })) {
         m_stopped = true;
         return path;
     }
@@ -239,7 +240,7 @@ QString InsertRun::pictureArguments(RunSteps& steps, int i, int part) {
 
 bool InsertRun::placeAndInsert(RunSteps& steps, const QString& path) {
     if (m_pages->startsStyledPage() && !steps.pictureOffice(190, [&] {
-            m_pages->startPage([&] { return m_host.pictureShape(m_file); });
+            m_pages->startPage([&] { return m_host.list.pictureShape(m_file); });
         })) {
         return false;
     }
@@ -287,7 +288,7 @@ void InsertRun::pauseAfterPicture(RunSteps& steps) {
     if (seconds >= kUnlockedPauseSeconds) {
         steps.call([&] { m_lock->release(); });
     }
-    PauseSeconds(seconds, m_clock, [this] { return m_host.stopRequested(); });
+    PauseSeconds(seconds, m_clock, [this] { return m_host.outcome.stopRequested(); });
 }
 
 void InsertRun::releaseOffice() {

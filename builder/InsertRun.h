@@ -1,6 +1,7 @@
 #pragma once
 
 #include "builder/ControllerLock.h"
+#include "builder/InsertHost.h"
 #include "builder/OfficeArguments.h"
 #include "builder/OfficeObjects.h"
 #include "builder/PictureFiles.h"
@@ -13,7 +14,6 @@
 #include <optional>
 
 class Clock;
-class InsertHost;
 class OfficeBridge;
 class OfficeDesktop;
 class OfficeDocument;
@@ -32,7 +32,7 @@ inline constexpr char kInsertRunLocation[] = "in Sheafwork2021/08/31.Form1.PushB
 // pages, the pictures' commands and files, and the office's objects are its helpers'.
 class InsertRun {
 public:
-    InsertRun(InsertHost& host, OfficeBridge* bridge, Clock& clock,
+    InsertRun(InsertHost host, OfficeBridge* bridge, Clock& clock,
               QString location = QString::fromLatin1(kInsertRunLocation));
     ~InsertRun();
     InsertRun(const InsertRun&) = delete;
@@ -94,7 +94,7 @@ private:
     void pauseAfterPicture(RunSteps& steps);
     void releaseOffice();
 
-    InsertHost& m_host;
+    InsertHost m_host;
     OfficeBridge* m_bridge;
     Clock& m_clock;
     QString m_location;

@@ -11,7 +11,7 @@
 
 // An insert run's host without a window: a fixed list of pictures, a stop request the test
 // may script, and a record of the messages, the reports and the pictures that failed.
-class ListInsertHost : public InsertHost {
+class ListInsertHost : public InsertList, public InsertDisplay, public InsertOutcome {
 public:
     explicit ListInsertHost(QStringList pictures = {}) : m_pictures(std::move(pictures)) {}
     bool insertBusy() const override { return m_busy; }

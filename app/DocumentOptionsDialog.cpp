@@ -241,6 +241,8 @@ DocumentOptionsDialog::DocumentOptionsDialog(const DocumentOptions& current, QWi
     connect(m_margin, &QDoubleSpinBox::valueChanged, this, changed);
     connect(m_captionPattern, &QLineEdit::textChanged, this, changed);
     connect(m_customGrid, &QLineEdit::textChanged, this, changed);
+    connect(m_customGrid, &QLineEdit::textChanged, this,
+            &DocumentOptionsDialog::updateAutoOrientation);
 
     auto* templateRow = new QHBoxLayout;
     templateRow->addWidget(m_template, 1);
@@ -382,7 +384,11 @@ void DocumentOptionsDialog::accept() {
 }
 
 void DocumentOptionsDialog::updateAutoOrientation() {
-    const bool onePerPage = m_picturesPerPage->currentData().toInt() == 1;
+    // The choice as OK would read it, so that a custom "1x1" is one picture a page too.
+    AlbumLayout chosen;
+    const bool onePerPage =
+        readPicturesPerPage(picturesPerPageChoice(m_picturesPerPage, m_customGrid), chosen) &&
+        chosen.picturesPerPage == 1;
     const int autoIndex = m_orientation->findData(static_cast<int>(PageOrientation::Auto));
     if (auto* model = qobject_cast<QStandardItemModel*>(m_orientation->model())) {
         model->item(autoIndex)->setEnabled(onePerPage);

@@ -427,24 +427,30 @@ private slots:
     }
 
     void dialog_pagesTurnedToTheirPictureTakeOnePerPage_data() {
-        QTest::addColumn<QList<int>>("perPage");
+        QTest::addColumn<QStringList>("perPage");
         QTest::addColumn<int>("downKeysMeanwhile");
         QTest::addColumn<QString>("shownAtOne");
-        QTest::newRow("2, then 1") << QList<int>{2, 1} << 0 << "Each page turned to its picture";
+        QTest::newRow("2, then 1")
+            << QStringList{"2", "1"} << 0 << "Each page turned to its picture";
         QTest::newRow("4, 2, then 1")
-            << QList<int>{4, 2, 1} << 0 << "Each page turned to its picture";
-        QTest::newRow("landscape chosen at 2") << QList<int>{2, 1} << 2 << "Landscape";
+            << QStringList{"4", "2", "1"} << 0 << "Each page turned to its picture";
+        QTest::newRow("landscape chosen at 2") << QStringList{"2", "1"} << 2 << "Landscape";
+        QTest::newRow("3x4, then a grid of 1x1")
+            << QStringList{"3x4", "1x1"} << 0 << "Each page turned to its picture";
     }
 
     void dialog_pagesTurnedToTheirPictureTakeOnePerPage() {
-        QFETCH(QList<int>, perPage);
+        QFETCH(QStringList, perPage);
         QFETCH(int, downKeysMeanwhile);
         QFETCH(QString, shownAtOne);
         DocumentOptionsDialog dialog(
             DocumentOptions{{.page = {{}, PageOrientation::Auto, {}, ""}}, {}});
         const QModelIndex autoEntry = dialog.orientationBox()->model()->index(3, 0);
-        for (const int count : perPage) {
-            dialog.picturesPerPageBox()->setCurrentText(QString::number(count));
+        for (const QString& entry : perPage) {
+            const bool custom = dialog.picturesPerPageBox()->findText(entry) < 0;
+            dialog.picturesPerPageBox()->setCurrentText(custom ? "Custom grid" : entry);
+            dialog.findChild<QLineEdit*>("customGridEdit")->setText(custom ? entry : "");
+            const int count = entry == "1x1" ? 1 : entry.toInt();
             // Above 1 greyed out, the reason beside it, and OK would store the office's default.
             QCOMPARE(autoEntry.flags().testFlag(Qt::ItemIsEnabled), count == 1);
             QCOMPARE(dialog.orientationNote()->isHidden(), count == 1);

@@ -362,7 +362,7 @@ void Form1::keepInFrontOfTheDocument() {
         m_raiseAgain = new QTimer(this);
         m_raiseAgain->setInterval(kRaiseAgainMs);
         connect(m_raiseAgain, &QTimer::timeout, this, [this] {
-            if (InsertBusy && !m_keepInFront.hasExpired()) {
+            if (m_inserting && !m_keepInFront.hasExpired()) {
                 raise();
             } else {
                 m_raiseAgain->stop();
@@ -389,9 +389,9 @@ void Form1::leaveTheFrontToTheDocument(quint64 window) {
 void Form1::changeEvent(QEvent* event) {
     // The front taken by another program's window (the document's, mapped after the office
     // said it was open), not by a box of this program: taken back, once the change is done.
-    if (event->type() == QEvent::ActivationChange && InsertBusy && !m_keepInFront.hasExpired()) {
+    if (event->type() == QEvent::ActivationChange && m_inserting && !m_keepInFront.hasExpired()) {
         QTimer::singleShot(0, this, [this] {
-            if (InsertBusy && !m_keepInFront.hasExpired() &&
+            if (m_inserting && !m_keepInFront.hasExpired() &&
                 QApplication::activeWindow() == nullptr) {
                 raise();
                 activateWindow();

@@ -74,31 +74,15 @@ public:
     // True once the program has been ended (start-up check, window closed).
     bool hasEnded() const { return m_ended; }
 
+    // True while an insert run is in progress; a second click on "Start Inserting Images" is
+    // then ignored.
+    bool isInserting() const { return m_inserting; }
+
     // Lets the event loop handle pending events once.
     static void doEvents();
 
-    // The controls, named as the handlers name them.
-    PictureListView* ListView1 = nullptr;
-    QPushButton* PushButton1 = nullptr;
-    QPushButton* PushButton2 = nullptr;
-    QPushButton* PushButton4 = nullptr;
-    QPushButton* PushButton5 = nullptr;
-    QPushButton* PushButton6 = nullptr;
-    QPushButton* PushButton10 = nullptr;
-    QPushButton* PushButton11 = nullptr;
-    CaptionProgressBar* ProgressBar1 = nullptr;
-
-    // True while an insert run is in progress; a second click is then ignored.
-    bool InsertBusy = false;
-
     // Ends the program as closing the window does, with the exit status 128 + `signal`.
     void endOnSignal(int signal) { endProgram(128 + signal); }
-    // Brings the window in front of the document the office has just opened, and keeps it
-    // there for a few seconds of the run: the office's window may come up a moment later.
-    void keepInFrontOfTheDocument();
-    // The run is over and the office has been asked to put the document's window (X11 id
-    // `window`, 0 when unknown) in front: the window lets it have the front.
-    void leaveTheFrontToTheDocument(quint64 window);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -107,6 +91,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window as the host of its insert run (Form1_Insert.cpp): it shows the run's progress
+    // on ProgressBar1 and keeps the busy flag.
+    class InsertRunHost;
+
+    // Brings the window in front of the document the office has just opened, and keeps it
+    // there for a few seconds of the run: the office's window may come up a moment later.
+    void keepInFrontOfTheDocument();
+    // The run is over and the office has been asked to put the document's window (X11 id
+    // `window`, 0 when unknown) in front: the window lets it have the front.
+    void leaveTheFrontToTheDocument(quint64 window);
     void buildLayout();
     void endProgram(int exitCode);
     void removeCurrentEntry();
@@ -117,7 +111,19 @@ private:
     // The disk behind every file test; throws when the program was given none.
     FileSystem& disk() const;
 
+    // The controls, named as the handlers name them and found by these names (objectName).
+    PictureListView* ListView1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    CaptionProgressBar* ProgressBar1 = nullptr;
+
     Form1Services m_services;
+    bool m_inserting = false;
     PictureListModel* m_pictureList = nullptr;
     int m_mousePointer = MousePointer::Default;
     std::optional<QCursor> m_handCursor;

@@ -28,13 +28,27 @@ const QUrl kOfficeDownloadPage(QStringLiteral("https://www.libreoffice.org/downl
 const QString kDocumentOptions =
     QStringLiteral("in Sheafwork2021/08/31.Form1.DocumentOptions_Click ");
 
-// The main window as the host of an insert run.
-class Form1InsertHost : public InsertList, public InsertDisplay, public InsertOutcome {
-public:
-    explicit Form1InsertHost(Form1& form) : m_form(form) {}
+QString officeMissingMessage() {
+    return QStringLiteral("Error 214878392") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("OpenOffice is required to run this software. It is not installed on "
+                          "this computer.") +
+           QStringLiteral("\r\r") + QStringLiteral("Woud you like to open this site now?") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("(If you think this error is a mistake and you have OpenOffice "
+                          "installed, please email a screenshot of this error message and a "
+                          "screenshot of the OpenOffice 'About' window to ") +
+           QLatin1String(kSupportEmail) + QStringLiteral(")");
+}
 
-    bool insertBusy() const override { return m_form.InsertBusy; }
-    void setInsertBusy(bool busy) override { m_form.InsertBusy = busy; }
+} // namespace
+
+// The main window as the host of an insert run: the run reaches the window through it only.
+class Form1::InsertRunHost : public InsertList, public InsertDisplay, public InsertOutcome {
+public:
+    explicit InsertRunHost(Form1& form) : m_form(form) {}
+
+    bool insertBusy() const override { return m_form.m_inserting; }
+    void setInsertBusy(bool busy) override { m_form.m_inserting = busy; }
     int pictureCount() override { return m_form.pictureList().count(); }
     QString pictureText(int i) override { return m_form.pictureList().text(i); }
     QSize pictureShape(const QString& file) override { return shownPictureSize(file); }
@@ -63,22 +77,8 @@ private:
     Form1& m_form;
 };
 
-QString officeMissingMessage() {
-    return QStringLiteral("Error 214878392") + QStringLiteral("\r\n\r\n") +
-           QStringLiteral("OpenOffice is required to run this software. It is not installed on "
-                          "this computer.") +
-           QStringLiteral("\r\r") + QStringLiteral("Woud you like to open this site now?") +
-           QStringLiteral("\r\n\r\n") +
-           QStringLiteral("(If you think this error is a mistake and you have OpenOffice "
-                          "installed, please email a screenshot of this error message and a "
-                          "screenshot of the OpenOffice 'About' window to ") +
-           QLatin1String(kSupportEmail) + QStringLiteral(")");
-}
-
-} // namespace
-
 void Form1::PushButton2_Click() {
-    Form1InsertHost host(*this);
+    InsertRunHost host(*this);
     InsertRun run(host, m_services.office, m_services.clock);
     // Read once, as the settings stand now: changing them during the run changes the next one.
     run.setLayout(albumLayoutFromSettings());

@@ -26,6 +26,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeRandom.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/Form1Harness.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -69,7 +70,7 @@ Figures timeOurRun(const QStringList& pictures) {
     // The first picture's progress marks the end of opening the document.
     QElapsedTimer clockOfRun;
     double loopStartMs = -1;
-    QObject::connect(form.ProgressBar1, &QProgressBar::valueChanged, [&](int) {
+    QObject::connect(Form1Controls::progress(form), &QProgressBar::valueChanged, [&](int) {
         if (loopStartMs < 0) {
             loopStartMs = clockOfRun.nsecsElapsed() / 1e6;
         }

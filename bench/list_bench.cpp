@@ -14,6 +14,7 @@
 #include "intake/ThrottledYield.h"
 #include "piclist/PictureListModel.h"
 #include "piclist/PictureListView.h"
+#include "tests/support/Form1Harness.h"
 #include "tests/support/RecordingOfficeBridge.h"
 
 #include <QApplication>
@@ -100,7 +101,7 @@ int main(int argc, char* argv[]) {
     form.show();
     QCoreApplication::processEvents();
     PictureListModel& list = form.pictureList();
-    PictureListView* view = form.ListView1;
+    PictureListView* view = Form1Controls::list(form);
 
     std::printf("list_bench: %d entries, a yield every %d appends, platform %s\n", entries,
                 appendsPerYield, qPrintable(QGuiApplication::platformName()));

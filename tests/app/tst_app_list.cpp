@@ -91,9 +91,9 @@ private slots:
     void remove_emptyList_nothingChangesNothingShown() {
         doubleClick(h(), QPoint(50, 30));
         QTest::keyClick(h().view(), Qt::Key_Delete);
-        h().form.PushButton10->click();
-        h().form.PushButton5->click();
-        h().form.PushButton6->click();
+        h().button(10)->click();
+        h().button(5)->click();
+        h().button(6)->click();
         QCOMPARE(h().list().count(), 0);
         QVERIFY(h().ui.boxes.isEmpty());
         QCOMPARE(h().list().columnCount(), 1);
@@ -140,7 +140,7 @@ private slots:
     void clear_emptiesAtOnceKeepingTheColumn() {
         h().fill(numbered(30));
         h().makeCurrent(12);
-        h().form.PushButton10->click();
+        h().button(10)->click();
         QCOMPARE(h().list().count(), 0);
         QVERIFY(h().ui.boxes.isEmpty());
         QCOMPARE(h().list().headerData(0, Qt::Horizontal).toString(),
@@ -154,19 +154,19 @@ private slots:
     void busy_hourglassKeepsEveryEditAway() {
         h().fill(kPQR);
         h().makeCurrent(2);
-        h().form.PushButton1->setFocus();
+        h().button(1)->setFocus();
         h().form.setMousePointer(MousePointer::Hourglass);
 
         doubleClick(h(), h().rowRect(2).center());
         h().makeCurrent(2);
         QTest::keyClick(h().view(), Qt::Key_Delete);
-        h().form.PushButton5->click();
-        h().form.PushButton6->click();
-        h().form.PushButton10->click();
+        h().button(5)->click();
+        h().button(6)->click();
+        h().button(10)->click();
         // The move buttons do not even focus the list while busy.
-        h().form.PushButton1->setFocus();
-        h().form.PushButton5->click();
-        QCOMPARE(h().form.focusWidget(), h().form.PushButton1);
+        h().button(1)->setFocus();
+        h().button(5)->click();
+        QCOMPARE(h().form.focusWidget(), h().button(1));
 
         QCOMPARE(h().texts(), kPQR);
         QCOMPARE(h().form.mousePointer(), MousePointer::Hourglass);
@@ -174,7 +174,7 @@ private slots:
 
         // Once the long operation has ended the same edits work again.
         h().form.setMousePointer(MousePointer::Default);
-        h().form.PushButton5->click();
+        h().button(5)->click();
         QCOMPARE(h().texts(), (QStringList{"Q", "P", "R"}));
     }
 
@@ -347,7 +347,7 @@ private slots:
         QCOMPARE(h().texts(), (QStringList{"p2", "p1", "p3"}));
 
         // An empty list: the sort commands are greyed out too.
-        h().form.PushButton10->click();
+        h().button(10)->click();
         h().ui.menuAnswers = {QStringLiteral("Sort by Name")};
         rightClick(h(), QPoint(50, 30));
         verifyOnlyDocumentOptionsEnabled(h().ui.menus.last());
@@ -406,9 +406,9 @@ private slots:
         if (current > 0) {
             h().makeCurrent(current);
         }
-        h().form.PushButton1->setFocus();
+        h().button(1)->setFocus();
 
-        (up ? h().form.PushButton5 : h().form.PushButton6)->click();
+        h().button(up ? 5 : 6)->click();
 
         QCOMPARE(h().texts(), expected);
         if (expectedCurrent >= 0) {
@@ -426,11 +426,11 @@ private slots:
     void move_upTwiceCarriesTheSameEntry() {
         h().fill(kPQR);
         h().makeCurrent(3);
-        h().form.PushButton5->click();
-        h().form.PushButton5->click();
+        h().button(5)->click();
+        h().button(5)->click();
         QCOMPARE(h().texts(), (QStringList{"R", "P", "Q"}));
         QCOMPARE(h().current(), 1);
-        h().form.PushButton6->click();
+        h().button(6)->click();
         QCOMPARE(h().texts(), (QStringList{"P", "R", "Q"}));
         QCOMPARE(h().current(), 2);
     }
@@ -462,8 +462,8 @@ private slots:
 
         // Return on the focused "Move Up" presses it, as Space does.
         QTest::keyClick(h().view(), Qt::Key_Tab);
-        QCOMPARE(h().form.focusWidget(), h().form.PushButton5);
-        QTest::keyClick(h().form.PushButton5, Qt::Key_Return);
+        QCOMPARE(h().form.focusWidget(), h().button(5));
+        QTest::keyClick(h().button(5), Qt::Key_Return);
         QTRY_COMPARE(h().current(), 37);
         QCOMPARE(h().texts().indexOf(QStringLiteral("/pictures/e36.jpg")), 36);
     }
@@ -473,12 +473,12 @@ private slots:
         h().makeCurrent(30);
         h().view()->verticalScrollBar()->setValue(0);
         QVERIFY(!inView(h(), 31));
-        h().form.PushButton6->click();
+        h().button(6)->click();
         QCOMPARE(h().current(), 31);
         QVERIFY(inView(h(), 31));
 
         h().view()->verticalScrollBar()->setValue(0);
-        h().form.PushButton5->click();
+        h().button(5)->click();
         QCOMPARE(h().current(), 30);
         QVERIFY(inView(h(), 30));
         QCOMPARE(h().texts(), numbered(60));

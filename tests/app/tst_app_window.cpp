@@ -386,7 +386,7 @@ private slots:
         }
 
         h.form.setMousePointer(start);
-        QTest::mouseMove(h.form.PushButton1);
+        QTest::mouseMove(h.button(1));
         QCOMPARE(h.form.mousePointer(), overButton);
         QTest::mouseMove(h.view()->viewport(), h.rowRect(2).center());
         QCOMPARE(h.form.mousePointer(), overList);

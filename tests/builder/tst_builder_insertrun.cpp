@@ -48,8 +48,8 @@ struct Window : Form1Harness {
         }
         office.onDispatch = [this](const RecordingOfficeBridge::Dispatch& dispatch) {
             if (dispatch.command == QLatin1String(".uno:InsertGraphic")) {
-                barAtPicture.append(form.ProgressBar1->value());
-                captionAtPicture.append(form.ProgressBar1->caption());
+                barAtPicture.append(progress()->value());
+                captionAtPicture.append(progress()->caption());
                 pointerAtPicture.append(form.mousePointer());
             }
         };
@@ -68,9 +68,9 @@ struct Window : Form1Harness {
     // Back at rest: default pointer, empty bar with its caption, not busy.
     void verifyIdle() const {
         QCOMPARE(form.mousePointer(), 0);
-        QCOMPARE(form.ProgressBar1->value(), 0);
-        QCOMPARE(form.ProgressBar1->caption(), QStringLiteral("Progress Bar"));
-        QVERIFY(!form.InsertBusy);
+        QCOMPARE(progress()->value(), 0);
+        QCOMPARE(progress()->caption(), QStringLiteral("Progress Bar"));
+        QVERIFY(!form.isInserting());
     }
 };
 
@@ -164,17 +164,17 @@ private slots:
     void run_emptyList_saysSoAndStartsNothing() {
         Window w({});
         w.form.setMousePointer(99);
-        w.form.ProgressBar1->setValue(7);
-        w.form.ProgressBar1->setCaption(QStringLiteral("left over"));
+        w.progress()->setValue(7);
+        w.progress()->setCaption(QStringLiteral("left over"));
         w.form.PushButton2_Click();
 
         QCOMPARE(w.boxTexts(), QStringList({"No files added."}));
         QCOMPARE(w.ui.boxes.at(0).style, 0);
         QVERIFY(w.office.calls.isEmpty());
         QCOMPARE(w.form.mousePointer(), 99);
-        QCOMPARE(w.form.ProgressBar1->value(), 7);
-        QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("left over"));
-        QVERIFY(!w.form.InsertBusy);
+        QCOMPARE(w.progress()->value(), 7);
+        QCOMPARE(w.progress()->caption(), QStringLiteral("left over"));
+        QVERIFY(!w.form.isInserting());
     }
 
     void run_secondClickDuringRun_isIgnored() {
@@ -182,16 +182,16 @@ private slots:
         const auto record = w.office.onDispatch;
         w.office.onDispatch = [&](const RecordingOfficeBridge::Dispatch& dispatch) {
             record(dispatch);
-            w.form.PushButton2->click();
+            w.button(2)->click();
         };
-        w.form.PushButton2->click();
+        w.button(2)->click();
 
         QCOMPARE(w.office.sessionsCreated, 1);
         QCOMPARE(w.office.dispatchesOf(kPictureCommand).size(), 2);
         QCOMPARE(w.boxTexts(), QStringList({"Done."}));
         w.verifyIdle();
         // With the run over, the button works again.
-        w.form.PushButton2->click();
+        w.button(2)->click();
         QCOMPARE(w.office.sessionsCreated, 2);
     }
 
@@ -204,7 +204,7 @@ private slots:
             if (dispatch.command != kPictureCommand) {
                 return;
             }
-            w.barAtPicture.append(w.form.ProgressBar1->value());
+            w.barAtPicture.append(w.progress()->value());
             PictureListModel& list = w.form.pictureList();
             switch (++pictures) {
             case 1:

@@ -206,7 +206,7 @@ void TestOfficeE2E::run_listEditedDuringTheRun_documentGetsTheStartingEntries() 
     QStringList seen;
     QTimer editor;
     connect(&editor, &QTimer::timeout, [&] {
-        const QString caption = w.form.ProgressBar1->caption();
+        const QString caption = w.progress()->caption();
         if (seen.contains(caption) || !caption.startsWith(QLatin1String("Processing: "))) {
             return;
         }
@@ -485,8 +485,7 @@ void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable
     QTimer stopper;
     bool stopped = false;
     connect(&stopper, &QTimer::timeout, [&] {
-        if (!stopped &&
-            w.form.ProgressBar1->caption() == QLatin1String("Processing: stop-03.png")) {
+        if (!stopped && w.progress()->caption() == QLatin1String("Processing: stop-03.png")) {
             stopped = true;
             ::kill(office, SIGSTOP);
         }
@@ -509,9 +508,9 @@ void TestOfficeE2E::run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable
     // Three pictures with their pauses, then the limit.
     QVERIFY2(ms < 15000, qPrintable(QString::number(ms)));
     // The window is usable again: idle, and a new run can start.
-    QVERIFY(!w.form.InsertBusy);
+    QVERIFY(!w.form.isInserting());
     QCOMPARE(w.form.mousePointer(), 0);
-    QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("Progress Bar"));
+    QCOMPARE(w.progress()->caption(), QStringLiteral("Progress Bar"));
 }
 
 void TestOfficeE2E::run_lastPictureFails_noEmptyLastPage() {
@@ -565,7 +564,7 @@ void TestOfficeE2E::run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects()
     // The run yields once per picture; at the fifth the suite dies.
     QTimer killer;
     connect(&killer, &QTimer::timeout, [&] {
-        if (w.form.ProgressBar1->caption() == QLatin1String("Processing: kill-05.png")) {
+        if (w.progress()->caption() == QLatin1String("Processing: kill-05.png")) {
             killer.stop();
             m_office.kill();
         }
@@ -584,9 +583,9 @@ void TestOfficeE2E::run_officeKilledMidRun_reportsOnceEndsAndNextRunReconnects()
              qPrintable(reports.at(0).text));
     QVERIFY(!w.boxTexts().contains(QStringLiteral("Done.")));
     QCOMPARE(w.form.mousePointer(), 0);
-    QCOMPARE(w.form.ProgressBar1->value(), 0);
-    QCOMPARE(w.form.ProgressBar1->caption(), QStringLiteral("Progress Bar"));
-    QVERIFY(!w.form.InsertBusy);
+    QCOMPARE(w.progress()->value(), 0);
+    QCOMPARE(w.progress()->caption(), QStringLiteral("Progress Bar"));
+    QVERIFY(!w.form.isInserting());
 
     // The next run connects afresh, to the office a closed window left running (or, should
     // that one be missing, to the suite's office started again), and completes.

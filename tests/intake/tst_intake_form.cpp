@@ -253,8 +253,8 @@ private slots:
         w.form.pictureList().append("/kept.jpg");
         // The view is told of the entry before it can be made current.
         w.form.pictureList().announcePending();
-        w.form.ListView1->setCurrentIndex(w.form.pictureList().index(0, 0));
-        QCOMPARE(w.form.ListView1->currentIndex().row(), 0);
+        w.view()->setCurrentIndex(w.form.pictureList().index(0, 0));
+        QCOMPARE(w.view()->currentIndex().row(), 0);
         w.ui.inputAnswers = {"*"};
         w.ui.folderAnswers = {path("a")};
         int pointerDuringScan = -1;
@@ -447,7 +447,7 @@ private slots:
         Window w(&m_disk);
         w.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-        QWidget* target = w.form.ListView1->viewport();
+        QWidget* target = w.view()->viewport();
         const QPointF at(10, 10);
 
         QMimeData text;
@@ -531,7 +531,7 @@ private slots:
         Window w(&disk);
         w.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-        disk.watch(&w.form.pictureList(), w.form.ListView1);
+        disk.watch(&w.form.pictureList(), w.view());
 
         std::unique_ptr<QMimeData> data(urlData(trees));
         w.form.ListView1_OLEDragDrop(data.get());
@@ -545,8 +545,8 @@ private slots:
         }
         // After the drop's own handler the window's next event loop run shows the last tree too.
         QCoreApplication::processEvents();
-        QCOMPARE(w.form.ListView1->model()->rowCount(), static_cast<int>(expected.size()));
-        QCOMPARE(w.form.ListView1->model()->index(11, 0).data().toString(), expected.last());
+        QCOMPARE(w.view()->model()->rowCount(), static_cast<int>(expected.size()));
+        QCOMPARE(w.view()->model()->index(11, 0).data().toString(), expected.last());
     }
 
 private:

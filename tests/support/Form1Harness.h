@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,6 +56,30 @@ private:
     }
 
     QTemporaryDir m_dir;
+};
+
+// The controls of a main window, found by their object names as a test of a real window finds
+// them; a control the window lacks ends the program, naming it.
+struct Form1Controls {
+    static PictureListView* list(const Form1& form) {
+        return find<PictureListView>(form, QStringLiteral("ListView1"));
+    }
+    // PushButton1, PushButton2, ... by their number.
+    static QPushButton* button(const Form1& form, int number) {
+        return find<QPushButton>(form, QStringLiteral("PushButton%1").arg(number));
+    }
+    static CaptionProgressBar* progress(const Form1& form) {
+        return find<CaptionProgressBar>(form, QStringLiteral("ProgressBar1"));
+    }
+
+private:
+    template <typename Control> static Control* find(const Form1& form, const QString& name) {
+        auto* control = form.findChild<Control*>(name, Qt::FindDirectChildrenOnly);
+        if (control == nullptr) {
+            qFatal("the main window has no control %s", qPrintable(name));
+        }
+        return control;
+    }
 };
 
 // The real main window over scripted desktop services and scripted draws, as every test of
@@ -118,7 +144,9 @@ struct Form1Harness {
     Form1 form;
 
     PictureListModel& list() { return form.pictureList(); }
-    PictureListView* view() { return form.ListView1; }
+    PictureListView* view() const { return Form1Controls::list(form); }
+    QPushButton* button(int number) const { return Form1Controls::button(form, number); }
+    CaptionProgressBar* progress() const { return Form1Controls::progress(form); }
 
     // Appends the entries and lets the view lay them out, as it does between events.
     void fill(const QStringList& texts) {

@@ -3,6 +3,7 @@
 #include "batch/BatchHost.h"
 #include "batch/BatchInterrupt.h"
 #include "batch/BatchOptions.h"
+#include "batch/BatchPaths.h"
 #include "builder/InsertRoutines.h"
 #include "builder/InsertRun.h"
 #include "builder/OfficeBridge.h"
@@ -36,7 +37,7 @@
 
 namespace {
 
-constexpr char kProgram[] = "lumigrove-batch";
+constexpr const char* kProgram = kBatchCommandName;
 // How long a call into the office may go on after an interrupt before its connection is
 // cut. Cutting ends only our connection: a user's office runs on.
 constexpr int kInterruptGraceMs = 2000;

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-class FileSystem;
+// The program's name, as its messages and its help text name it.
+inline constexpr char kBatchCommandName[] = "lumigrove-batch";
 
 // The document formats the batch command can store, by the extension of its output file.
 struct OutputFormat {
@@ -51,6 +52,7 @@ ParsedCommandLine parseBatchCommandLine(const QStringList& arguments);
 // The positions (from 0) of the collected `paths` in the order `sort` names.
 QList<qsizetype> pictureOrder(const QStringList& paths, PictureSort sort);
 
+// The text that --help shows, of which the manual page is made.
 QString batchHelpText();
 
 // The time limit of storing a document that holds `pictures` pictures of `pictureBytes` bytes
@@ -58,26 +60,3 @@ QString batchHelpText();
 // Storing grows with the document (a 10,000-picture document took some 60 s to store here,
 // and 300 camera photos of 1.2 GB some 80 s), and a frozen office must still be noticed.
 int storeTimeLimitMs(double timeoutSeconds, int pictures, qint64 pictureBytes = 0);
-
-// Makes every PATH and OUT absolute against the folder `cwd`, as the caller named them: no
-// symbolic link is resolved; "." parts and doubled separators are dropped.
-void resolvePaths(BatchOptions& options, const QString& cwd);
-
-// The folder the command was started in, as the user's shell names it (PWD) when that is the
-// same folder, so that the paths it shows are the user's own.
-QString callerWorkingFolder();
-
-// Checks what can be checked before anything starts: the output folder exists and can be
-// written, OUT is no folder, and OUT is none of the named files. A PATH that does not exist
-// is no problem here: it becomes a picture that fails. Returns the message for the first
-// problem, or "".
-QString checkBatchInputs(const BatchOptions& options, FileSystem& disk);
-
-// The file that writing OUT writes: OUT itself, or, when OUT is a symbolic link, the file at
-// the end of its chain of links (each relative target taken from its link's folder), which
-// need not exist yet. Returns "" when the chain has no end (ELOOP) or a link cannot be read.
-QString outputTarget(const QString& outPath);
-
-// True when the two paths name the same file on the disk (the same device and inode), or,
-// when either does not exist, are the same text.
-bool sameFile(const QString& a, const QString& b);

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The manual page of lumigrove-batch says what its --help says: groff renders the page
 # without a warning, and its body, from SYNOPSIS to SEE ALSO without the headings, holds
-# every word of the help text in order and nothing else.
+# every word of the help text in order and nothing else (a value name set in italics there
+# rather than in angle brackets).
 #
 #   tst_batch_manpage.sh PROGRAM PAGE.1.gz
 set -eu
@@ -10,7 +11,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 ASAN_OPTIONS=detect_leaks=0 "$program" --help |
-    sed -e 's/^Usage: //' -e '/^Options:$/d' -e 's/^Exit status: //' |
+    sed -e 's/^Usage: //' -e '/^Options:$/d' -e '/^Arguments:$/d' -e 's/^Exit status: //' \
+        -e 's/<\([^<> ]*\)>/\1/g' |
     tr -s ' \n' '\n\n' > "$work/help"
 
 gzip -dc "$page" | groff -man -Tascii -P-cbou -rLL=200n -ww > "$work/rendered" 2> "$work/warnings"

@@ -3,6 +3,7 @@
 // stores the document and reports what went in.
 #include "batch/BatchCommand.h"
 #include "batch/BatchOptions.h"
+#include "batch/BatchPaths.h"
 #include "core/AppError.h"
 #include "core/Settings.h"
 #include "tests/support/ExifPictures.h"
@@ -201,9 +202,13 @@ private slots:
     void help_documentsEveryOption() {
         const Outcome outcome = runWith({QStringLiteral("--help")});
         QCOMPARE(outcome.status, 0);
+        // Named as it is called, not by the path it was started by (here the test's).
+        QVERIFY2(outcome.out.startsWith("Usage: lumigrove-batch [options] -o OUT PATH...\n"),
+                 qPrintable(outcome.out));
         for (const char* option :
-             {"--ext", "--sort", "--caption", "--per-page", "--fit", "--pause", "--office",
-              "--keep-open", "-o", ".odt", ".docx", ".pdf", "Exit status"}) {
+             {"--ext <EXT>", "--sort <ORDER>", "--caption <CAPTION>", "--per-page <N|CxR>",
+              "--fit ", "--pause <SECONDS>", "--office <CONNECTION>", "--keep-open ",
+              "-o, --output <OUT>", ".odt", ".docx", ".pdf", "Exit status"}) {
             QVERIFY2(outcome.out.contains(QLatin1String(option)), option);
         }
         QVERIFY(outcome.err.isEmpty());

@@ -291,7 +291,7 @@ private slots:
                 controlsOf("dialog: Document Options"),
                 (QStringList{"combo box: Caption under each picture: None",
                              "text: Caption pattern: Caption pattern",
-                             "combo box: Pictures per page: 1",
+                             "combo box: Pictures per page: 1", "text: Custom grid: Custom grid",
                              "check box: Fit each picture to the page",
                              "combo box: Paper size: Office default",
                              "combo box: Orientation: Office default", "spin button: Margins:",

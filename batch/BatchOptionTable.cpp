@@ -106,7 +106,7 @@ std::vector<BatchOption> batchOptionTable() {
                        readPicturesPerPage(value, options.layout, &problem)) {
                        return QString();
                    }
-                   return QStringLiteral("%1 needs 1, 2 or 4, not \"%2\": %3")
+                   return QStringLiteral("%1 needs 1, 2, 4 or a grid, not \"%2\": %3")
                        .arg(shown, value,
                             problem.isEmpty() ? QStringLiteral("it is written without spaces")
                                               : problem);

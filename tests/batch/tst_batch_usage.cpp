@@ -104,12 +104,12 @@ private slots:
         QTest::newRow("caption pattern not closed")
             << QStringList{"--caption={stem", "-o", out, "x"} << "not \"{stem\": the \"{\"";
         QTest::newRow("three per page") << QStringList{"--per-page", "3", "-o", out, "x"}
-                                        << "--per-page needs 1, 2 or 4, not \"3\"";
-        QTest::newRow("per page not a number")
-            << QStringList{"--per-page=two", "-o", out, "x"} << "--per-page needs 1, 2 or 4";
+                                        << "--per-page needs 1, 2, 4 or a grid, not \"3\"";
+        QTest::newRow("per page not a number") << QStringList{"--per-page=two", "-o", out, "x"}
+                                               << "--per-page needs 1, 2, 4 or a grid";
         for (const char* grid : {"0x3", "3x0", "7x8", "6x9", "3x", "x4", "3x4x5", "3 x 4"}) {
             QTest::newRow(grid) << QStringList{"--per-page", grid, "-o", out, "x"}
-                                << QStringLiteral("needs 1, 2 or 4, not \"%1\"").arg(grid);
+                                << QStringLiteral("needs 1, 2, 4 or a grid, not \"%1\"").arg(grid);
         }
         QTest::newRow("fit takes no value")
             << QStringList{"--fit=yes", "-o", out, "x"} << "unknown option --fit=yes";

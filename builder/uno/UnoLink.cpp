@@ -7,6 +7,10 @@
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+
+#include <cppuhelper/implbase1.hxx>
 
 #include <QStringList>
 
@@ -38,6 +42,16 @@ UnoUrlParts partsOf(const QString& text) {
 }
 
 } // namespace
+
+// Told by the bridge that the connection has ended, whatever ended it.
+class UnoLinkEndListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+public:
+    explicit UnoLinkEndListener(std::function<void()> ended) : m_ended(std::move(ended)) {}
+    void SAL_CALL disposing(const css::lang::EventObject&) override { m_ended(); }
+
+private:
+    const std::function<void()> m_ended;
+};
 
 UnoLink::UnoLink(int timeoutMs) : m_timeoutMs(timeoutMs), m_watchdog([this] { watch(); }) {}
 
@@ -85,6 +99,13 @@ UnoLink::connect(const QString& connection, int timeoutMs,
             const std::lock_guard lock(link->m_mutex);
             link->m_bridge.set(bridge, css::uno::UNO_QUERY);
         }
+        link->m_bridge->addEventListener(new UnoLinkEndListener([ending = link->m_ending] {
+            {
+                const std::lock_guard lock(ending->mutex);
+                ending->ended = true;
+            }
+            ending->changed.notify_all();
+        }));
         link->m_context.set(bridge->getInstance(toOUString(parts.object)),
                             css::uno::UNO_QUERY_THROW);
     });
@@ -94,6 +115,23 @@ UnoLink::connect(const QString& connection, int timeoutMs,
 std::shared_ptr<LinkSocket> UnoLink::socket() {
     const std::lock_guard lock(m_mutex);
     return m_socket;
+}
+
+void UnoLink::awaitAnswer(const std::function<bool()>& answered) {
+    std::unique_lock lock(m_ending->mutex);
+    m_ending->changed.wait(lock, [&] { return m_ending->ended || answered(); });
+    if (!answered()) {
+        throw css::lang::DisposedException(
+            toOUString(QStringLiteral("The connection to the office suite ended")), {});
+    }
+}
+
+std::function<void()> UnoLink::answerer() const {
+    return [ending = m_ending] {
+        // Taken so that a waiter that has just found no answer is waiting before it is woken.
+        { const std::lock_guard lock(ending->mutex); }
+        ending->changed.notify_all();
+    };
 }
 
 void UnoLink::cut() {

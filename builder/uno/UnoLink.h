@@ -58,6 +58,16 @@ public:
         }
     }
 
+    // Waits, inside a call, for the office to answer by calling the program back: until
+    // `answered` holds once answer() has been called. Throws as the connection failing when it
+    // ends first (the call's limit passed, it was cut, the office went), so that the call
+    // fails as any other.
+    void awaitAnswer(const std::function<bool()>& answered);
+    // What the callback calls, from any thread, once its answer is kept: it wakes
+    // awaitAnswer(). It holds nothing of the link, whose end must not come on a thread of the
+    // bridge that the link disposes.
+    std::function<void()> answerer() const;
+
     // Cuts the connection at once, from any thread: a waiting call and every later one fail.
     void cut();
     // The socket, for cutting the connection from another thread without keeping the link.
@@ -83,6 +93,14 @@ private:
     [[noreturn]] void throwCallFailure();
     void watch();
 
+    // Whether the connection has ended, told by the bridge when it is disposed; awaitAnswer()
+    // waits on it. Shared with the bridge's listener, which may outlive the link.
+    struct Ending {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool ended = false;
+    };
+
     const int m_timeoutMs;
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -92,6 +110,7 @@ private:
     bool m_stopping = false;
     bool m_timedOut = false;
     std::shared_ptr<LinkSocket> m_socket;
+    const std::shared_ptr<Ending> m_ending = std::make_shared<Ending>();
     css::uno::Reference<css::lang::XComponent> m_bridge;
     css::uno::Reference<css::uno::XComponentContext> m_context;
     std::thread m_watchdog;

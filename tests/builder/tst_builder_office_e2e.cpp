@@ -5,7 +5,9 @@
 #include "app/CaptionProgressBar.h"
 #include "app/Form1.h"
 #include "batch/BatchCommand.h"
+#include "builder/OfficeDocument.h"
 #include "builder/OfficeSession.h"
+#include "builder/uno/UnoDesktop.h"
 #include "builder/uno/UnoLink.h"
 #include "builder/uno/UnoOfficeBridge.h"
 #include "builder/uno/UnoRuntime.h"
@@ -24,7 +26,15 @@
 #include "tests/support/OfficePipes.h"
 #include "tests/support/TestFiles.h"
 
+#include <com/sun/star/awt/AsyncCallback.hpp>
+#include <com/sun/star/document/XDocumentEventListener.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/theGlobalEventBroadcaster.hpp>
+
+#include <cppuhelper/implbase2.hxx>
+#include <rtl/byteseq.hxx>
+#include <rtl/ref.hxx>
+#include <uno/threadpool.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,6 +45,7 @@
 
 #include <csignal>
 #include <memory>
+#include <mutex>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,6 +87,29 @@ void killListedProcess(const QString& pidFile) {
     }
 }
 
+// The office's threads that called the program: its main thread, through the office's
+// asynchronous callback, and the one that set up a document's view.
+class OfficeThreads
+    : public cppu::WeakImplHelper2<css::awt::XCallback, css::document::XDocumentEventListener> {
+public:
+    void SAL_CALL notify(const css::uno::Any&) override { record(main); }
+    void SAL_CALL documentEventOccured(const css::document::DocumentEvent& event) override {
+        if (event.EventName == "OnViewCreated") {
+            record(view);
+        }
+    }
+    void SAL_CALL disposing(const css::lang::EventObject&) override {}
+    void record(rtl::ByteSequence& caller) {
+        sal_Sequence* id = nullptr;
+        uno_getIdOfCurrentThread(&id);
+        uno_releaseIdFromCurrentThread();
+        const std::lock_guard lock(mutex);
+        caller = rtl::ByteSequence(id, rtl::BYTESEQ_NOACQUIRE);
+    }
+    std::mutex mutex;
+    rtl::ByteSequence main, view;
+};
+
 } // namespace
 
 class TestOfficeE2E : public QObject {
@@ -97,6 +131,7 @@ private slots:
     void bridge_officeThatNeverAnswers_failsAfterTheBound();
     void bridge_startsInstalledOffice();
     void link_callInsideACall_outerLimitHoldsAfterIt();
+    void desktop_documentOpenedByTheOfficesMainThread();
     void bridge_officeThatEndsAtOnce_noticedAtOnceAndSaidSo();
     void window_closed_keepsItsOwnOfficeWithADocument();
     void run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable_data();
@@ -367,6 +402,24 @@ void TestOfficeE2E::link_callInsideACall_outerLimitHoldsAfterIt() {
     QCOMPARE(failure, OfficeError::TimedOut);
     QVERIFY2(elapsed.elapsed() < kOuterLimitMs + kBusyMachineSlackMs,
              qPrintable(QString::number(elapsed.elapsed())));
+}
+
+// As one that a person opens: a window's menus set up on a thread that serves a remote call
+// could leave the office's GTK integration waiting for good for the system clipboard.
+void TestOfficeE2E::desktop_documentOpenedByTheOfficesMainThread() {
+    const auto link = UnoOfficeBridge::connectToOffice(m_office.connection(), 60000);
+    const rtl::Reference<OfficeThreads> threads(new OfficeThreads);
+    const auto desktop = link->call([&] {
+        css::frame::theGlobalEventBroadcaster::get(link->context())
+            ->addDocumentEventListener(threads.get());
+        css::awt::AsyncCallback::create(link->context())->addCallback(threads.get(), {});
+        return css::frame::Desktop::create(link->context());
+    });
+    UnoDesktop(link, desktop)
+        .loadComponentFromURL("private:factory/swriter", "_blank", 0, {})
+        ->close();
+    const std::lock_guard lock(threads->mutex);
+    QVERIFY(threads->view.getLength() > 0 && threads->view == threads->main);
 }
 
 void TestOfficeE2E::bridge_startsInstalledOffice() {

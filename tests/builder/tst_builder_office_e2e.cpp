@@ -43,6 +43,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <condition_variable>
 #include <csignal>
 #include <memory>
 #include <mutex>
@@ -88,11 +89,16 @@ void killListedProcess(const QString& pidFile) {
 }
 
 // The office's threads that called the program: its main thread, through the office's
-// asynchronous callback, and the one that set up a document's view.
+// asynchronous callback, and the one that set up a document's view. While `hold` is set, the
+// callback keeps the main thread (for at most 20 s).
 class OfficeThreads
     : public cppu::WeakImplHelper2<css::awt::XCallback, css::document::XDocumentEventListener> {
 public:
-    void SAL_CALL notify(const css::uno::Any&) override { record(main); }
+    void SAL_CALL notify(const css::uno::Any&) override {
+        record(main);
+        std::unique_lock lock(mutex);
+        released.wait_for(lock, std::chrono::seconds(20), [&] { return !hold; });
+    }
     void SAL_CALL documentEventOccured(const css::document::DocumentEvent& event) override {
         if (event.EventName == "OnViewCreated") {
             record(view);
@@ -107,8 +113,19 @@ public:
         caller = rtl::ByteSequence(id, rtl::BYTESEQ_NOACQUIRE);
     }
     std::mutex mutex;
+    std::condition_variable released;
+    bool hold = false;
     rtl::ByteSequence main, view;
 };
+
+// A new document opened through `link`, once `first` has been called on the main thread.
+std::unique_ptr<OfficeDocument> openOnMainThreadAfter(css::awt::XCallback* first,
+                                                      const std::shared_ptr<UnoLink>& link) {
+    link->call([&] { css::awt::AsyncCallback::create(link->context())->addCallback(first, {}); });
+    return UnoDesktop(link,
+                      link->call([&] { return css::frame::Desktop::create(link->context()); }))
+        .loadComponentFromURL("private:factory/swriter", "_blank", 0, {});
+}
 
 } // namespace
 
@@ -132,6 +149,7 @@ private slots:
     void bridge_startsInstalledOffice();
     void link_callInsideACall_outerLimitHoldsAfterIt();
     void desktop_documentOpenedByTheOfficesMainThread();
+    void desktop_officesMainThreadKeptBusy_openFailsAtTheLimit();
     void bridge_officeThatEndsAtOnce_noticedAtOnceAndSaidSo();
     void window_closed_keepsItsOwnOfficeWithADocument();
     void run_officeStopsAnswering_oneReportNamingTheLimitWindowUsable_data();
@@ -409,17 +427,39 @@ void TestOfficeE2E::link_callInsideACall_outerLimitHoldsAfterIt() {
 void TestOfficeE2E::desktop_documentOpenedByTheOfficesMainThread() {
     const auto link = UnoOfficeBridge::connectToOffice(m_office.connection(), 60000);
     const rtl::Reference<OfficeThreads> threads(new OfficeThreads);
-    const auto desktop = link->call([&] {
-        css::frame::theGlobalEventBroadcaster::get(link->context())
-            ->addDocumentEventListener(threads.get());
-        css::awt::AsyncCallback::create(link->context())->addCallback(threads.get(), {});
-        return css::frame::Desktop::create(link->context());
-    });
-    UnoDesktop(link, desktop)
-        .loadComponentFromURL("private:factory/swriter", "_blank", 0, {})
-        ->close();
+    const auto broadcaster =
+        link->call([&] { return css::frame::theGlobalEventBroadcaster::get(link->context()); });
+    link->call([&] { broadcaster->addDocumentEventListener(threads.get()); });
+    openOnMainThreadAfter(threads.get(), link)->close();
+    // Let go of in the office, where a listener on a connection that has ended would stand for
+    // a later object of ours at the same address.
+    link->call([&] { broadcaster->removeDocumentEventListener(threads.get()); });
     const std::lock_guard lock(threads->mutex);
     QVERIFY(threads->view.getLength() > 0 && threads->view == threads->main);
+}
+
+void TestOfficeE2E::desktop_officesMainThreadKeptBusy_openFailsAtTheLimit() {
+    constexpr int kLimitMs = 2000;
+    // Let go of only once the callback has let the main thread go.
+    const auto link = UnoOfficeBridge::connectToOffice(m_office.connection(), kLimitMs);
+    const rtl::Reference<OfficeThreads> threads(new OfficeThreads);
+    threads->hold = true;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int failure = 0;
+    try {
+        openOnMainThreadAfter(threads.get(), link);
+    } catch (const AppError& e) {
+        failure = e.number();
+    }
+    const qint64 ms = elapsed.elapsed();
+    {
+        const std::lock_guard lock(threads->mutex);
+        threads->hold = false;
+    }
+    threads->released.notify_all();
+    QCOMPARE(failure, OfficeError::TimedOut);
+    QVERIFY2(ms < kLimitMs + kBusyMachineSlackMs, qPrintable(QString::number(ms)));
 }
 
 void TestOfficeE2E::bridge_startsInstalledOffice() {

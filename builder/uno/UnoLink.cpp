@@ -44,13 +44,19 @@ UnoUrlParts partsOf(const QString& text) {
 } // namespace
 
 // Told by the bridge that the connection has ended, whatever ended it.
-class UnoLinkEndListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+class UnoLink::EndListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
 public:
-    explicit UnoLinkEndListener(std::function<void()> ended) : m_ended(std::move(ended)) {}
-    void SAL_CALL disposing(const css::lang::EventObject&) override { m_ended(); }
+    explicit EndListener(std::shared_ptr<Ending> ending) : m_ending(std::move(ending)) {}
+    void SAL_CALL disposing(const css::lang::EventObject&) override {
+        {
+            const std::lock_guard lock(m_ending->mutex);
+            m_ending->ended = true;
+        }
+        m_ending->changed.notify_all();
+    }
 
 private:
-    const std::function<void()> m_ended;
+    const std::shared_ptr<Ending> m_ending;
 };
 
 UnoLink::UnoLink(int timeoutMs) : m_timeoutMs(timeoutMs), m_watchdog([this] { watch(); }) {}
@@ -99,13 +105,7 @@ UnoLink::connect(const QString& connection, int timeoutMs,
             const std::lock_guard lock(link->m_mutex);
             link->m_bridge.set(bridge, css::uno::UNO_QUERY);
         }
-        link->m_bridge->addEventListener(new UnoLinkEndListener([ending = link->m_ending] {
-            {
-                const std::lock_guard lock(ending->mutex);
-                ending->ended = true;
-            }
-            ending->changed.notify_all();
-        }));
+        link->m_bridge->addEventListener(new EndListener(link->m_ending));
         link->m_context.set(bridge->getInstance(toOUString(parts.object)),
                             css::uno::UNO_QUERY_THROW);
     });

@@ -100,6 +100,7 @@ private:
         std::condition_variable changed;
         bool ended = false;
     };
+    class EndListener;
 
     const int m_timeoutMs;
     std::mutex m_mutex;
